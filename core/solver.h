@@ -1,0 +1,35 @@
+#pragma once
+
+#include <vector>
+
+#include "core/partvalue.h"
+
+namespace kalvor {
+
+// Indexed [equation][unknown] from 0, N x N.
+using PartMatrix = std::vector<std::vector<PartValue>>;
+// N entries, indexed by equation from 0.
+using PartVector = std::vector<PartValue>;
+
+enum class SolveOutcome { Solved, NoUniqueSolution, DataError };
+
+struct SolveResult {
+    SolveOutcome outcome;
+    // re[k-1] and im[k-1] are the real and imaginary part of unknown Xk;
+    // both are empty unless the outcome is Solved.
+    std::vector<double> re, im;
+};
+
+// Solves the N complex equations given by the four part tables, through the
+// equivalent real 2N system, eliminated with the first non-zero pivot (exact
+// zero test, no tolerance) and substituted back. The result is bit-for-bit
+// the one of the literal element-by-element algorithm (product, then
+// quotient, then difference), including which failure wins when several could
+// apply: NoUniqueSolution when a column has no non-zero pivot; DataError when
+// a part that is used does not read as a number (readNumber) or a result
+// leaves the double range. N is constRe.size(); any other shape than N x N,
+// N and N with 1 <= N <= 500 throws std::invalid_argument.
+SolveResult solve(const PartMatrix& coefRe, const PartMatrix& coefIm,
+                  const PartVector& constRe, const PartVector& constIm);
+
+} // namespace kalvor

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the program and the tests need,
+# but only those that are missing, so a prepared machine pays nothing.
+set -euo pipefail
+
+packages=(
+  g++ cmake ninja-build pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  xvfb xauth
+  locales
+)
+# Optional extras named by later steps (fuzzing, cross builds) are listed in
+# scripts/packages.d/*.txt, one package per line.
+root=$(cd "$(dirname "$0")/.." && pwd)
+if compgen -G "$root/scripts/packages.d/*.txt" > /dev/null; then
+  while read -r p; do
+    [[ -n "$p" && "$p" != \#* ]] && packages+=("$p")
+  done < <(cat "$root"/scripts/packages.d/*.txt)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" > /tmp/kalvor-apt.log 2>&1 \
+    || { cat /tmp/kalvor-apt.log; exit 1; }
+fi
+
+# A locale with a decimal comma, for the tests that prove number reading and
+# formatting ignore the process locale.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  localedef -i de_DE -f UTF-8 de_DE.UTF-8 >/dev/null 2>&1 || true
+fi

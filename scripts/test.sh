@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: the unit and window
+# suites through CTest, then each extra step in scripts/test.d in name order.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+bash scripts/install-deps.sh || exit 1
+bash scripts/build.sh || exit 1
+
+passed=0
+failed=0
+log=$(mktemp)
+ctest --test-dir build --output-on-failure -j2 2>&1 | tee "$log"
+total=$(sed -n 's/.* tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -n 1)
+bad=$(sed -n 's/.*, \([0-9]*\) tests failed out of.*/\1/p' "$log" | tail -n 1)
+if [[ -z "$total" ]]; then
+  echo "ctest did not report a result"
+  failed=$((failed + 1))
+else
+  passed=$((passed + total - bad))
+  failed=$((failed + bad))
+fi
+rm -f "$log"
+
+for step in scripts/test.d/*.sh; do
+  [[ -e "$step" ]] || continue
+  echo "== $(basename "$step")"
+  if bash "$step"; then
+    passed=$((passed + 1))
+  else
+    echo "step failed: $step"
+    failed=$((failed + 1))
+  fi
+done
+
+echo "kalvor: $passed passed, $failed failed"
+[[ $failed -eq 0 ]]
