@@ -1,0 +1,97 @@
+#include "core/decimalbuilder.h"
+
+#include <charconv>
+#include <limits>
+#include <system_error>
+
+namespace kalvor {
+
+namespace {
+
+// A midpoint between two neighbouring doubles has at most 767 significant
+// digits. Keeping a few more and standing in a single 1 for any non-zero
+// rest puts the kept number on the same side of every midpoint as the full
+// one, so rounding it gives the same double.
+constexpr std::size_t kKeptDigits = 780;
+// Beyond these decimal exponents the value is certainly out of (or certainly
+// below) the double range; also keeps the counters far from overflow.
+constexpr std::int64_t kExponentCap = 1'000'000'000'000LL;
+constexpr std::int64_t kSurelyOverflow = 400;
+constexpr std::int64_t kSurelyZero = -400;
+
+} // namespace
+
+void DecimalBuilder::addSignificant(char digit)
+{
+    if (significant_.size() < kKeptDigits)
+        significant_.push_back(digit);
+    else if (digit != '0')
+        sticky_ = true;
+}
+
+void DecimalBuilder::addIntegerDigit(char digit)
+{
+    if (significant_.empty() && digit == '0')
+        return;
+    addSignificant(digit);
+    if (integerDigits_ < kExponentCap)
+        ++integerDigits_;
+}
+
+void DecimalBuilder::addFractionDigit(char digit)
+{
+    if (significant_.empty() && digit == '0') {
+        if (leadingFractionZeros_ < kExponentCap)
+            ++leadingFractionZeros_;
+        return;
+    }
+    addSignificant(digit);
+}
+
+void DecimalBuilder::addExponentDigit(char digit)
+{
+    if (exponent_ < kExponentCap)
+        exponent_ = exponent_ * 10 + (digit - '0');
+}
+
+DecimalBuilder::Result DecimalBuilder::finish(bool negative) const
+{
+    const double sign = negative ? -1.0 : 1.0;
+    if (significant_.empty())
+        return {sign * 0.0, false};
+
+    // Decimal exponent of the first significant digit.
+    const std::int64_t exponent = integerDigits_ - 1 - leadingFractionZeros_
+        + (exponentNegative_ ? -exponent_ : exponent_);
+    const double infinity = std::numeric_limits<double>::infinity();
+    if (exponent > kSurelyOverflow)
+        return {sign * infinity, true};
+    if (exponent < kSurelyZero)
+        return {sign * 0.0, false};
+
+    // Written as d.ddd...e<exponent>, which the conversion rounds correctly.
+    std::string scientific;
+    scientific.reserve(significant_.size() + 16);
+    scientific.push_back(significant_[0]);
+    scientific.push_back('.');
+    scientific.append(significant_, 1);
+    if (sticky_)
+        scientific.push_back('1');
+    scientific.push_back('e');
+    char buffer[24];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, exponent);
+    scientific.append(buffer, written.ptr);
+
+    double magnitude = 0.0;
+    const auto read = std::from_chars(scientific.data(), scientific.data() + scientific.size(), magnitude);
+    if (read.ec == std::errc::result_out_of_range) {
+        // Reported both above the largest double and below half the
+        // smallest one; the exponent's sign tells which.
+        if (exponent >= 0)
+            return {sign * infinity, true};
+        return {sign * 0.0, false};
+    }
+    return {sign * magnitude, false};
+}
+
+} // namespace kalvor
