@@ -7,9 +7,11 @@
 #include <QMainWindow>
 #include <QString>
 
+#include "core/partcell.h"
 #include "core/solver.h"
 
 class QAction;
+class QEventLoop;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -116,14 +118,18 @@ private:
     void createMenus();
     void setTabOrder();
     void connectHandlers();
-    void storeCell(int row, int col, PartValue& re, PartValue& im, const QString& cellText);
+    // Steps of a click shared by both tables: repaint the previous cell, the
+    // corner and the clicked cell, and remember the clicked cell.
+    void paintSelection(Grid* grid, QLineEdit* previousRow, QLineEdit* previousCol);
+    // One cell text passed through the scratch box Text9 and split.
+    CellParts throughText9(const QString& cellText);
     void mirrorEditor(QLineEdit* editor, Grid* grid);
 
     std::function<QString()> countText_;
     MessageBox& messages_;
     std::function<void()> showAbout_;
     std::function<void()> endProgram_;
-    class QEventLoop* modalLoop_ = nullptr;
+    QEventLoop* modalLoop_ = nullptr;
     bool ending_ = false;
 
     // Window-wide storage shared by the procedures.

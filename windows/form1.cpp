@@ -1,0 +1,506 @@
+#include "windows/form1.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFontDatabase>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
+
+#include "core/numberformat.h"
+#include "core/partcell.h"
+#include "core/val.h"
+#include "platform/grid.h"
+#include "platform/gridmodel.h"
+#include "platform/messagebox.h"
+#include "platform/statusbar.h"
+#include "platform/twips.h"
+#include "windows/unknowncount.h"
+
+namespace kalvor {
+
+namespace {
+
+const QString noSolutionMessage = QStringLiteral(
+    "This equations have no solution OR This equation have infinite number of solutions "
+    "The unknowns is dependent variables , Please...Use 'Kalvor2'");
+const QString dataErrorMessage =
+    QStringLiteral("Try to write '(imaginary)i in form '0+(imaginary)i");
+
+QFont fixedsysFace()
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSize(9);
+    return font;
+}
+
+QFont sansFace()
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPointSizeF(8.25);
+    return font;
+}
+
+QLabel* titleLabel(const QString& caption, QWidget* parent)
+{
+    auto* label = new QLabel(caption, parent);
+    label->setAlignment(Qt::AlignCenter);
+    label->setFont(fixedsysFace());
+    label->setAutoFillBackground(true);
+    QPalette colours = label->palette();
+    colours.setColor(QPalette::Window, QColor(0x40, 0x40, 0x40));
+    colours.setColor(QPalette::WindowText, Qt::white);
+    label->setPalette(colours);
+    return label;
+}
+
+QLineEdit* editorLine(QWidget* parent)
+{
+    auto* editor = new QLineEdit(parent);
+    editor->setFont(fixedsysFace());
+    QPalette colours = editor->palette();
+    colours.setColor(QPalette::Base, Qt::white);
+    colours.setColor(QPalette::Text, Qt::black);
+    editor->setPalette(colours);
+    // A cell may hold any length of text; the default limit of 32767
+    // characters would cut it short.
+    editor->setMaxLength(INT_MAX);
+    return editor;
+}
+
+QLineEdit* hiddenBox(const QString& designText, QWidget* parent)
+{
+    auto* box = new QLineEdit(designText, parent);
+    box->setMaxLength(INT_MAX);
+    box->setFocusPolicy(Qt::NoFocus);
+    box->hide();
+    return box;
+}
+
+// A row or column index as stored in a previous-cell box: its leading-number
+// value, rounded as an index assignment does.
+int indexFromText(const QString& text)
+{
+    const double value = std::nearbyint(val(text.toStdString()));
+    if (!(value >= INT_MIN && value <= INT_MAX))
+        throw std::out_of_range("index out of range");
+    return static_cast<int>(value);
+}
+
+// Length in characters (code points), not UTF-16 units.
+qsizetype characterCount(const QString& text)
+{
+    qsizetype count = 0;
+    for (const QChar ch : text)
+        if (!ch.isLowSurrogate())
+            ++count;
+    return count;
+}
+
+} // namespace
+
+Form1::Form1(std::function<QString()> countText, MessageBox& messages, QWidget* parent)
+    : QMainWindow(parent)
+    , countText_(std::move(countText))
+    , messages_(messages)
+    , endProgram_([] { QCoreApplication::exit(0); })
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("KALVOR"));
+    createControls();
+    createMenus();
+    setTabOrder();
+    connectHandlers();
+}
+
+Form1::~Form1() = default;
+
+void Form1::createControls()
+{
+    client_ = new QWidget(this);
+    client_->setAutoFillBackground(true);
+    QPalette black = client_->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    client_->setPalette(black);
+    // The design fills a screen of 800 x 600: the result panel is the widest
+    // and tallest control.
+    client_->setMinimumSize(twipsToPixels(12015), twipsToPixels(8055));
+    setCentralWidget(client_);
+
+    Label1 = titleLabel(QStringLiteral("For best view made dimention to 600x800"), client_);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(twipsRect(0, 240, 9255, 375));
+
+    Text1 = editorLine(client_);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setAccessibleName(QStringLiteral("Coefficient editor"));
+    Text1->setGeometry(twipsRect(0, 600, 9255, 280));
+
+    Grid1 = new Grid(2, 2, client_);
+    Grid1->setObjectName(QStringLiteral("Grid1"));
+    Grid1->setAccessibleName(QStringLiteral("Coefficients Matrix"));
+    Grid1->setToolTip(QStringLiteral("Use small \"i\" & \"j\"  into complex numbers"));
+    Grid1->setFont(sansFace());
+    Grid1->setGeometry(twipsRect(0, 960, 9255, 6720));
+
+    Label2 = titleLabel(QStringLiteral("Constants Matrix "), client_);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setGeometry(twipsRect(9360, 240, 2415, 375));
+
+    Text4 = editorLine(client_);
+    Text4->setObjectName(QStringLiteral("Text4"));
+    Text4->setAccessibleName(QStringLiteral("Constant editor"));
+    Text4->setGeometry(twipsRect(9360, 600, 2415, 285));
+
+    Grid2 = new Grid(2, 2, client_);
+    Grid2->setObjectName(QStringLiteral("Grid2"));
+    Grid2->setAccessibleName(QStringLiteral("Constants Matrix"));
+    Grid2->setFont(sansFace());
+    Grid2->setGeometry(twipsRect(9360, 960, 2415, 6735));
+
+    Frame1 = new QFrame(client_);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setAccessibleName(QStringLiteral("Solution panel"));
+    Frame1->setFrameShape(QFrame::Box);
+    Frame1->setAutoFillBackground(true);
+    Frame1->setPalette(QPalette());
+    Frame1->setGeometry(twipsRect(0, 0, 12015, 8055));
+
+    Grid3 = new Grid(2, 2, Frame1);
+    Grid3->setObjectName(QStringLiteral("Grid3"));
+    Grid3->setAccessibleName(QStringLiteral("Solution"));
+    Grid3->setFont(sansFace());
+    Grid3->setGeometry(twipsRect(120, 240, 11775, 7695));
+
+    Text9 = hiddenBox(QString(), Frame1);
+    Text9->setObjectName(QStringLiteral("Text9"));
+    Frame1->hide();
+
+    Txt7 = hiddenBox(QStringLiteral("Text7"), client_);
+    Txt7->setObjectName(QStringLiteral("Txt7"));
+    Txt8 = hiddenBox(QStringLiteral("Text8"), client_);
+    Txt8->setObjectName(QStringLiteral("Txt8"));
+    Text7 = hiddenBox(QStringLiteral("Text7"), client_);
+    Text7->setObjectName(QStringLiteral("Text7"));
+    Text8 = hiddenBox(QStringLiteral("Text8"), client_);
+    Text8->setObjectName(QStringLiteral("Text8"));
+
+    StatusBar1 = new StatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    setStatusBar(StatusBar1);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(9000);
+}
+
+void Form1::createMenus()
+{
+    file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("file"));
+    exit = file->addAction(QStringLiteral("E&xit"));
+    exit->setObjectName(QStringLiteral("exit"));
+    solve = menuBar()->addAction(QStringLiteral("&Solve"));
+    solve->setObjectName(QStringLiteral("solve"));
+    back = menuBar()->addAction(QStringLiteral("&Back"));
+    back->setObjectName(QStringLiteral("back"));
+    back->setEnabled(false);
+    about = menuBar()->addAction(QStringLiteral("&About"));
+    about->setObjectName(QStringLiteral("about"));
+}
+
+void Form1::setTabOrder()
+{
+    QWidget::setTabOrder(Text1, Grid2);
+    QWidget::setTabOrder(Grid2, Grid1);
+    QWidget::setTabOrder(Grid1, Text4);
+    // Grid3 takes its turn only while the result panel is shown.
+    QWidget::setTabOrder(Text4, Grid3);
+}
+
+void Form1::connectHandlers()
+{
+    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    connect(Grid1, &Grid::Click, this, &Form1::Grid1_Click);
+    connect(Grid2, &Grid::Click, this, &Form1::Grid2_Click);
+    connect(Grid1, &Grid::KeyPress, this, &Form1::Grid1_KeyPress);
+    connect(Grid2, &Grid::KeyPress, this, &Form1::Grid2_KeyPress);
+    connect(Grid1, &Grid::currentCellMoved, this, [this] { mirrorEditor(Text1, Grid1); });
+    connect(Grid2, &Grid::currentCellMoved, this, [this] { mirrorEditor(Text4, Grid2); });
+    connect(Text1, &QLineEdit::textChanged, this, &Form1::Text1_Change);
+    connect(Text4, &QLineEdit::textChanged, this, &Form1::Text4_Change);
+    connect(solve, &QAction::triggered, this, &Form1::solve_Click);
+    connect(back, &QAction::triggered, this, &Form1::back_Click);
+    connect(exit, &QAction::triggered, this, &Form1::exit_Click);
+    connect(about, &QAction::triggered, this, &Form1::about_Click);
+}
+
+void Form1::setAboutCommand(std::function<void()> showAbout) { showAbout_ = std::move(showAbout); }
+
+void Form1::setProgramEnd(std::function<void()> endProgram) { endProgram_ = std::move(endProgram); }
+
+void Form1::showModal()
+{
+    Form_Load();
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    activateWindow();
+    Text1->setFocus();
+    QEventLoop loop;
+    modalLoop_ = &loop;
+    if (!ending_)
+        loop.exec(QEventLoop::DialogExec);
+    modalLoop_ = nullptr;
+}
+
+QString Form1::currentRowText() const
+{
+    return curRow ? QString::number(*curRow) : QString();
+}
+
+void Form1::Form_Load()
+{
+    // Checked first, so that a count giving no usable N changes nothing.
+    const std::optional<int> count = unknownCountFromText(countText_());
+    if (!count)
+        throw std::invalid_argument("the unknown count must be a whole number from 1 to 500");
+
+    Grid3->setColWidth(1, 10585);
+    curCol = 1;
+    N = static_cast<std::int16_t>(*count);
+    Grid1->setCols(N + 1);
+    Grid1->setRows(N + 1);
+    Grid2->setRows(N + 1);
+    Text1->setText(currentRowText());
+    for (int i = 1; i <= N; ++i) {
+        Grid1->setTextMatrix(0, i, QStringLiteral("X") + QString::number(i));
+        Grid1->setTextMatrix(i, 0, QStringLiteral("EQ. NO.") + QString::number(i));
+        Grid2->setTextMatrix(i, 0, QStringLiteral("EQ. NO.") + QString::number(i));
+    }
+    Timer1->start();
+}
+
+void Form1::Timer1_Timer() { Label1->setText(QStringLiteral("Coefficients Matrix")); }
+
+void Form1::paintSelection(Grid* grid, QLineEdit* previousRow, QLineEdit* previousCol)
+{
+    const int r = grid->Row();
+    const int c = grid->Col();
+    const int pr = indexFromText(previousRow->text());
+    const int pc = indexFromText(previousCol->text());
+    grid->setRow(pr);
+    grid->setCol(pc);
+    grid->setCellBackColor(GridModel::normalColor);
+    grid->setRow(0);
+    grid->setCol(0);
+    grid->setCellBackColor(GridModel::fixedColor);
+    grid->setRow(r);
+    grid->setCol(c);
+    grid->setCellBackColor(GridModel::windowColor);
+    previousRow->setText(QString::number(r));
+    previousCol->setText(QString::number(c));
+}
+
+void Form1::Grid1_Click()
+{
+    paintSelection(Grid1, Txt7, Txt8);
+    curCol = Grid1->Col();
+    Text1->setFocus(Qt::MouseFocusReason);
+    Text1->setText(Grid1->Text());
+    StatusBar1->setPanelText(1, QStringLiteral("X") + QString::number(Grid1->Col()));
+    StatusBar1->setPanelText(2, QStringLiteral("EQ.") + QString::number(Grid1->Row()));
+}
+
+void Form1::Grid2_Click()
+{
+    paintSelection(Grid2, Text7, Text8);
+    Text4->setFocus(Qt::MouseFocusReason);
+    Text4->setText(Grid2->Text());
+    curCol = Grid2->Col();
+    StatusBar1->setPanelText(3, QStringLiteral("C") + QString::number(Grid2->Row()));
+}
+
+void Form1::Grid1_KeyPress()
+{
+    Text1->setFocus(Qt::OtherFocusReason);
+    Text1->setText(Grid1->Text());
+}
+
+void Form1::Grid2_KeyPress()
+{
+    Text4->setFocus(Qt::OtherFocusReason);
+    Text4->setText(Grid2->Text());
+}
+
+void Form1::mirrorEditor(QLineEdit* editor, Grid* grid)
+{
+    // The grid's keyboard navigation moved the current cell. The editor is
+    // made to show that cell, so that what is typed next changes the cell
+    // the user sees, and never copies the previous cell's text over it. The
+    // change handler does not run: the cell already holds this text.
+    const QSignalBlocker quiet(editor);
+    editor->setText(grid->Text());
+}
+
+void Form1::Text1_Change()
+{
+    Grid1->setText(Text1->text());
+    const qsizetype length = characterCount(Grid1->Text());
+    // A failing width change is ignored: the text is in the cell by now.
+    try {
+        const int width = Grid1->ColWidth(curCol);
+        const long long wanted = static_cast<long long>(width) + 7LL * length;
+        // Capped, so a huge text cannot make the column unusably wide; a
+        // column the user made wider by hand is never narrowed.
+        const int capped = static_cast<int>(std::min<long long>(wanted, maxTypedColumnTwips));
+        Grid1->setColWidth(curCol, std::max(width, capped));
+    } catch (const std::exception&) {
+    }
+}
+
+void Form1::Text4_Change() { Grid2->setText(Text4->text()); }
+
+void Form1::solve_Click()
+{
+    parted();
+    partedb();
+}
+
+void Form1::back_Click()
+{
+    Frame1->hide();
+    solve->setEnabled(true);
+    back->setEnabled(false);
+}
+
+void Form1::exit_Click()
+{
+    ending_ = true;
+    if (modalLoop_)
+        modalLoop_->quit();
+    hide();
+    endProgram_();
+}
+
+void Form1::about_Click()
+{
+    if (showAbout_)
+        showAbout_();
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    if (ending_)
+        return;
+    ending_ = true;
+    if (modalLoop_)
+        modalLoop_->quit();
+    endProgram_();
+}
+
+CellParts Form1::throughText9(const QString& cellText)
+{
+    Text9->setText(cellText);
+    return partcell(Text9->text().toStdString());
+}
+
+void Form1::parted()
+{
+    const auto n = static_cast<std::size_t>(N);
+    if (CoefRe.size() != n) {
+        CoefRe.assign(n, PartVector(n, PartValue::fromInteger(0)));
+        CoefIm = CoefRe;
+    }
+    for (curCol = 1; curCol <= N; ++curCol) {
+        for (curRow = 1; *curRow <= N; curRow = *curRow + 1) {
+            CellParts parts = throughText9(Grid1->TextMatrix(*curRow, curCol));
+            const auto r = static_cast<std::size_t>(*curRow - 1);
+            const auto c = static_cast<std::size_t>(curCol - 1);
+            CoefRe[r][c] = std::move(parts.re);
+            CoefIm[r][c] = std::move(parts.im);
+        }
+    }
+}
+
+void Form1::partedb()
+{
+    const auto n = static_cast<std::size_t>(N);
+    if (ConstRe.size() != n) {
+        ConstRe.assign(n, PartValue::fromInteger(0));
+        ConstIm = ConstRe;
+    }
+    curCol = 1;
+    for (curRow = 1; *curRow <= N; curRow = *curRow + 1) {
+        CellParts parts = throughText9(Grid2->TextMatrix(*curRow, 1));
+        const auto r = static_cast<std::size_t>(*curRow - 1);
+        ConstRe[r] = std::move(parts.re);
+        ConstIm[r] = std::move(parts.im);
+    }
+    frm3grd();
+}
+
+void Form1::frm3grd()
+{
+    Frame1->show();
+    Frame1->raise();
+    Grid3->setRows(N + 1);
+    for (curRow = 1; *curRow <= N; curRow = *curRow + 1) {
+        Grid3->setCol(0);
+        Grid3->setRow(*curRow);
+        Grid3->setText(QStringLiteral("X") + QString::number(*curRow));
+    }
+
+    const SolveResult result = kalvor::solve(CoefRe, CoefIm, ConstRe, ConstIm);
+    if (result.outcome == SolveOutcome::NoUniqueSolution) {
+        messages_.show(MessageBox::Style::Stop, noSolutionMessage, QStringLiteral("KALVOR1"));
+        back_Click();
+        return;
+    }
+
+    std::vector<QString> texts;
+    bool dataError = result.outcome == SolveOutcome::DataError;
+    if (!dataError) {
+        // Every text is built before the first result cell is written.
+        try {
+            texts.reserve(result.re.size());
+            for (std::size_t k = 0; k < result.re.size(); ++k)
+                texts.push_back(QString::fromStdString(resultText(result.re[k], result.im[k])));
+        } catch (const std::exception&) {
+            dataError = true;
+        }
+    }
+    if (dataError) {
+        messages_.show(MessageBox::Style::Stop, dataErrorMessage, QStringLiteral("Check your data"));
+        solve->setEnabled(true);
+        back->setEnabled(false);
+        Frame1->hide();
+        return;
+    }
+
+    for (int k = 1; k <= N; ++k) {
+        Grid3->setCol(1);
+        Grid3->setRow(k);
+        Grid3->setText(texts[static_cast<std::size_t>(k - 1)]);
+    }
+    solve->setEnabled(false);
+    back->setEnabled(true);
+    // The result panel covers the editor lines: with the focus left there,
+    // keys typed now would change cells the user cannot see.
+    if (isVisible())
+        Grid3->setFocus(Qt::OtherFocusReason);
+}
+
+} // namespace kalvor
