@@ -1,0 +1,77 @@
+#pragma once
+
+#include <functional>
+
+#include <QDialog>
+#include <QPointer>
+#include <QString>
+
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace kalvor {
+
+class MessageBox;
+
+// The unknown-count dialog: asks for the number of unknowns and, on OK, opens
+// the equation window. It is never closed by the program: once OK has been
+// pressed it stays in existence, hidden, so that the equation window can read
+// the confirmed count text from Text1 at any time.
+class Form2 final : public QDialog {
+    Q_OBJECT
+
+public:
+    // Opens the equation window modally and returns once it has closed. It
+    // receives this dialog, whose countText() is the confirmed count.
+    using EquationWindowOpener = std::function<void(Form2& dialog)>;
+
+    // The text of the refusal shown when OK is pressed with a count that is
+    // not a whole number from 1 to 500.
+    static const QString countRefusal;
+
+    // messages shows the refusal; openEquationWindow runs on an accepted OK.
+    // Builds every control with its design values, hidden; Command1 starts
+    // disabled.
+    Form2(MessageBox& messages, EquationWindowOpener openEquationWindow, QWidget* parent = nullptr);
+
+    // The splash window that OK hides if it is still open. Held weakly: a
+    // splash window that has gone away is left alone, never brought back.
+    void setSplashWindow(QWidget* splash);
+
+    // The count text as typed into Text1.
+    QString countText() const;
+
+    // Handlers, public so that tests can run one on its own.
+    void Text1_Change();
+    void Command1_Click();
+
+    // Controls, for tests.
+    QFrame* shape1() const { return Shape1; }
+    QLabel* label1() const { return Label1; }
+    QLineEdit* text1() const { return Text1; }
+    QPushButton* command1() const { return Command1; }
+
+public slots:
+    // Esc and a window manager's close request do nothing: OK is the only
+    // way out, and leaving otherwise would end the start-up chain with no
+    // window on screen and the program still running.
+    void reject() override;
+
+private:
+    void setUpWindow();
+    void setUpControls();
+    void placeOnScreen();
+
+    MessageBox& messages_;
+    EquationWindowOpener openEquationWindow_;
+    QPointer<QWidget> splash_;
+
+    QFrame* Shape1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    QPushButton* Command1 = nullptr;
+};
+
+} // namespace kalvor
