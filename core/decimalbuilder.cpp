@@ -1,5 +1,6 @@
 #include "core/decimalbuilder.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 #include <system_error>
@@ -21,31 +22,36 @@ constexpr std::int64_t kSurelyZero = -400;
 
 } // namespace
 
-void DecimalBuilder::addSignificant(char digit)
+void DecimalBuilder::addSignificant(std::string_view run)
 {
-    if (significant_.size() < kKeptDigits)
-        significant_.push_back(digit);
-    else if (digit != '0')
+    const std::size_t take = std::min(kKeptDigits - significant_.size(), run.size());
+    significant_.append(run.substr(0, take));
+    if (!sticky_ && run.find_first_not_of('0', take) != std::string_view::npos)
         sticky_ = true;
 }
 
-void DecimalBuilder::addIntegerDigit(char digit)
+void DecimalBuilder::addIntegerDigits(std::string_view run)
 {
-    if (significant_.empty() && digit == '0')
-        return;
-    addSignificant(digit);
-    if (integerDigits_ < kExponentCap)
-        ++integerDigits_;
+    std::size_t from = 0;
+    if (significant_.empty()) {
+        while (from < run.size() && run[from] == '0')
+            ++from;
+    }
+    const auto counted = static_cast<std::int64_t>(std::min<std::size_t>(run.size() - from, kExponentCap));
+    integerDigits_ = std::min(kExponentCap, integerDigits_ + counted);
+    addSignificant(run.substr(from));
 }
 
-void DecimalBuilder::addFractionDigit(char digit)
+void DecimalBuilder::addFractionDigits(std::string_view run)
 {
-    if (significant_.empty() && digit == '0') {
-        if (leadingFractionZeros_ < kExponentCap)
-            ++leadingFractionZeros_;
-        return;
+    std::size_t from = 0;
+    if (significant_.empty()) {
+        while (from < run.size() && run[from] == '0')
+            ++from;
+        const auto zeros = static_cast<std::int64_t>(std::min<std::size_t>(from, kExponentCap));
+        leadingFractionZeros_ = std::min(kExponentCap, leadingFractionZeros_ + zeros);
     }
-    addSignificant(digit);
+    addSignificant(run.substr(from));
 }
 
 void DecimalBuilder::addExponentDigit(char digit)

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace kalvor {
 
@@ -18,8 +19,9 @@ public:
         bool overflow = false;
     };
 
-    void addIntegerDigit(char digit);
-    void addFractionDigit(char digit);
+    // Append a run of digits ('0' to '9') before or after the point.
+    void addIntegerDigits(std::string_view run);
+    void addFractionDigits(std::string_view run);
     // Appends one digit to the exponent's magnitude (saturating).
     void addExponentDigit(char digit);
     void setExponentNegative(bool negative) { exponentNegative_ = negative; }
@@ -29,7 +31,7 @@ public:
     Result finish(bool negative) const;
 
 private:
-    void addSignificant(char digit);
+    void addSignificant(std::string_view run);
 
     std::string significant_; // from the first non-zero digit, capped
     bool sticky_ = false;     // a non-zero digit was dropped past the cap

@@ -37,18 +37,23 @@ std::optional<double> readText(std::string_view s)
         skipBlanks();
     }
 
+    // Scans a run of digits and returns it.
+    const auto digitRun = [&] {
+        const std::size_t from = at;
+        while (at < s.size() && isDigit(s[at]))
+            ++at;
+        return s.substr(from, at - from);
+    };
+
     DecimalBuilder number;
-    std::size_t digits = 0;
-    while (at < s.size() && isDigit(s[at])) {
-        number.addIntegerDigit(s[at++]);
-        ++digits;
-    }
+    const std::string_view integerDigits = digitRun();
+    number.addIntegerDigits(integerDigits);
+    std::size_t digits = integerDigits.size();
     if (at < s.size() && s[at] == '.') {
         ++at;
-        while (at < s.size() && isDigit(s[at])) {
-            number.addFractionDigit(s[at++]);
-            ++digits;
-        }
+        const std::string_view fractionDigits = digitRun();
+        number.addFractionDigits(fractionDigits);
+        digits += fractionDigits.size();
     }
     if (digits == 0)
         return std::nullopt;

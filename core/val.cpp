@@ -109,14 +109,16 @@ double readDecimal(Cursor& in)
     DecimalBuilder number;
     bool anyDigit = false;
     while (isDigit(in.peek())) {
-        number.addIntegerDigit(in.peek());
+        const char digit = in.peek();
+        number.addIntegerDigits(std::string_view(&digit, 1));
         in.advance();
         anyDigit = true;
     }
     if (in.peek() == '.') {
         in.advance();
         while (isDigit(in.peek())) {
-            number.addFractionDigit(in.peek());
+            const char digit = in.peek();
+            number.addFractionDigits(std::string_view(&digit, 1));
             in.advance();
             anyDigit = true;
         }
