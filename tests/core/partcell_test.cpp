@@ -120,7 +120,9 @@ INSTANTIATE_TEST_SUITE_P(EdgeCases, PartcellTest, ::testing::Values(
     Case{"imaginary_capped", "3+4i" + times(120, "5"), T("3"), T(times(100, "5"))},
     Case{"sign_100_from_end", "3+" + times(5, "4") + "i" + "+" + times(99, "6"), T("3"), T("+" + times(98, "6"))},
     Case{"unit_after_sign_no_last_sign", "3-i" + times(120, "5"), T("3"), I(-1)},
-    Case{"real_101_chars_exactly", "i" + times(100, "3"), T(times(100, "3")), T("1")}));
+    Case{"real_101_chars_exactly", "i" + times(100, "3"), T(times(100, "3")), T("1")},
+    Case{"imaginary_first_long_real", "4i" + times(150, "3"), T(times(100, "3")), T("4")},
+    Case{"plus_unit_long_real", "+i" + times(150, "3"), T(times(100, "3")), T("+1")}));
 
 // Positions and the window count characters, never bytes, and a piece never
 // ends inside a character; broken bytes count one character each.
