@@ -28,7 +28,9 @@ std::string formatGeneral(double value);
 // " + " and the shown imaginary part, or " - " and the general form of the
 // shown imaginary part's magnitude when that is below zero, then "i". A part
 // is shown in the fixed pattern when that reads back (val) as exactly the
-// same double as its scientific pattern, and in the scientific one otherwise.
+// same double as its scientific pattern, and in the scientific one otherwise
+// (also when both read back as infinity, which happens only next to the
+// largest double; the sign of such a part is then taken from its value).
 std::string resultText(double re, double im);
 
 } // namespace kalvor
