@@ -124,6 +124,9 @@ void frmSplash::setUpTimer()
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(1000);
+    // A coarse timer may fire up to 5% early; the hand-over comes after a
+    // full second.
+    Timer1->setTimerType(Qt::PreciseTimer);
     connect(Timer1, &QTimer::timeout, this, &frmSplash::Timer1_Timer);
     Timer1->start();
 }
