@@ -1,8 +1,8 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
 
 namespace kalvor {
@@ -17,15 +17,14 @@ public:
 
     std::uint8_t byte() { return exhausted() ? 0 : data_[pos_++]; }
 
-    // Eight bytes as the bit pattern of a double (zero-filled at the end).
+    // Eight bytes as the bit pattern of a double, least significant first
+    // (zero-filled at the end).
     double rawDouble()
     {
-        unsigned char bits[sizeof(double)] = {};
-        for (auto& b : bits)
-            b = byte();
-        double value;
-        std::memcpy(&value, bits, sizeof value);
-        return value;
+        std::uint64_t bits = 0;
+        for (int i = 0; i < 8; ++i)
+            bits |= std::uint64_t{byte()} << (8 * i);
+        return std::bit_cast<double>(bits);
     }
 
     // Text up to a lone backslash, which ends it and is dropped; a doubled

@@ -57,6 +57,15 @@ bool readsBackWithin(const std::string& text, double v, long double lastPlaceUni
     return error <= allowed + readUlp;
 }
 
+// "<text> of <value>", for a failure message.
+std::string textOf(const std::string& text, double v)
+{
+    std::string out = text;
+    out += " of ";
+    out += numberText(v);
+    return out;
+}
+
 // "-"? then integer digits without a superfluous leading zero.
 std::size_t signAndInteger(const std::string& s, bool& ok)
 {
@@ -78,7 +87,7 @@ void checkFixed(double v)
         ok = isDigit(f[d]);
     fuzzCheck(ok, "fixed pattern text is not of the form 0.0000", f);
     fuzzCheck((f[0] == '-') == (v < 0), "fixed pattern sign differs from the value's", f);
-    fuzzCheck(readsBackWithin(f, v, 1e-4L), "fixed pattern does not read back within half a unit", f + " of " + numberText(v));
+    fuzzCheck(readsBackWithin(f, v, 1e-4L), "fixed pattern does not read back within half a unit", textOf(f, v));
 }
 
 void checkScientific(double v)
@@ -99,7 +108,7 @@ void checkScientific(double v)
     if (s[at + 7] == '-')
         e = -e;
     fuzzCheck(readsBackWithin(s, v, std::pow(10.0L, e - 4)), "scientific pattern does not read back within half a unit",
-              s + " of " + numberText(v));
+              textOf(s, v));
 }
 
 void checkGeneral(double v)
@@ -134,9 +143,9 @@ void checkGeneral(double v)
     if (v != 0) {
         const int e = exponent15(v);
         fuzzCheck(hasExponent == (e < -4 || e > 14), "general form uses the exponent for the wrong decimal exponent",
-                  g + " of " + numberText(v));
+                  textOf(g, v));
     }
-    fuzzCheck(readsBackWithin(g, v, 0), "general form does not match the value to 15 significant digits", g + " of " + numberText(v));
+    fuzzCheck(readsBackWithin(g, v, 0), "general form does not match the value to 15 significant digits", textOf(g, v));
 }
 
 // The result text rebuilt from the three patterns by the composition rules;
@@ -156,9 +165,17 @@ std::optional<std::string> expectedResultText(double re, double im)
     const std::optional<double> imValue = readNumber(PartValue::fromText(showIm));
     if (!imValue)
         return std::nullopt;
-    if (*imValue < 0)
-        return " " + shown(re) + " - " + formatGeneral(-*imValue) + "i";
-    return " " + shown(re) + " + " + showIm + "i";
+    std::string text(1, ' ');
+    text += shown(re);
+    if (*imValue < 0) {
+        text += " - ";
+        text += formatGeneral(-*imValue);
+    } else {
+        text += " + ";
+        text += showIm;
+    }
+    text += 'i';
+    return text;
 }
 
 } // namespace
@@ -181,7 +198,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string text = resultText(re, im);
         const std::optional<std::string> expected = expectedResultText(re, im);
         fuzzCheck(!expected || text == *expected, "result text differs from its composition rules",
-                  text + " for " + numberText(re) + ", " + numberText(im));
+                  textOf(text, re) + ", " + numberText(im));
     }
     return 0;
 }
