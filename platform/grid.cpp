@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include <QAbstractButton>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -46,6 +47,13 @@ void Grid::setUpView()
     setWordWrap(false);
     setCornerButtonEnabled(false);
     setFocusPolicy(Qt::StrongFocus);
+    // Room not taken by cells (below the last row, right of the last column,
+    // under the fixed column) is dark grey, so the table's end is plain.
+    QPalette colours = palette();
+    colours.setColor(QPalette::Base, QColor(0x80, 0x80, 0x80));
+    colours.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
+    setPalette(colours);
+    setAutoFillBackground(true);
 }
 
 void Grid::setUpHeaders()
@@ -58,6 +66,12 @@ void Grid::setUpHeaders()
         silver.setColor(QPalette::Button,
                         GridModel::toQColor(GridModel::fixedColor, silver));
         header->setPalette(silver);
+    }
+    // The corner cell is a fixed cell too.
+    if (auto* corner = findChild<QAbstractButton*>()) {
+        QPalette silver = corner->palette();
+        silver.setColor(QPalette::Button, GridModel::toQColor(GridModel::fixedColor, silver));
+        corner->setPalette(silver);
     }
     horizontalHeader()->setDefaultSectionSize(twipsToPixels(defaultColWidthTwips));
     horizontalHeader()->setMinimumSectionSize(0);

@@ -97,13 +97,8 @@ QVariant GridModel::cellData(int row, int col, int role) const
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
         return text(row, col);
-    case Qt::BackgroundRole: {
-        const std::uint32_t ole = color(row, col);
-        // The window colour is the view's own background: leave it unpainted.
-        if (ole == windowColor)
-            return {};
-        return QBrush(toQColor(ole, QGuiApplication::palette()));
-    }
+    case Qt::BackgroundRole:
+        return QBrush(toQColor(color(row, col), QGuiApplication::palette()));
     default:
         return {};
     }

@@ -13,6 +13,7 @@
 #include <QEventLoop>
 #include <QFontDatabase>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -175,7 +176,10 @@ void Form1::createControls()
     Frame1->setAccessibleName(QStringLiteral("Solution panel"));
     Frame1->setFrameShape(QFrame::Box);
     Frame1->setAutoFillBackground(true);
-    Frame1->setPalette(QPalette());
+    // Not the window's black: the panel has the usual face of a frame.
+    QPalette face = Frame1->palette();
+    face.setColor(QPalette::Window, QGuiApplication::palette().color(QPalette::Button));
+    Frame1->setPalette(face);
     Frame1->setGeometry(twipsRect(0, 0, 12015, 8055));
 
     Grid3 = new Grid(2, 2, Frame1);

@@ -386,8 +386,10 @@ private slots:
         const QModelIndex cell = model->index(0, 0);
         QCOMPARE(model->data(cell, Qt::BackgroundRole).value<QBrush>().color(), QColor(255, 255, 192));
         grid->setCellBackColor(0x80000005);
-        // The window colour is the view's own background: nothing painted.
-        QVERIFY(!model->data(cell, Qt::BackgroundRole).isValid());
+        // The system's window colour, not the grid's own dark empty area.
+        QCOMPARE(model->data(cell, Qt::BackgroundRole).value<QBrush>().color(),
+                 QGuiApplication::palette().color(QPalette::Base));
+        QVERIFY(grid->palette().color(QPalette::Base) != QGuiApplication::palette().color(QPalette::Base));
         QCOMPARE(model->headerData(0, Qt::Horizontal, Qt::BackgroundRole).value<QBrush>().color(),
                  QColor(192, 192, 192));
     }

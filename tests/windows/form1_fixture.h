@@ -1,0 +1,90 @@
+#pragma once
+
+#include <memory>
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QTest>
+
+#include "messagerecorder.h"
+#include "platform/grid.h"
+#include "windows/form1.h"
+
+namespace kalvor {
+
+// A fresh equation window with recorders in place of the message box, the
+// about command and the program end, plus the user's gestures on it.
+struct Form1Harness {
+    MessageRecorder messages;
+    ModalWatchdog watchdog;
+    QString count;
+    int programEnds = 0;
+    int aboutShown = 0;
+    std::unique_ptr<Form1> form;
+
+    Form1Harness()
+        : form(std::make_unique<Form1>([this] { return count; }, messages))
+    {
+        form->setProgramEnd([this] { ++programEnds; });
+        form->setAboutCommand([this] { ++aboutShown; });
+        watchdog.expect(form.get());
+    }
+
+    // Sets the window up for `countText` and shows it as the user sees it.
+    bool open(const QString& countText)
+    {
+        count = countText;
+        form->Form_Load();
+        form->show();
+        form->activateWindow();
+        form->text1()->setFocus();
+        return QTest::qWaitForWindowActive(form.get());
+    }
+    bool open(int n) { return open(QString::number(n)); }
+
+    static QPoint cellCentre(Grid* grid, int row, int col)
+    {
+        const QModelIndex index = grid->model()->index(row - 1, col - 1);
+        grid->scrollTo(index);
+        return grid->visualRect(index).center();
+    }
+
+    static void clickCell(Grid* grid, int row, int col)
+    {
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cellCentre(grid, row, col));
+    }
+
+    // Clicks the cell, then replaces the editor's text by typing `text`.
+    static void typeIntoCell(Grid* grid, QLineEdit* editor, int row, int col, const QString& text)
+    {
+        clickCell(grid, row, col);
+        editor->selectAll();
+        if (text.isEmpty())
+            QTest::keyClick(editor, Qt::Key_Backspace);
+        else
+            QTest::keyClicks(editor, text);
+    }
+
+    void typeCoefficient(int row, int col, const QString& text)
+    {
+        typeIntoCell(form->grid1(), form->text1(), row, col, text);
+    }
+
+    void typeConstant(int row, const QString& text)
+    {
+        typeIntoCell(form->grid2(), form->text4(), row, 1, text);
+    }
+
+    // Saves the window as a picture in the artifacts folder, if one is set.
+    void screenshot(const QString& name) const
+    {
+        const QString folder = qEnvironmentVariable("KALVOR_ARTIFACTS");
+        if (folder.isEmpty())
+            return;
+        QDir().mkpath(folder);
+        form->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+    }
+};
+
+} // namespace kalvor

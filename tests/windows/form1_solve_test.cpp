@@ -1,0 +1,380 @@
+// The equation window's commands: Solve, Back, About, Exit and the close box.
+#include <memory>
+#include <stdexcept>
+
+#include <QFrame>
+#include <QTimer>
+
+#include "core/numberreading.h"
+#include "form1_fixture.h"
+
+using namespace kalvor;
+
+namespace {
+
+const QString noSolution = QStringLiteral(
+    "This equations have no solution OR This equation have infinite number of solutions "
+    "The unknowns is dependent variables , Please...Use 'Kalvor2'");
+const QString dataError = QStringLiteral("Try to write '(imaginary)i in form '0+(imaginary)i");
+
+struct Snapshot {
+    QStringList cells;
+    QString text1, text4;
+    bool operator==(const Snapshot&) const = default;
+};
+
+Snapshot snapshot(Form1* form)
+{
+    Snapshot s;
+    for (Grid* g : {form->grid1(), form->grid2()})
+        for (int r = 0; r < g->Rows(); ++r)
+            for (int c = 0; c < g->Cols(); ++c)
+                s.cells << g->TextMatrix(r, c);
+    s.text1 = form->text1()->text();
+    s.text4 = form->text4()->text();
+    return s;
+}
+
+} // namespace
+
+class Form1SolveTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<Form1Harness> h;
+    Form1* form() { return h->form.get(); }
+
+    bool editing()
+    {
+        return !form()->frame1()->isVisible() && form()->solveAction()->isEnabled() &&
+               !form()->backAction()->isEnabled();
+    }
+    bool showingSolution()
+    {
+        return form()->frame1()->isVisible() && !form()->solveAction()->isEnabled() &&
+               form()->backAction()->isEnabled();
+    }
+
+    // The two window modes a command may start from.
+    static void addModeRows()
+    {
+        QTest::addColumn<bool>("afterSolve");
+        QTest::newRow("editing") << false;
+        QTest::newRow("showing the solution") << true;
+    }
+
+    // Coefficients row by row, then the constants, typed as a user would.
+    void typeSystem(const QStringList& coefficients, const QStringList& constants)
+    {
+        const int n = int(constants.size());
+        for (int r = 1; r <= n; ++r)
+            for (int c = 1; c <= n; ++c)
+                if (const QString& t = coefficients.at((r - 1) * n + c - 1); !t.isEmpty())
+                    h->typeCoefficient(r, c, t);
+        for (int r = 1; r <= n; ++r)
+            if (!constants.at(r - 1).isEmpty())
+                h->typeConstant(r, constants.at(r - 1));
+    }
+
+private slots:
+    void init() { h = std::make_unique<Form1Harness>(); }
+
+    void cleanup()
+    {
+        QVERIFY2(h->watchdog.unexpected().isEmpty(),
+                 qPrintable(h->watchdog.unexpected().join(", ")));
+        h.reset();
+    }
+
+    void solvesAndShowsThenBackRestoresEditing_data()
+    {
+        QTest::addColumn<QStringList>("coefficients");
+        QTest::addColumn<QStringList>("constants");
+        QTest::addColumn<QStringList>("results");
+        QTest::newRow("N = 1, 2 X1 = 4+2i")
+            << QStringList{"2"} << QStringList{"4+2i"} << QStringList{" 2.0000 + 1.0000i"};
+        QTest::newRow("N = 2, diagonal")
+            << QStringList{"1", "", "", "1"} << QStringList{"3", "2i"}
+            << QStringList{" 3.0000 + 0.0000i", " 0.0000 + 2.0000i"};
+        QTest::newRow("N = 2, negative imaginary in general form")
+            << QStringList{"1", "", "", "2"} << QStringList{"-2j", "2-3j"}
+            << QStringList{" 0.0000 - 2i", " 1.0000 - 1.5i"};
+        QTest::newRow("N = 2, coupled")
+            << QStringList{"1", "1", "1", "-1"} << QStringList{"3", "1"}
+            << QStringList{" 2.0000 + 0.0000i", " 1.0000 + 0.0000i"};
+    }
+
+    void solvesAndShowsThenBackRestoresEditing()
+    {
+        QFETCH(QStringList, coefficients);
+        QFETCH(QStringList, constants);
+        QFETCH(QStringList, results);
+        const int n = int(constants.size());
+        QVERIFY(h->open(n));
+        typeSystem(coefficients, constants);
+        const Snapshot typed = snapshot(form());
+
+        form()->solveAction()->trigger();
+        QVERIFY(h->messages.messages.empty());
+        QVERIFY(showingSolution());
+        Grid* g3 = form()->grid3();
+        QCOMPARE(g3->Rows(), n + 1);
+        for (int k = 1; k <= n; ++k) {
+            QCOMPARE(g3->TextMatrix(k, 0), QStringLiteral("X%1").arg(k));
+            QCOMPARE(g3->TextMatrix(k, 1), results.at(k - 1));
+        }
+        QCOMPARE(g3->TextMatrix(0, 0), QString());
+        QCOMPARE(g3->TextMatrix(0, 1), QString());
+        QCOMPARE(g3->Row(), n);
+        QCOMPARE(g3->Col(), 1);
+        QCOMPARE(QApplication::focusWidget(), g3);
+        QCOMPARE(snapshot(form()), typed);
+
+        form()->backAction()->trigger();
+        QVERIFY(editing());
+        QCOMPARE(snapshot(form()), typed);
+    }
+
+    void countersAfterEachProcedure_data()
+    {
+        QTest::addColumn<int>("n");
+        QTest::newRow("N = 1") << 1;
+        QTest::newRow("N = 3") << 3;
+        QTest::newRow("N = 12") << 12;
+    }
+
+    void countersAfterEachProcedure()
+    {
+        QFETCH(int, n);
+        QVERIFY(h->open(n));
+        for (int k = 1; k <= n; ++k) {
+            form()->grid1()->setTextMatrix(k, k, QStringLiteral("1"));
+            form()->grid2()->setTextMatrix(k, 1, QStringLiteral("%1").arg(k));
+        }
+        form()->parted();
+        QCOMPARE(form()->currentColumn(), n + 1);
+        QCOMPARE(form()->currentRowText(), QString::number(n + 1));
+        // parted leaves the scratch box with the last cell read, (N, N).
+        QCOMPARE(form()->text9()->text(), QString("1"));
+        form()->partedb();
+        QCOMPARE(form()->currentColumn(), 1);
+        QCOMPARE(form()->currentRowText(), QString::number(n + 1));
+        QCOMPARE(form()->text9()->text(), QString::number(n));
+        QVERIFY(showingSolution());
+        // frm3grd on its own leaves curRow past the last label too.
+        form()->back_Click();
+        form()->frm3grd();
+        QCOMPARE(form()->currentRowText(), QString::number(n + 1));
+    }
+
+    void storageHoldsTheSplitParts()
+    {
+        QVERIFY(h->open(2));
+        typeSystem({"3+4i", "", "25i", ""}, {"3+4i", "25i"});
+        form()->parted();
+        form()->partedb();
+        // Equation first, unknown second, from 0.
+        QCOMPARE(form()->constRe().at(0), PartValue::fromText("3"));
+        QCOMPARE(form()->constIm().at(0), PartValue::fromText("+4"));
+        QCOMPARE(form()->constRe().at(1), PartValue::fromInteger(0));
+        QCOMPARE(form()->constIm().at(1), PartValue::fromText("25"));
+        QCOMPARE(form()->coefRe().at(0).at(0), form()->constRe().at(0));
+        QCOMPARE(form()->coefIm().at(0).at(0), form()->constIm().at(0));
+        QCOMPARE(form()->coefRe().at(1).at(0), form()->constRe().at(1));
+        QCOMPARE(form()->coefIm().at(1).at(0), form()->constIm().at(1));
+        // An untouched cell counts as zero.
+        QCOMPARE(readNumber(form()->coefRe().at(0).at(1)), std::optional<double>(0.0));
+        QCOMPARE(readNumber(form()->coefIm().at(0).at(1)), std::optional<double>(0.0));
+    }
+
+    void secondSolveRereadsEveryCell()
+    {
+        QVERIFY(h->open(2));
+        typeSystem({"1", "", "", "1"}, {"1", "2"});
+        form()->solveAction()->trigger();
+        form()->backAction()->trigger();
+        h->typeCoefficient(1, 1, QStringLiteral("2"));
+        form()->solveAction()->trigger();
+        QCOMPARE(form()->coefRe().at(0).at(0), PartValue::fromText("2"));
+        QCOMPARE(form()->grid3()->TextMatrix(1, 1), QString(" 0.5000 + 0.0000i"));
+        QCOMPARE(form()->grid3()->TextMatrix(2, 1), QString(" 2.0000 + 0.0000i"));
+    }
+
+    void failureShowsMessageAndReturnsToEditing_data()
+    {
+        QTest::addColumn<QStringList>("coefficients");
+        QTest::addColumn<QStringList>("constants");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("zero coefficient")
+            << QStringList{"0"} << QStringList{"5+i"} << noSolution << "KALVOR1";
+        QTest::newRow("untouched table") << QStringList{"", "", "", ""} << QStringList{"", ""}
+                                         << noSolution << "KALVOR1";
+        QTest::newRow("dependent rows") << QStringList{"1", "2", "2", "4"} << QStringList{"1", "2"}
+                                        << noSolution << "KALVOR1";
+        QTest::newRow("not a number") << QStringList{"1", "", "", "abc"} << QStringList{"1", "1"}
+                                      << dataError << "Check your data";
+    }
+
+    void failureShowsMessageAndReturnsToEditing()
+    {
+        QFETCH(QStringList, coefficients);
+        QFETCH(QStringList, constants);
+        QFETCH(QString, message);
+        QFETCH(QString, title);
+        const int n = int(constants.size());
+        QVERIFY(h->open(n));
+        typeSystem(coefficients, constants);
+        const Snapshot typed = snapshot(form());
+        bool panelShownDuringMessage = false;
+        QString labelDuringMessage;
+        h->messages.onShow = [&] {
+            panelShownDuringMessage = form()->frame1()->isVisible();
+            labelDuringMessage = form()->grid3()->TextMatrix(n, 0);
+        };
+
+        form()->solveAction()->trigger();
+        QCOMPARE(h->messages.messages.size(), std::size_t(1));
+        const MessageRecorder::Message& shown = h->messages.messages.front();
+        QCOMPARE(shown.style, MessageBox::Style::Stop);
+        QCOMPARE(shown.message, message);
+        QCOMPARE(shown.title, title);
+        QVERIFY(panelShownDuringMessage);
+        QCOMPARE(labelDuringMessage, QStringLiteral("X%1").arg(n));
+        QVERIFY(editing());
+        QCOMPARE(snapshot(form()), typed);
+        // No result was written.
+        for (int k = 1; k <= n; ++k)
+            QCOMPARE(form()->grid3()->TextMatrix(k, 1), QString());
+    }
+
+    void correctedDataSolvesNormally()
+    {
+        QVERIFY(h->open(2));
+        typeSystem({"1", "", "", "abc"}, {"1", "1"});
+        form()->solveAction()->trigger();
+        QCOMPARE(h->messages.messages.size(), std::size_t(1));
+        h->typeCoefficient(2, 2, QStringLiteral("1"));
+        form()->solveAction()->trigger();
+        QCOMPARE(h->messages.messages.size(), std::size_t(1));
+        QVERIFY(showingSolution());
+        QCOMPARE(form()->grid3()->TextMatrix(2, 1), QString(" 1.0000 + 0.0000i"));
+    }
+
+    void failedRunAfterSuccessKeepsEarlierResultsUnderFreshLabels()
+    {
+        QVERIFY(h->open(2));
+        typeSystem({"1", "", "", "1"}, {"3", "2i"});
+        form()->solveAction()->trigger();
+        QVERIFY(showingSolution());
+        const QString first = form()->grid3()->TextMatrix(1, 1);
+        const QString second = form()->grid3()->TextMatrix(2, 1);
+        form()->backAction()->trigger();
+        // Spoil the labels, so that rewriting them shows.
+        form()->grid3()->setTextMatrix(1, 0, QString());
+        form()->grid3()->setTextMatrix(2, 0, QString());
+        h->typeCoefficient(2, 2, QStringLiteral("0"));
+        const Snapshot typed = snapshot(form());
+        form()->solveAction()->trigger();
+        QCOMPARE(h->messages.messages.size(), std::size_t(1));
+        QCOMPARE(h->messages.messages.front().title, QString("KALVOR1"));
+        QVERIFY(editing());
+        QCOMPARE(form()->grid3()->TextMatrix(1, 0), QString("X1"));
+        QCOMPARE(form()->grid3()->TextMatrix(2, 0), QString("X2"));
+        QCOMPARE(form()->grid3()->TextMatrix(1, 1), first);
+        QCOMPARE(form()->grid3()->TextMatrix(2, 1), second);
+        QCOMPARE(snapshot(form()), typed);
+    }
+
+    void aboutChangesNothing_data() { addModeRows(); }
+
+    void aboutChangesNothing()
+    {
+        QFETCH(bool, afterSolve);
+        QVERIFY(h->open(1));
+        typeSystem({"2"}, {"4+2i"});
+        if (afterSolve)
+            form()->solveAction()->trigger();
+        const Snapshot typed = snapshot(form());
+        const bool showing = showingSolution();
+        form()->aboutAction()->trigger();
+        QCOMPARE(h->aboutShown, 1);
+        QCOMPARE(showingSolution(), showing);
+        QCOMPARE(snapshot(form()), typed);
+    }
+
+    void exitEndsTheProgram_data() { addModeRows(); }
+
+    void exitEndsTheProgram()
+    {
+        QFETCH(bool, afterSolve);
+        QVERIFY(h->open(1));
+        typeSystem({"2"}, {"4"});
+        if (afterSolve)
+            form()->solveAction()->trigger();
+        form()->exitAction()->trigger();
+        QCOMPARE(h->programEnds, 1);
+        QVERIFY(h->messages.messages.empty());
+        QVERIFY(!form()->isVisible());
+    }
+
+    void closeBoxEndsTheProgramOnce()
+    {
+        QVERIFY(h->open(1));
+        QVERIFY(form()->close());
+        QCOMPARE(h->programEnds, 1);
+        QVERIFY(!form()->isVisible());
+    }
+
+    void showModalRunsUntilClosed_data()
+    {
+        QTest::addColumn<bool>("byExit");
+        QTest::newRow("close box") << false;
+        QTest::newRow("Exit") << true;
+    }
+
+    void showModalRunsUntilClosed()
+    {
+        QFETCH(bool, byExit);
+        h->count = QStringLiteral("3");
+        bool modalWhileOpen = false;
+        int rowsWhileOpen = 0;
+        QTimer::singleShot(100, this, [&] {
+            modalWhileOpen = form()->isVisible() && form()->isModal();
+            rowsWhileOpen = form()->grid1()->Rows();
+            if (byExit)
+                form()->exitAction()->trigger();
+            else
+                form()->close();
+        });
+        form()->showModal();
+        QVERIFY(modalWhileOpen);
+        QCOMPARE(rowsWhileOpen, 4);
+        QCOMPARE(h->programEnds, 1);
+        QVERIFY(!form()->isVisible());
+    }
+
+    void showModalRefusesBadCountBeforeShowing()
+    {
+        h->count = QStringLiteral("501");
+        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, form()->showModal());
+        QVERIFY(!form()->isVisible());
+        QCOMPARE(form()->grid1()->Rows(), 2);
+        QCOMPARE(h->programEnds, 0);
+    }
+
+    void screenshotSolution()
+    {
+        QVERIFY(h->open(3));
+        typeSystem({"2", "1", "", "", "1+i", "", "", "", "-1"}, {"4+2i", "3", "0.5"});
+        form()->solveAction()->trigger();
+        QVERIFY(showingSolution());
+        h->screenshot(QStringLiteral("form1_solution"));
+        QCOMPARE(form()->grid3()->TextMatrix(1, 1), QString(" 1.2500 + 1.7500i"));
+        QCOMPARE(form()->grid3()->TextMatrix(2, 1), QString(" 1.5000 - 1.5i"));
+        QCOMPARE(form()->grid3()->TextMatrix(3, 1), QString(" -0.5000 + 0.0000i"));
+    }
+};
+
+QTEST_MAIN(Form1SolveTest)
+#include "form1_solve_test.moc"

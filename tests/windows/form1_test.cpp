@@ -1,0 +1,481 @@
+// The equation window's set-up, layout and cell editing.
+#include <memory>
+#include <stdexcept>
+
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
+
+#include "form1_fixture.h"
+#include "platform/statusbar.h"
+#include "platform/twips.h"
+#include "windows/unknowncount.h"
+
+using namespace kalvor;
+
+namespace {
+constexpr quint32 lightYellow = 0x00C0FFFF;
+constexpr quint32 silver = 0x00C0C0C0;
+constexpr quint32 windowColour = 0x80000005;
+} // namespace
+
+class Form1Test : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<Form1Harness> h;
+    Form1* form() { return h->form.get(); }
+
+    // The coefficients side (Grid1, Text1) and the constants side (Grid2, Text4).
+    static void addSideRows()
+    {
+        QTest::addColumn<bool>("constants");
+        QTest::newRow("coefficients") << false;
+        QTest::newRow("constants") << true;
+    }
+
+private slots:
+    void init() { h = std::make_unique<Form1Harness>(); }
+
+    void cleanup()
+    {
+        QVERIFY2(h->watchdog.unexpected().isEmpty(),
+                 qPrintable(h->watchdog.unexpected().join(", ")));
+        h.reset();
+    }
+
+    void countTextConversion_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("expected"); // 0: refused
+        QTest::newRow("plain") << "3" << 3;
+        QTest::newRow("blanks around") << "  4 " << 4;
+        QTest::newRow("half to even, down") << "2.5" << 2;
+        QTest::newRow("half to even, up") << "3.5" << 4;
+        QTest::newRow("fraction below a half") << "7.49" << 7;
+        QTest::newRow("largest") << "500" << 500;
+        QTest::newRow("rounds to 500") << "500.5" << 500;
+        QTest::newRow("one too many") << "501" << 0;
+        QTest::newRow("rounds to zero") << "0.4" << 0;
+        QTest::newRow("zero") << "0" << 0;
+        QTest::newRow("negative") << "-3" << 0;
+        QTest::newRow("letters after the number") << "3abc" << 0;
+        QTest::newRow("empty") << "" << 0;
+        QTest::newRow("beyond 16 bits") << "40000" << 0;
+        QTest::newRow("the 16-bit maximum") << "32767" << 0;
+    }
+
+    void countTextConversion()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, expected);
+        const std::optional<int> n = unknownCountFromText(text);
+        if (expected == 0)
+            QVERIFY2(!n, qPrintable(QString::number(n.value_or(-1))));
+        else
+            QCOMPARE(n.value_or(-1), expected);
+    }
+
+    void refusedCountChangesNoTable_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("too many") << "501";
+        QTest::newRow("not a number") << "abc";
+        QTest::newRow("rounds to zero") << "0.4";
+    }
+
+    void refusedCountChangesNoTable()
+    {
+        QFETCH(QString, text);
+        h->count = text;
+        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, form()->Form_Load());
+        for (Grid* grid : {form()->grid1(), form()->grid2(), form()->grid3()}) {
+            QCOMPARE(grid->Rows(), 2);
+            QCOMPARE(grid->Cols(), 2);
+        }
+        QVERIFY(form()->grid3()->ColWidth(1) != 10585);
+        QVERIFY(!form()->timer1()->isActive());
+    }
+
+    void headersForN_data()
+    {
+        QTest::addColumn<int>("n");
+        QTest::addColumn<QString>("lastColumnHeader");
+        QTest::addColumn<QString>("lastRowHeader");
+        QTest::newRow("N = 1") << 1 << "X1" << "EQ. NO.1";
+        QTest::newRow("N = 3") << 3 << "X3" << "EQ. NO.3";
+        QTest::newRow("N = 12") << 12 << "X12" << "EQ. NO.12";
+    }
+
+    void headersForN()
+    {
+        QFETCH(int, n);
+        QFETCH(QString, lastColumnHeader);
+        QFETCH(QString, lastRowHeader);
+        QVERIFY(h->open(n));
+        Grid* g1 = form()->grid1();
+        Grid* g2 = form()->grid2();
+        QCOMPARE(form()->unknownCount(), n);
+        QCOMPARE(g1->Rows(), n + 1);
+        QCOMPARE(g1->Cols(), n + 1);
+        QCOMPARE(g2->Rows(), n + 1);
+        QCOMPARE(g2->Cols(), 2);
+        QCOMPARE(g1->TextMatrix(0, n), lastColumnHeader);
+        QCOMPARE(g1->TextMatrix(n, 0), lastRowHeader);
+        QCOMPARE(g2->TextMatrix(n, 0), lastRowHeader);
+        QCOMPARE(g1->TextMatrix(0, 1), QString("X1"));
+        QCOMPARE(g1->TextMatrix(1, 0), QString("EQ. NO.1"));
+        // Corners, Grid2's header row and every data cell stay empty.
+        QCOMPARE(g1->TextMatrix(0, 0), QString());
+        QCOMPARE(g2->TextMatrix(0, 0), QString());
+        QCOMPARE(g2->TextMatrix(0, 1), QString());
+        for (int r = 1; r <= n; ++r) {
+            QCOMPARE(g2->TextMatrix(r, 0), g1->TextMatrix(r, 0));
+            QCOMPARE(g2->TextMatrix(r, 1), QString());
+            for (int c = 1; c <= n; ++c)
+                QCOMPARE(g1->TextMatrix(r, c), QString());
+        }
+        // Headers are what the views show in their header strips.
+        QCOMPARE(g1->model()->headerData(n - 1, Qt::Horizontal).toString(), lastColumnHeader);
+        QCOMPARE(g2->model()->headerData(n - 1, Qt::Vertical).toString(), lastRowHeader);
+    }
+
+    void startsInEditingWithDesignValues()
+    {
+        form()->text1()->setText(QStringLiteral("left over"));
+        QVERIFY(h->open(3));
+        QCOMPARE(form()->windowTitle(), QString("KALVOR"));
+        QCOMPARE(form()->label1()->text(), QString("For best view made dimention to 600x800"));
+        QCOMPARE(form()->label2()->text(), QString("Constants Matrix "));
+        QCOMPARE(form()->grid1()->toolTip(), QString("Use small \"i\" & \"j\"  into complex numbers"));
+        QVERIFY(!form()->frame1()->isVisible());
+        QVERIFY(form()->solveAction()->isEnabled());
+        QVERIFY(!form()->backAction()->isEnabled());
+        QVERIFY(form()->exitAction()->isEnabled());
+        // Form_Load empties the editor with curRow, which holds no value yet.
+        QCOMPARE(form()->text1()->text(), QString());
+        QCOMPARE(form()->currentRowText(), QString());
+        QCOMPARE(form()->currentColumn(), 1);
+        QCOMPARE(QApplication::focusWidget(), form()->text1());
+        QCOMPARE(form()->txt7()->text(), QString("Text7"));
+        QCOMPARE(form()->txt8()->text(), QString("Text8"));
+        QCOMPARE(form()->text7()->text(), QString("Text7"));
+        QCOMPARE(form()->text8()->text(), QString("Text8"));
+        for (QLineEdit* hidden : {form()->txt7(), form()->txt8(), form()->text7(),
+                                  form()->text8(), form()->text9()})
+            QVERIFY(!hidden->isVisible());
+        QCOMPARE(form()->grid3()->ColWidth(1), 10585);
+        QCOMPARE(form()->timer1()->interval(), 9000);
+        QVERIFY(form()->timer1()->isActive());
+        for (int panel = 1; panel <= 4; ++panel)
+            QCOMPARE(form()->statusBar1()->panelText(panel), QString());
+        QVERIFY(!form()->statusBar1()->panelText(5).isEmpty());
+        QVERIFY(!form()->statusBar1()->panelText(6).isEmpty());
+    }
+
+    void menuBarCaptionsInOrder()
+    {
+        QVERIFY(h->open(1));
+        const QList<QAction*> top = form()->menuBar()->actions();
+        QCOMPARE(top.size(), 4);
+        QCOMPARE(top.at(0)->text(), QString("&File"));
+        QCOMPARE(top.at(0)->menu(), form()->fileMenu());
+        QCOMPARE(top.at(1), form()->solveAction());
+        QCOMPARE(top.at(1)->text(), QString("&Solve"));
+        QCOMPARE(top.at(2), form()->backAction());
+        QCOMPARE(top.at(2)->text(), QString("&Back"));
+        QCOMPARE(top.at(3), form()->aboutAction());
+        QCOMPARE(top.at(3)->text(), QString("&About"));
+        QCOMPARE(form()->fileMenu()->actions().size(), 1);
+        QCOMPARE(form()->fileMenu()->actions().at(0), form()->exitAction());
+        QCOMPARE(form()->exitAction()->text(), QString("E&xit"));
+    }
+
+    void controlsAtTheirDesignPlaces_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("pixels");
+        // Twips / 15, rounded.
+        QTest::newRow("Label1") << "Label1" << QRect(0, 16, 617, 25);
+        QTest::newRow("Text1") << "Text1" << QRect(0, 40, 617, 19);
+        QTest::newRow("Grid1") << "Grid1" << QRect(0, 64, 617, 448);
+        QTest::newRow("Label2") << "Label2" << QRect(624, 16, 161, 25);
+        QTest::newRow("Text4") << "Text4" << QRect(624, 40, 161, 19);
+        QTest::newRow("Grid2") << "Grid2" << QRect(624, 64, 161, 449);
+        QTest::newRow("Frame1") << "Frame1" << QRect(0, 0, 801, 537);
+        QTest::newRow("Grid3") << "Grid3" << QRect(8, 16, 785, 513);
+    }
+
+    void controlsAtTheirDesignPlaces()
+    {
+        QFETCH(QString, name);
+        QFETCH(QRect, pixels);
+        QVERIFY(h->open(2));
+        auto* control = form()->findChild<QWidget*>(name);
+        QVERIFY(control);
+        QCOMPARE(control->geometry(), pixels);
+    }
+
+    void lookAndAccessibleNames()
+    {
+        QVERIFY(h->open(2));
+        // The editors and titles use a monospace face: every letter as wide.
+        for (QWidget* w : {static_cast<QWidget*>(form()->text1()), static_cast<QWidget*>(form()->label1())}) {
+            const QFontMetrics metrics(w->font());
+            QCOMPARE(metrics.horizontalAdvance(QLatin1Char('i')), metrics.horizontalAdvance(QLatin1Char('W')));
+        }
+        const QFontMetrics sans(form()->grid1()->font());
+        QVERIFY(sans.horizontalAdvance(QLatin1Char('i')) < sans.horizontalAdvance(QLatin1Char('W')));
+        QCOMPARE(form()->text1()->font().pointSize(), 9);
+        QCOMPARE(form()->grid1()->font().pointSizeF(), 8.25);
+        QCOMPARE(form()->label1()->palette().color(QPalette::Window), QColor(0x40, 0x40, 0x40));
+        QCOMPARE(form()->label1()->palette().color(QPalette::WindowText), QColor(Qt::white));
+        QCOMPARE(form()->centralWidget()->palette().color(QPalette::Window), QColor(Qt::black));
+        QCOMPARE(form()->grid1()->accessibleName(), QString("Coefficients Matrix"));
+        QCOMPARE(form()->grid2()->accessibleName(), QString("Constants Matrix"));
+        QCOMPARE(form()->grid3()->accessibleName(), QString("Solution"));
+        QVERIFY(!form()->text1()->accessibleName().isEmpty());
+        QVERIFY(!form()->text4()->accessibleName().isEmpty());
+    }
+
+    void titleTimerWritesCoefficientsTitle()
+    {
+        QVERIFY(h->open(1));
+        QTest::qWait(8000);
+        QCOMPARE(form()->label1()->text(), QString("For best view made dimention to 600x800"));
+        QTRY_COMPARE_WITH_TIMEOUT(form()->label1()->text(), QString("Coefficients Matrix"), 3000);
+        // Later ticks keep it so.
+        form()->Timer1_Timer();
+        QCOMPARE(form()->label1()->text(), QString("Coefficients Matrix"));
+        QVERIFY(form()->timer1()->isActive());
+    }
+
+    void typingBeforeAnyClickGoesToFirstCell()
+    {
+        QVERIFY(h->open(3));
+        const int before = form()->grid1()->ColWidth(1);
+        QTest::keyClicks(form()->text1(), QStringLiteral("1+2i"));
+        QCOMPARE(form()->grid1()->TextMatrix(1, 1), QString("1+2i"));
+        // Lengths 1, 2, 3, 4: 7 + 14 + 21 + 28 twips.
+        QCOMPARE(form()->grid1()->ColWidth(1) - before, 70);
+        QTest::keyClicks(form()->text4(), QStringLiteral("5j"));
+        QCOMPARE(form()->grid2()->TextMatrix(1, 1), QString("5j"));
+        // The constants column never widens.
+        QCOMPARE(form()->grid2()->ColWidth(1), Grid::defaultColWidthTwips);
+    }
+
+    void deletingWidensToo()
+    {
+        QVERIFY(h->open(2));
+        QTest::keyClicks(form()->text1(), QStringLiteral("123"));
+        const int before = form()->grid1()->ColWidth(1);
+        QTest::keyClick(form()->text1(), Qt::Key_Backspace);
+        QCOMPARE(form()->grid1()->TextMatrix(1, 1), QString("12"));
+        QCOMPARE(form()->grid1()->ColWidth(1) - before, 14);
+    }
+
+    void clickSelectsHighlightsAndReports()
+    {
+        QVERIFY(h->open(3));
+        Grid* g = form()->grid1();
+        g->setTextMatrix(2, 3, QStringLiteral("5-3i"));
+        form()->text1()->setText(QStringLiteral("other"));
+        const int widthBefore = g->ColWidth(3);
+        Form1Harness::clickCell(g, 2, 3);
+        QCOMPARE(form()->text1()->text(), QString("5-3i"));
+        QCOMPARE(QApplication::focusWidget(), form()->text1());
+        QCOMPARE(g->cellBackColorAt(2, 3), windowColour);
+        QCOMPARE(g->cellBackColorAt(0, 0), silver);
+        QCOMPARE(form()->statusBar1()->panelText(1), QString("X3"));
+        QCOMPARE(form()->statusBar1()->panelText(2), QString("EQ.2"));
+        QCOMPARE(form()->txt7()->text(), QString("2"));
+        QCOMPARE(form()->txt8()->text(), QString("3"));
+        QCOMPARE(form()->currentColumn(), 3);
+        QCOMPARE(g->ColWidth(3) - widthBefore, 28);
+        // The cell text itself is untouched by the selection.
+        QCOMPARE(g->TextMatrix(2, 3), QString("5-3i"));
+
+        Form1Harness::clickCell(g, 1, 1);
+        QCOMPARE(g->cellBackColorAt(2, 3), lightYellow);
+        QCOMPARE(g->cellBackColorAt(1, 1), windowColour);
+        QCOMPARE(g->cellBackColorAt(0, 0), silver);
+        QCOMPARE(form()->statusBar1()->panelText(1), QString("X1"));
+        QCOMPARE(form()->statusBar1()->panelText(2), QString("EQ.1"));
+        // Exactly one cell is highlighted.
+        int white = 0;
+        for (int r = 0; r <= 3; ++r)
+            for (int c = 0; c <= 3; ++c)
+                white += g->cellBackColorAt(r, c) == windowColour;
+        QCOMPARE(white, 1);
+    }
+
+    void constantClickReportsOnlyPanelThree()
+    {
+        QVERIFY(h->open(4));
+        Form1Harness::clickCell(form()->grid1(), 2, 4);
+        Grid* g = form()->grid2();
+        g->setTextMatrix(3, 1, QStringLiteral("7"));
+        Form1Harness::clickCell(g, 3, 1);
+        QCOMPARE(form()->statusBar1()->panelText(3), QString("C3"));
+        QCOMPARE(form()->statusBar1()->panelText(1), QString("X4"));
+        QCOMPARE(form()->statusBar1()->panelText(2), QString("EQ.2"));
+        QCOMPARE(form()->text4()->text(), QString("7"));
+        QCOMPARE(QApplication::focusWidget(), form()->text4());
+        QCOMPARE(g->cellBackColorAt(3, 1), windowColour);
+        QCOMPARE(form()->text7()->text(), QString("3"));
+        QCOMPARE(form()->text8()->text(), QString("1"));
+        // The coefficient side's memory of its own selection is untouched.
+        QCOMPARE(form()->txt7()->text(), QString("2"));
+        QCOMPARE(form()->grid1()->cellBackColorAt(2, 4), windowColour);
+    }
+
+    void constantClickMakesCoefficientEditorWidenColumnOne()
+    {
+        QVERIFY(h->open(3));
+        Form1Harness::clickCell(form()->grid1(), 2, 3);
+        Form1Harness::clickCell(form()->grid2(), 2, 1);
+        QCOMPARE(form()->currentColumn(), 1);
+        const int first = form()->grid1()->ColWidth(1);
+        const int third = form()->grid1()->ColWidth(3);
+        QTest::keyClicks(form()->text1(), QStringLiteral("9"));
+        // The text went into Grid1's current cell, the width to column 1.
+        QCOMPARE(form()->grid1()->TextMatrix(2, 3), QString("9"));
+        QCOMPARE(form()->grid1()->ColWidth(1) - first, 7);
+        QCOMPARE(form()->grid1()->ColWidth(3), third);
+    }
+
+    void characterKeyInGridOpensEditorWithoutTypingIt_data() { addSideRows(); }
+
+    void characterKeyInGridOpensEditorWithoutTypingIt()
+    {
+        QFETCH(bool, constants);
+        QVERIFY(h->open(2));
+        Grid* g = constants ? form()->grid2() : form()->grid1();
+        QLineEdit* editor = constants ? form()->text4() : form()->text1();
+        g->setTextMatrix(1, 1, QStringLiteral("4+i"));
+        g->setFocus();
+        QCOMPARE(QApplication::focusWidget(), g);
+        QTest::keyClick(g, Qt::Key_Q);
+        QCOMPARE(QApplication::focusWidget(), editor);
+        QCOMPARE(editor->text(), QString("4+i"));
+        // The next key goes into the editor, and from there into the cell.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_5);
+        QCOMPARE(g->TextMatrix(1, 1), QString("4+i5"));
+        // Neither the highlight nor the status bar follow a key press.
+        QCOMPARE(g->cellBackColorAt(1, 1), lightYellow);
+        QCOMPARE(form()->statusBar1()->panelText(constants ? 3 : 1), QString());
+    }
+
+    // The grid's keyboard navigation moves the current cell; the editor must
+    // follow, or the next keystroke would copy the previous cell's text over
+    // the cell reached.
+    void arrowKeysThenTypingNeverCopiesAnotherCell_data() { addSideRows(); }
+
+    void arrowKeysThenTypingNeverCopiesAnotherCell()
+    {
+        QFETCH(bool, constants);
+        QVERIFY(h->open(3));
+        Grid* g = constants ? form()->grid2() : form()->grid1();
+        QLineEdit* editor = constants ? form()->text4() : form()->text1();
+        g->setTextMatrix(2, 1, QStringLiteral("8"));
+        Form1Harness::typeIntoCell(g, editor, 1, 1, QStringLiteral("7"));
+        g->setFocus();
+        QTest::keyClick(g, Qt::Key_Down);
+        QCOMPARE(g->Row(), 2);
+        QCOMPARE(editor->text(), QString("8"));
+        // The user goes straight back to the editor and types.
+        editor->setFocus();
+        editor->end(false);
+        QTest::keyClicks(editor, QStringLiteral("x"));
+        QCOMPARE(g->TextMatrix(2, 1), QString("8x"));
+        QCOMPARE(g->TextMatrix(1, 1), QString("7"));
+        // Highlight and status follow clicks only.
+        QCOMPARE(g->cellBackColorAt(1, 1), windowColour);
+        QCOMPARE(g->cellBackColorAt(2, 1), lightYellow);
+    }
+
+    void arrowNavigationThenKeyEditsReachedCell()
+    {
+        QVERIFY(h->open(3));
+        Grid* g = form()->grid1();
+        g->setTextMatrix(1, 3, QStringLiteral("z"));
+        Form1Harness::clickCell(g, 1, 2);
+        const int second = g->ColWidth(2);
+        g->setFocus();
+        QTest::keyClick(g, Qt::Key_Right);
+        QTest::keyClick(g, Qt::Key_A);
+        QCOMPARE(form()->text1()->text(), QString("z"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_1);
+        QCOMPARE(g->TextMatrix(1, 3), QString("z1"));
+        QCOMPARE(g->TextMatrix(1, 2), QString());
+        // The widening still goes to the last clicked column.
+        QCOMPARE(g->ColWidth(2) - second, 14);
+        QCOMPARE(form()->statusBar1()->panelText(1), QString("X2"));
+    }
+
+    void clickOnHeaderChangesNothing()
+    {
+        QVERIFY(h->open(3));
+        Form1Harness::typeIntoCell(form()->grid1(), form()->text1(), 2, 2, QStringLiteral("6"));
+        QHeaderView* top = form()->grid1()->horizontalHeader();
+        QTest::mouseClick(top->viewport(), Qt::LeftButton, {},
+                          QPoint(top->sectionViewportPosition(0) + 5, top->height() / 2));
+        QCOMPARE(form()->grid1()->Row(), 2);
+        QCOMPARE(form()->grid1()->Col(), 2);
+        QCOMPARE(form()->text1()->text(), QString("6"));
+        QCOMPARE(form()->statusBar1()->panelText(1), QString("X2"));
+        QCOMPARE(form()->grid1()->TextMatrix(0, 1), QString("X1"));
+    }
+
+    void hugeTextIsKeptWholeAndWidensOnlyToTheCap()
+    {
+        QVERIFY(h->open(1));
+        const QString huge(40000, QLatin1Char('7'));
+        form()->text1()->setText(huge);
+        QCOMPARE(form()->grid1()->TextMatrix(1, 1).size(), huge.size());
+        QCOMPARE(form()->grid1()->ColWidth(1), Form1::maxTypedColumnTwips);
+        form()->text1()->setText(huge + QLatin1Char('8'));
+        QCOMPARE(form()->grid1()->ColWidth(1), Form1::maxTypedColumnTwips);
+        // Solve reads it back through the scratch box unshortened.
+        form()->parted();
+        QCOMPARE(form()->text9()->text(), huge + QLatin1Char('8'));
+    }
+
+    void widthCountsCharactersNotCodeUnits()
+    {
+        QVERIFY(h->open(1));
+        const int before = form()->grid1()->ColWidth(1);
+        // One character outside the 16-bit plane: two UTF-16 units.
+        form()->text1()->setText(QString::fromUcs4(U"\U0001D465"));
+        QCOMPARE(form()->grid1()->ColWidth(1) - before, 7);
+    }
+
+    void tabOrder()
+    {
+        QVERIFY(h->open(2));
+        form()->text1()->setFocus();
+        const QList<QWidget*> expected = {form()->grid2(), form()->grid1(), form()->text4(),
+                                          form()->text1()};
+        for (QWidget* next : expected) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), next);
+        }
+    }
+
+    void screenshotEditing()
+    {
+        QVERIFY(h->open(4));
+        h->typeCoefficient(1, 1, QStringLiteral("2+3i"));
+        h->typeCoefficient(2, 2, QStringLiteral("-1.5j"));
+        h->typeConstant(1, QStringLiteral("4"));
+        h->typeCoefficient(3, 2, QStringLiteral("7"));
+        h->screenshot(QStringLiteral("form1_editing"));
+        QCOMPARE(form()->grab().size(), form()->size());
+    }
+};
+
+QTEST_MAIN(Form1Test)
+#include "form1_test.moc"
