@@ -1,0 +1,105 @@
+// The equation window at its largest, N = 500, on the offscreen platform:
+// set-up, the reading of every cell through the scratch box, and one whole
+// Solve from the command to the filled solution table.
+#include <sys/resource.h>
+
+#include <memory>
+#include <stdexcept>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <benchmark/benchmark.h>
+
+#include "platform/grid.h"
+#include "tests/messagerecorder.h"
+#include "windows/form1.h"
+
+using namespace kalvor;
+
+namespace {
+
+constexpr int n = 500;
+
+// Peak resident memory of the process so far, in MiB.
+double peakMiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// A window for N = 500 with every cell filled: a diagonally dominant complex
+// system, so that it has a unique solution.
+std::unique_ptr<Form1> filledWindow(MessageRecorder& messages)
+{
+    auto form = std::make_unique<Form1>([] { return QString::number(n); }, messages);
+    form->Form_Load();
+    for (int r = 1; r <= n; ++r) {
+        for (int c = 1; c <= n; ++c)
+            form->grid1()->setTextMatrix(r, c, r == c ? QStringLiteral("600+25i")
+                                                      : QStringLiteral("0.5-0.25i"));
+        form->grid2()->setTextMatrix(r, 1, QStringLiteral("%1-2j").arg(r));
+    }
+    return form;
+}
+
+void BM_Form1SetUp(benchmark::State& state)
+{
+    MessageRecorder messages;
+    for (auto _ : state) {
+        Form1 form([] { return QString::number(n); }, messages);
+        form.Form_Load();
+        form.show();
+        QApplication::processEvents();
+        benchmark::DoNotOptimize(form.grid1()->Rows());
+        state.PauseTiming();
+        form.hide();
+        state.ResumeTiming();
+    }
+    state.counters["peak_MiB"] = peakMiB();
+}
+BENCHMARK(BM_Form1SetUp)->Unit(benchmark::kMillisecond)->Iterations(7);
+
+void BM_Form1ReadCellsThroughText9(benchmark::State& state)
+{
+    MessageRecorder messages;
+    const auto form = filledWindow(messages);
+    for (auto _ : state)
+        form->parted();
+    benchmark::DoNotOptimize(form->coefRe().size());
+    state.counters["cells"] = double(n) * n;
+}
+BENCHMARK(BM_Form1ReadCellsThroughText9)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_Form1Solve(benchmark::State& state)
+{
+    MessageRecorder messages;
+    const auto form = filledWindow(messages);
+    form->show();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        form->solveAction()->trigger();
+        // Until the filled table is on screen.
+        QApplication::processEvents();
+        state.PauseTiming();
+        if (!messages.messages.empty() || form->grid3()->TextMatrix(n, 1).isEmpty())
+            throw std::runtime_error("the benchmark system did not solve");
+        form->backAction()->trigger();
+        state.ResumeTiming();
+    }
+    state.counters["peak_MiB"] = peakMiB();
+}
+BENCHMARK(BM_Form1Solve)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
