@@ -162,6 +162,28 @@ TEST(GetKeyValueCalls, ZeroLengthValueThrowsAfterClosingTheKey) {
     }
 }
 
+// A registry that claims success with more bytes than the buffer holds.
+class OverclaimingRegistry : public FakeRegistry {
+public:
+    std::int32_t RegQueryValueExA(Handle key, const std::string& valueName, std::uint32_t reserved,
+                                  std::uint32_t& type, std::uint8_t* data, std::uint32_t& cbData) override {
+        const std::int32_t rc = FakeRegistry::RegQueryValueExA(key, valueName, reserved, type, data, cbData);
+        cbData = 4096;
+        return rc;
+    }
+};
+
+TEST(GetKeyValueCalls, CountBeyondTheBufferIsAbsentNotReadPastIt) {
+    OverclaimingRegistry registry;
+    FakeLauncher launcher;
+    registry.set(HKLM, InfoKey, "PATH", {RegSz, "C:\\a.exe"});
+    SysInfoLauncher sysInfo(registry, launcher, [](const std::string&) {});
+    std::string text = "old";
+    EXPECT_FALSE(sysInfo.GetKeyValue(0x80000002, InfoKey, "PATH", text));
+    EXPECT_EQ(text, "");
+    EXPECT_TRUE(registry.openHandles.empty());
+}
+
 // ---- StartSysInfo ----
 
 struct LaunchCase {
