@@ -1,1 +1,45 @@
-int main(){}
+#include <memory>
+
+#include <QApplication>
+
+#include "platform/os/systemadapters.h"
+#include "platform/qmessagebox.h"
+#include "windows/form1.h"
+#include "windows/form2.h"
+#include "windows/frmabout.h"
+#include "windows/frmsplash.h"
+
+// Starts the splash window and nothing else; every later window is opened,
+// modally, from a handler of the one before it. The program reads no command
+// line of its own (the arguments are the toolkit's), no files and no
+// settings, and writes nothing.
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    // The program ends only when the equation window closes. Without this the
+    // splash closing before the dialog appears would end it early, and the
+    // dialog, which stays hidden for the whole run, would not matter anyway.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(kalvor::frmSplash::programIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("kalvor1"));
+
+    kalvor::QtMessageBox messages;
+    const std::unique_ptr<kalvor::Registry> registry = kalvor::makeSystemRegistry();
+    const std::unique_ptr<kalvor::Launcher> launcher = kalvor::makeSystemLauncher();
+
+    kalvor::Form2 countDialog(messages, [&](kalvor::Form2& dialog) {
+        // The equation window reads the confirmed count straight from the
+        // dialog, which stays in existence, hidden, for the rest of the run.
+        kalvor::Form1 equations([&dialog] { return dialog.countText(); }, messages);
+        equations.setAboutCommand([&] {
+            // A fresh about window each time, destroyed once it closes.
+            kalvor::frmAbout about(*registry, *launcher, messages);
+            about.exec();
+        });
+        equations.showModal();
+    });
+
+    kalvor::frmSplash splash(countDialog);
+    splash.show();
+    return app.exec();
+}

@@ -91,7 +91,8 @@ void FrmSplashTest::cleanup()
 Moment FrmSplashTest::now() const
 {
     return {splash->isVisible(), splash->isClosed(), splash->image1()->isVisible(),
-            splash->timer1() && splash->timer1()->isActive(), QApplication::activeModalWidget() == dialog.get()};
+            splash->timer1() && splash->timer1()->isActive(),
+            QApplication::activeModalWidget() == dialog.get()};
 }
 
 void FrmSplashTest::confirm(const QString& count)
@@ -107,7 +108,8 @@ void FrmSplashTest::windowDesign()
     QVERIFY(flags & Qt::FramelessWindowHint);
     // A tool window: no taskbar entry.
     QCOMPARE(flags & Qt::WindowType_Mask, Qt::Tool);
-    QCOMPARE(splash->frameGeometry().center(), QGuiApplication::primaryScreen()->availableGeometry().center());
+    QCOMPARE(splash->frameGeometry().center(),
+             QGuiApplication::primaryScreen()->availableGeometry().center());
     QCOMPARE(splash->palette().color(QPalette::Window), QColor(Qt::black));
     QVERIFY(splash->autoFillBackground());
     auto* shape1 = splash->findChild<QFrame*>(QStringLiteral("Shape1"));
@@ -124,18 +126,21 @@ void FrmSplashTest::labelDesign_data()
     QTest::addColumn<qreal>("points");
     QTest::addColumn<bool>("bold");
     const QColor lightYellow(0xFF, 0xFF, 0xC0);
-    QTest::newRow("title") << "lblProductName(1)" << "KALVOR1" << QPoint(136, 112) << QColor(0xFF, 0xFF, 0x00)
-                           << 32.25 << true;
-    QTest::newRow("title shadow") << "lblProductName(0)" << "KALVOR1" << QPoint(144, 112)
-                                  << QColor(0x80, 0x80, 0x80) << 32.25 << true;
-    QTest::newRow("above title") << "lblCompanyProduct" << "" << QPoint(136, 56) << QColor(0xFF, 0xE0, 0xC0)
-                                 << 18.0 << true;
-    QTest::newRow("version caption") << "lblVersion" << "Version" << QPoint(216, 208) << lightYellow << 12.0
-                                     << true;
-    QTest::newRow("version number") << "lblPlatform" << "1.0.0" << QPoint(224, 232) << lightYellow << 15.75
-                                    << true;
-    QTest::newRow("small line") << "lblCompany" << "" << QPoint(176, 288) << lightYellow << 8.25 << false;
-    QTest::newRow("second small line") << "lblHint" << "" << QPoint(152, 312) << lightYellow << 8.25 << false;
+    QTest::newRow("title") << "lblProductName(1)"
+                           << "KALVOR1" << QPoint(136, 112) << QColor(0xFF, 0xFF, 0x00) << 32.25 << true;
+    QTest::newRow("title shadow") << "lblProductName(0)"
+                                  << "KALVOR1" << QPoint(144, 112) << QColor(0x80, 0x80, 0x80) << 32.25
+                                  << true;
+    QTest::newRow("above title") << "lblCompanyProduct"
+                                 << "" << QPoint(136, 56) << QColor(0xFF, 0xE0, 0xC0) << 18.0 << true;
+    QTest::newRow("version caption") << "lblVersion"
+                                     << "Version" << QPoint(216, 208) << lightYellow << 12.0 << true;
+    QTest::newRow("version number") << "lblPlatform"
+                                    << "1.0.0" << QPoint(224, 232) << lightYellow << 15.75 << true;
+    QTest::newRow("small line") << "lblCompany"
+                                << "" << QPoint(176, 288) << lightYellow << 8.25 << false;
+    QTest::newRow("second small line") << "lblHint"
+                                       << "" << QPoint(152, 312) << lightYellow << 8.25 << false;
 }
 
 void FrmSplashTest::labelDesign()
