@@ -47,11 +47,12 @@ failed=0
 while read -r name; do
   [[ -n "$name" ]] || continue
   log="$scratch/$name.log"
+  begun=$SECONDS
   # Windows programs end their lines with CR LF.
   if (cd "$build" && timeout 300 wine "./$name.exe") 2>&1 | tr -d '\r' > "$log"; [[ ${PIPESTATUS[0]} -eq 0 ]]; then
     passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\{0,1\}\.$/\1/p' "$log")
     skipped=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) tests\{0,1\}, listed below:$/\1/p' "$log")
-    echo "wine $name: ${passed:-0} passed, ${skipped:-0} skipped"
+    echo "wine $name: ${passed:-0} passed, ${skipped:-0} skipped ($((SECONDS - begun)) s)"
   else
     echo "wine $name: FAILED"
     grep -E '^\[  FAILED  \]|Failure|Which is|Expected' "$log" | head -40
