@@ -2,12 +2,14 @@
 // folders with real files and scripts.
 #include "platform/os/posix/posixlauncher.h"
 #include "platform/os/posix/standinregistry.h"
+#include "platform/os/systemadapters.h"
 #include "windows/sysinfo/sysinfolauncher.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -249,6 +251,24 @@ TEST(PosixAdapters, StartSysInfoWithoutProgramSaysUnavailable) {
     SysInfoLauncher sysInfo(registry, launcher, [&](const std::string& text) { messages.push_back(text); });
     sysInfo.StartSysInfo();
     EXPECT_EQ(messages, std::vector<std::string>{"System Information Is Unavailable At This Time"});
+}
+
+TEST(PosixAdapters, SystemAdaptersSearchThePathOfTheEnvironment) {
+    Scratch s;
+    const fs::path marker = s.root() / "from-path";
+    s.file("bin/" + StandInRegistry::defaultPrograms().back(), markerScript(marker), true);
+    const char* saved = std::getenv("PATH");
+    const std::string before = saved != nullptr ? saved : "";
+    ::setenv("PATH", (s.root() / "bin").c_str(), 1);
+    const auto registry = makeSystemRegistry();
+    ::setenv("PATH", before.c_str(), 1);
+    const auto launcher = makeSystemLauncher();
+
+    std::vector<std::string> messages;
+    SysInfoLauncher sysInfo(*registry, *launcher, [&](const std::string& text) { messages.push_back(text); });
+    sysInfo.StartSysInfo();
+    EXPECT_TRUE(messages.empty());
+    EXPECT_FALSE(readWhenThere(marker).empty());
 }
 
 } // namespace
