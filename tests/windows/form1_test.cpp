@@ -2,6 +2,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include <QAccessible>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
@@ -239,6 +240,24 @@ private slots:
         QCOMPARE(form()->grid3()->accessibleName(), QString("Solution"));
         QVERIFY(!form()->text1()->accessibleName().isEmpty());
         QVERIFY(!form()->text4()->accessibleName().isEmpty());
+    }
+
+    void screenReaderReadsCellsAndHeaders()
+    {
+        QVERIFY(h->open(2));
+        form()->grid1()->setTextMatrix(2, 1, QStringLiteral("5-3i"));
+        QAccessibleInterface* table = QAccessible::queryAccessibleInterface(form()->grid1());
+        QVERIFY(table && table->tableInterface());
+        QCOMPARE(table->text(QAccessible::Name), QString("Coefficients Matrix"));
+        QCOMPARE(table->tableInterface()->rowCount(), 2);
+        QCOMPARE(table->tableInterface()->columnCount(), 2);
+        QAccessibleInterface* cell = table->tableInterface()->cellAt(1, 0);
+        QVERIFY(cell);
+        QCOMPARE(cell->text(QAccessible::Name), QString("5-3i"));
+        const QList<QAccessibleInterface*> rowHeaders =
+            cell->tableCellInterface()->rowHeaderCells();
+        QCOMPARE(rowHeaders.size(), 1);
+        QCOMPARE(rowHeaders.at(0)->text(QAccessible::Name), QString("EQ. NO.2"));
     }
 
     void titleTimerWritesCoefficientsTitle()
