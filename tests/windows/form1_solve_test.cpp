@@ -3,10 +3,13 @@
 #include <stdexcept>
 
 #include <QFrame>
+#include <QMessageBox>
+#include <QAbstractButton>
 #include <QTimer>
 
 #include "core/numberreading.h"
 #include "form1_fixture.h"
+#include "platform/qmessagebox.h"
 
 using namespace kalvor;
 
@@ -361,6 +364,43 @@ private slots:
         QVERIFY(!form()->isVisible());
         QCOMPARE(form()->grid1()->Rows(), 2);
         QCOMPARE(h->programEnds, 0);
+    }
+
+    void realMessageBoxIsShownAndDismissed()
+    {
+        QtMessageBox real;
+        Form1 window([] { return QStringLiteral("1"); }, real);
+        window.setProgramEnd([] {});
+        window.Form_Load();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.grid1()->setTextMatrix(1, 1, QStringLiteral("0"));
+        h->watchdog.allow(true);
+        QString seenText, seenTitle;
+        int seenIcon = -1;
+        bool panelShown = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !seenTitle.isEmpty())
+                return;
+            seenText = box->text();
+            seenTitle = box->windowTitle();
+            seenIcon = int(box->icon());
+            panelShown = window.frame1()->isVisible();
+            QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+        });
+        poll.start(20);
+        window.solveAction()->trigger();
+        h->watchdog.allow(false);
+        QCOMPARE(seenText, noSolution);
+        QCOMPARE(seenTitle, QString("KALVOR1"));
+        QCOMPARE(seenIcon, int(QMessageBox::Critical));
+        QVERIFY(panelShown);
+        QVERIFY(!window.frame1()->isVisible());
+        QVERIFY(window.solveAction()->isEnabled());
+        QVERIFY(!window.backAction()->isEnabled());
+        QCOMPARE(window.grid1()->TextMatrix(1, 1), QString("0"));
     }
 
     void screenshotSolution()
