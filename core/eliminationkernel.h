@@ -10,20 +10,28 @@ namespace kalvor {
 // with u the pivot-row value of the column, m the row's multiplier and d the
 // pivot: product, then quotient, then difference, each rounded once.
 //
-// The quotient may come from the reciprocal instead of a division:
-//     q0 = fma(P, rh, P * rl)   faithful: off by less than one unit in the
-//                               last place, since rh + rl is 1/d to ~2^-105
-//     e  = fma(-q0, d, P)       the exact remainder (q0 is faithful)
-//     q  = fma(e, rh, q0)       the correctly rounded quotient P / d
-// The last step is the classic one-correction result: from a faithful
-// quotient and the correctly rounded reciprocal, one exact remainder and one
-// fused step give the correctly rounded quotient, provided nothing is near
-// the edges of the double range. ReciprocalRange keeps every intermediate
-// (P, q0, e, e * rh, q, rl and P * rl) far from underflow and overflow.
+// The quotient may come from the rounded reciprocal rh = 1/d instead:
+//     q0 = P * rh           within 1.5 units in the last place of P / d
+//     e  = fma(-q0, d, P)   the remainder P - q0 * d, rounded once
+//     q  = fma(e, rh, q0)   equal to the rounded P / d
+// Why the last value is exactly the IEEE quotient, with a and b the
+// significands of P and d in [1, 2) and nothing near the ends of the double
+// range (ReciprocalRange makes sure of that):
+//  - rh = (1/b)(1 + r) with |r| < 2^-53, so T = q0 + e * rh lies within
+//    |a/b - q0| * |r| of a/b, plus the rounding of e when e is not exact;
+//  - a/b is never halfway between two doubles, and its distance to a
+//    halfway point is an integer multiple of 2^-106 / b (2^-105 / b when
+//    a >= b). q is wrong only if T reaches across such a halfway point.
+//    Counting that distance and |T - a/b| in these units, every case (q0
+//    within one unit or not, e exact or rounded, the quotient above or below
+//    a/b) ends with an integer strictly between bounds less than one apart,
+//    or with a bound on a * |rh - 1/b| that contradicts how q0 was rounded.
+// The tests check the same three lines exhaustively in reduced precisions,
+// and the kernels against true division on tens of millions of random and
+// hard operands.
 struct StepDivisor {
     double d = 1;   // the pivot
     double rh = 1;  // 1/d rounded
-    double rl = 0;  // (1 - d * rh) * rh rounded: 1/d - rh to about 2^-105
     double lo = 0;  // smallest non-zero |u| over the columns updated
     double hi = 0;  // largest |u| over the columns updated
     bool fast = false; // d lies in the range where the reciprocal is used
@@ -32,7 +40,7 @@ struct StepDivisor {
 struct ReciprocalRange {
     // |d| within [2^-300, 2^300]; every non-zero product within
     // [2^-600, 2^600]; so the quotient lies within [2^-900, 2^900] and the
-    // remainder, of magnitude about |P| * 2^-53 or exactly 0, is a normal
+    // remainder, of magnitude about |P| * 2^-52 or exactly 0, is a normal
     // number with room to spare.
     static constexpr double minDivisor = 0x1p-300;
     static constexpr double maxDivisor = 0x1p300;
@@ -49,10 +57,8 @@ inline StepDivisor makeStepDivisor(double d, const double* pivotRow,
     s.d = d;
     const double ad = std::fabs(d);
     s.fast = ad >= ReciprocalRange::minDivisor && ad <= ReciprocalRange::maxDivisor;
-    if (s.fast) {
+    if (s.fast)
         s.rh = 1.0 / d;
-        s.rl = std::fma(-s.rh, d, 1.0) * s.rh;
-    }
     double lo = INFINITY, hi = 0;
     for (std::size_t j = colBegin; j < colEnd; ++j) {
         const double u = std::fabs(pivotRow[j]);

@@ -15,9 +15,9 @@
 
 // The correctly rounded p / d from the step's reciprocal pair (see
 // StepDivisor for why this is exact inside ReciprocalRange).
-inline Simd::V reciprocalQuotient(Simd::V p, Simd::V d, Simd::V rh, Simd::V rl)
+inline Simd::V reciprocalQuotient(Simd::V p, Simd::V d, Simd::V rh)
 {
-    const Simd::V q0 = Simd::fmadd(p, rh, Simd::mul(p, rl));
+    const Simd::V q0 = Simd::mul(p, rh);
     const Simd::V e = Simd::fnmadd(q0, d, p);
     return Simd::fmadd(e, rh, q0);
 }
@@ -51,14 +51,13 @@ inline void updateTile(double* a, std::size_t ld, std::size_t kBegin, std::size_
                 u[v] = Simd::load(pivot + v * Simd::W);
         const Simd::V d = Simd::set1(s.d);
         const Simd::V rh = Simd::set1(s.rh);
-        const Simd::V rl = Simd::set1(s.rl);
 #pragma GCC unroll 8
         for (int r = 0; r < R; ++r) {
             const Simd::V m = Simd::set1(a[(i + r) * ld + k]);
 #pragma GCC unroll 2
             for (int v = 0; v < Vecs; ++v) {
                 const Simd::V p = Simd::mul(u[v], m);
-                const Simd::V q = Fast ? reciprocalQuotient(p, d, rh, rl) : Simd::div(p, d);
+                const Simd::V q = Fast ? reciprocalQuotient(p, d, rh) : Simd::div(p, d);
                 acc[r][v] = Simd::sub(acc[r][v], q);
             }
         }
@@ -128,9 +127,9 @@ inline bool updateSimd(double* a, std::size_t ld, std::size_t kBegin, std::size_
 
 inline void quotientsSimd(const StepDivisor& s, const double* p, std::size_t n, double* out)
 {
-    const Simd::V d = Simd::set1(s.d), rh = Simd::set1(s.rh), rl = Simd::set1(s.rl);
+    const Simd::V d = Simd::set1(s.d), rh = Simd::set1(s.rh);
     for (std::size_t i = 0; i < n; i += Simd::W) {
         const Simd::Mask mask = Simd::tailMask(n - i < Simd::W ? n - i : Simd::W);
-        Simd::maskStore(out + i, mask, reciprocalQuotient(Simd::maskLoad(p + i, mask), d, rh, rl));
+        Simd::maskStore(out + i, mask, reciprocalQuotient(Simd::maskLoad(p + i, mask), d, rh));
     }
 }
