@@ -94,7 +94,16 @@ int GridModel::columnCount(const QModelIndex& parent) const
 QVariant GridModel::cellData(int row, int col, int role) const
 {
     switch (role) {
-    case Qt::DisplayRole:
+    case Qt::DisplayRole: {
+        // Only the start of a huge cell can ever be seen in it; painting a
+        // million characters would lay them all out and freeze the window.
+        // The cell itself keeps its whole text.
+        constexpr qsizetype shown = 1000;
+        const QString& all = text(row, col);
+        if (all.size() <= shown)
+            return all;
+        return all.left(all.at(shown - 1).isHighSurrogate() ? shown - 1 : shown);
+    }
     case Qt::AccessibleTextRole:
         return text(row, col);
     case Qt::BackgroundRole:
