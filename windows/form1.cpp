@@ -139,7 +139,21 @@ void Form1::createControls()
     // and tallest control.
     client_->setMinimumSize(twipsToPixels(12015), twipsToPixels(8055));
     setCentralWidget(client_);
+    createEditingControls();
+    createResultPanel();
+    createHiddenBoxes();
 
+    StatusBar1 = new StatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    setStatusBar(StatusBar1);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(9000);
+}
+
+void Form1::createEditingControls()
+{
     Label1 = titleLabel(QStringLiteral("For best view made dimention to 600x800"), client_);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(twipsRect(0, 240, 9255, 375));
@@ -170,7 +184,10 @@ void Form1::createControls()
     Grid2->setAccessibleName(QStringLiteral("Constants Matrix"));
     Grid2->setFont(sansFace());
     Grid2->setGeometry(twipsRect(9360, 960, 2415, 6735));
+}
 
+void Form1::createResultPanel()
+{
     Frame1 = new QFrame(client_);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setAccessibleName(QStringLiteral("Solution panel"));
@@ -191,7 +208,10 @@ void Form1::createControls()
     Text9 = hiddenBox(QString(), Frame1);
     Text9->setObjectName(QStringLiteral("Text9"));
     Frame1->hide();
+}
 
+void Form1::createHiddenBoxes()
+{
     Txt7 = hiddenBox(QStringLiteral("Text7"), client_);
     Txt7->setObjectName(QStringLiteral("Txt7"));
     Txt8 = hiddenBox(QStringLiteral("Text8"), client_);
@@ -200,14 +220,6 @@ void Form1::createControls()
     Text7->setObjectName(QStringLiteral("Text7"));
     Text8 = hiddenBox(QStringLiteral("Text8"), client_);
     Text8->setObjectName(QStringLiteral("Text8"));
-
-    StatusBar1 = new StatusBar(this);
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    setStatusBar(StatusBar1);
-
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(9000);
 }
 
 void Form1::createMenus()

@@ -115,6 +115,9 @@ protected:
 
 private:
     void createControls();
+    void createEditingControls();
+    void createResultPanel();
+    void createHiddenBoxes();
     void createMenus();
     void setTabOrder();
     void connectHandlers();
