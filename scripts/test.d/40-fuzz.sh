@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Runs each fuzz target of fuzz/ for a short while (KALVOR_FUZZ_SECONDS, 60 by
+# default) with libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer,
+# starting from its seed corpus and the dictionary. Without clang-14 and its
+# libFuzzer runtime the step says so on one line and passes.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build="$root/build-fuzz"
+seconds=${KALVOR_FUZZ_SECONDS:-60}
+
+probe=$(mktemp -d)
+trap 'rm -rf "$probe"' EXIT
+printf '%s\n' '#include <cstddef>' '#include <cstdint>' \
+  'extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t*, std::size_t) { return 0; }' > "$probe/probe.cpp"
+if ! command -v clang++-14 > /dev/null \
+   || ! clang++-14 -fsanitize=fuzzer "$probe/probe.cpp" -o "$probe/probe" > /dev/null 2>&1; then
+  echo "fuzz: skipped: clang-14 with libFuzzer (libclang-rt-14-dev) is not installed"
+  exit 0
+fi
+
+start=$SECONDS
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 -DKALVOR_FUZZ=ON \
+  -DKALVOR_BUILD_GUI=OFF -DKALVOR_BUILD_TESTS=OFF -DKALVOR_BUILD_BENCH=OFF \
+  > "$build.configure.log" 2>&1 || { cat "$build.configure.log"; exit 1; }
+targets=()
+for src in "$root"/fuzz/*_fuzz.cpp; do
+  targets+=("$(basename "$src" .cpp)")
+done
+if ! cmake --build "$build" --target "${targets[@]}" -j2 > "$build.build.log" 2>&1; then
+  grep -E 'error|FAILED' "$build.build.log" | head -40
+  echo "fuzz: build failed (log: $build.build.log)"
+  exit 1
+fi
+echo "fuzz: built ${#targets[@]} targets in $((SECONDS - start)) s"
+
+export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+status=0
+for target in "${targets[@]}"; do
+  name=${target%_fuzz}
+  # New inputs go to a working corpus in the build folder; the committed
+  # seeds stay as they are.
+  work="$build/corpus/$name"
+  findings="$build/findings"
+  mkdir -p "$work" "$findings"
+  log="$build/$name.log"
+  "$build/fuzz/$target" "$work" "$root/fuzz/corpus/$name" \
+    -dict="$root/fuzz/kalvor.dict" -max_total_time="$seconds" -timeout=10 \
+    -rss_limit_mb=2048 -max_len=4096 -print_final_stats=1 \
+    -artifact_prefix="$findings/$name-" > "$log" 2>&1
+  rc=$?
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
+  if [[ $rc -eq 0 ]]; then
+    echo "fuzz: $name: ${runs:-?} executions in ${seconds} s, no finding"
+  else
+    echo "fuzz: $name: FINDING after ${runs:-?} executions (log: $log)"
+    grep -E 'property broken|^input|ERROR|SUMMARY|Test unit written' "$log" | head -n 12
+    echo "fuzz: keep the written input in fuzz/corpus/$name/ so the replay tests hold it"
+    status=1
+  fi
+done
+echo "fuzz: done in $((SECONDS - start)) s"
+exit $status
