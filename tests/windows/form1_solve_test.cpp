@@ -138,6 +138,20 @@ private slots:
         QCOMPARE(snapshot(form()), typed);
     }
 
+    void accessKeysRunTheCommands()
+    {
+        QVERIFY(h->open(1));
+        typeSystem({"2"}, {"4+2i"});
+        const Snapshot typed = snapshot(form());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
+        QVERIFY(showingSolution());
+        QCOMPARE(snapshot(form()), typed);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_B, Qt::AltModifier);
+        QVERIFY(editing());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::AltModifier);
+        QCOMPARE(h->aboutShown, 1);
+    }
+
     void countersAfterEachProcedure_data()
     {
         QTest::addColumn<int>("n");
