@@ -20,16 +20,20 @@ struct System {
     kalvor::PartVector constRe, constIm;
 };
 
-kalvor::PartValue randomText(std::mt19937_64& random)
+// A number as a person types it: up to four decimals, below 100 in size;
+// or, with fullDigits, the shortest text that reads back as a random double
+// (17 significant digits, the most a number reading ever has to handle here).
+kalvor::PartValue randomText(std::mt19937_64& random, bool fullDigits)
 {
-    std::uniform_real_distribution<double> value(-10.0, 10.0);
+    std::uniform_real_distribution<double> value(-99.0, 99.0);
     char buffer[64];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value(random)).ptr;
+    const auto end = fullDigits ? std::to_chars(buffer, buffer + sizeof buffer, value(random)).ptr
+                                : std::to_chars(buffer, buffer + sizeof buffer, value(random), std::chars_format::fixed, 4).ptr;
     return kalvor::PartValue::fromText(std::string(buffer, end));
 }
 
-// Every part a Text holding a random number with up to 17 digits, as typed.
-System denseSystem(std::size_t n)
+// Every part a Text holding a random number.
+System denseSystem(std::size_t n, bool fullDigits)
 {
     std::mt19937_64 random(20261207 + n);
     System s;
@@ -37,11 +41,11 @@ System denseSystem(std::size_t n)
     s.coefIm.assign(n, {});
     for (std::size_t i = 0; i < n; ++i) {
         for (std::size_t j = 0; j < n; ++j) {
-            s.coefRe[i].push_back(randomText(random));
-            s.coefIm[i].push_back(randomText(random));
+            s.coefRe[i].push_back(randomText(random, fullDigits));
+            s.coefIm[i].push_back(randomText(random, fullDigits));
         }
-        s.constRe.push_back(randomText(random));
-        s.constIm.push_back(randomText(random));
+        s.constRe.push_back(randomText(random, fullDigits));
+        s.constIm.push_back(randomText(random, fullDigits));
     }
     return s;
 }
@@ -65,7 +69,7 @@ void BM_Solve(benchmark::State& state)
     const auto options = optionsFor(state);
     if (!options)
         return;
-    const System s = denseSystem(static_cast<std::size_t>(state.range(0)));
+    const System s = denseSystem(static_cast<std::size_t>(state.range(0)), state.range(3) != 0);
     for (auto _ : state) {
         const kalvor::SolveResult r = kalvor::solveWithOptions(s.coefRe, s.coefIm, s.constRe, s.constIm, *options);
         if (r.outcome != kalvor::SolveOutcome::Solved)
@@ -76,7 +80,7 @@ void BM_Solve(benchmark::State& state)
 
 void BM_SolvePublic(benchmark::State& state)
 {
-    const System s = denseSystem(static_cast<std::size_t>(state.range(0)));
+    const System s = denseSystem(static_cast<std::size_t>(state.range(0)), false);
     for (auto _ : state) {
         const kalvor::SolveResult r = kalvor::solve(s.coefRe, s.coefIm, s.constRe, s.constIm);
         benchmark::DoNotOptimize(r.re.data());
@@ -86,7 +90,7 @@ void BM_SolvePublic(benchmark::State& state)
 void BM_ReadNumbers(benchmark::State& state)
 {
     // Reading alone: what every solve pays before any arithmetic.
-    const System s = denseSystem(static_cast<std::size_t>(state.range(0)));
+    const System s = denseSystem(static_cast<std::size_t>(state.range(0)), state.range(1) != 0);
     for (auto _ : state) {
         double sum = 0;
         for (const auto& row : s.coefRe)
@@ -132,10 +136,20 @@ void BM_Eliminate(benchmark::State& state)
     }
 }
 
+const int paths[] = {static_cast<int>(kalvor::SolverPath::Avx512), static_cast<int>(kalvor::SolverPath::Avx2),
+                     static_cast<int>(kalvor::SolverPath::Portable)};
+
 void solveArguments(benchmark::internal::Benchmark* b)
 {
-    const int paths[] = {static_cast<int>(kalvor::SolverPath::Avx512), static_cast<int>(kalvor::SolverPath::Avx2),
-                         static_cast<int>(kalvor::SolverPath::Portable)};
+    for (int path : paths)
+        for (int threads : {1, 2})
+            for (int n : {100, 250, 500})
+                b->Args({n, threads, path, 0});
+    b->ArgNames({"N", "threads", "path", "fullDigits"});
+}
+
+void eliminateArguments(benchmark::internal::Benchmark* b)
+{
     for (int path : paths)
         for (int threads : {1, 2})
             for (int n : {100, 250, 500})
@@ -146,7 +160,13 @@ void solveArguments(benchmark::internal::Benchmark* b)
 } // namespace
 
 BENCHMARK(BM_Solve)->Apply(solveArguments)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Eliminate)->Apply(solveArguments)->Unit(benchmark::kMillisecond)->UseRealTime();
+// The same with every part a 17-digit text, on the fastest path.
+BENCHMARK(BM_Solve)
+    ->ArgsProduct({{100, 250, 500}, {1, 2}, {static_cast<int>(kalvor::SolverPath::Avx512)}, {1}})
+    ->ArgNames({"N", "threads", "path", "fullDigits"})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_Eliminate)->Apply(eliminateArguments)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SolvePublic)->Arg(100)->Arg(250)->Arg(500)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_ReadNumbers)->Arg(500)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadNumbers)->Args({500, 0})->Args({500, 1})->ArgNames({"N", "fullDigits"})->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

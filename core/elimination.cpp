@@ -94,26 +94,42 @@ EliminationOutcome eliminate(double* a, std::size_t n, std::size_t ld, const Sol
 {
     const UpdateKernel kernel = kernelFor(options.path);
     const std::size_t blockSize = std::max<std::size_t>(options.blockSize, 1);
+    const std::size_t panelBlock = std::max<std::size_t>(options.panelBlockSize, 1);
     BlockUpdater main(a, n, ld, kernel);
     BlockUpdater helper(a, n, ld, kernel);
 
+    // Steps [s0, s1) applied one at a time to columns [c0, c1); true when
+    // every result stayed finite.
+    const auto stepsFinite = [&](std::size_t s0, std::size_t s1, std::size_t c0, std::size_t c1) {
+        bool finite = true;
+        for (std::size_t s = s0; s < s1; ++s)
+            finite = main.step(s, s + 1, n, c0, c1) && finite;
+        return finite;
+    };
+
+    // Two levels of blocks: a block's columns [k0, k1) are eliminated in
+    // small panels [s0, s1), each panel step by step on its own columns and
+    // then as a batch on the rest of the block; the columns right of the
+    // block wait for the whole block.
     for (std::size_t k0 = 0; k0 < n; k0 += blockSize) {
         const std::size_t k1 = std::min(n, k0 + blockSize);
-        // The block's columns, eliminated step by step; the columns to the
-        // right of the block wait until the block is done.
-        for (std::size_t k = k0; k < k1; ++k) {
-            const std::size_t p = firstNonZero(a, n, ld, k);
-            if (p == n) {
-                // No pivot at step k. The literal order would already have
-                // applied steps k0..k-1 to the waiting columns; if any of
-                // those left the double range, that error came first.
-                bool finite = true;
-                for (std::size_t s = k0; s < k; ++s)
-                    finite = main.step(s, s + 1, n, k1, n + 1) && finite;
-                return finite ? EliminationOutcome::NoUniqueSolution : EliminationOutcome::DataError;
+        for (std::size_t s0 = k0; s0 < k1; s0 += panelBlock) {
+            const std::size_t s1 = std::min(k1, s0 + panelBlock);
+            for (std::size_t k = s0; k < s1; ++k) {
+                const std::size_t p = firstNonZero(a, n, ld, k);
+                if (p == n) {
+                    // No pivot at step k. The literal order would already
+                    // have applied the earlier steps to the waiting
+                    // columns; if any of those left the double range, that
+                    // error came first.
+                    const bool finite = stepsFinite(s0, k, s1, k1) && stepsFinite(k0, k, k1, n + 1);
+                    return finite ? EliminationOutcome::NoUniqueSolution : EliminationOutcome::DataError;
+                }
+                std::swap_ranges(a + k * ld, a + k * ld + n + 1, a + p * ld);
+                if (!main.step(k, k + 1, n, k + 1, s1))
+                    return EliminationOutcome::DataError;
             }
-            std::swap_ranges(a + k * ld, a + k * ld + n + 1, a + p * ld);
-            if (!main.step(k, k + 1, n, k + 1, k1))
+            if (!main.block(s0, s1, s1, k1))
                 return EliminationOutcome::DataError;
         }
 

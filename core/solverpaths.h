@@ -20,6 +20,9 @@ struct SolverOptions {
     unsigned threads = 1;
     // Columns eliminated per block before the trailing rows are updated.
     std::size_t blockSize = 64;
+    // Columns of a block eliminated step by step before the rest of the
+    // block is updated with them as a batch.
+    std::size_t panelBlockSize = 8;
     // Element updates a block must have before a second thread is started.
     std::size_t minParallelWork = std::size_t{1} << 20;
 };
@@ -31,7 +34,7 @@ bool solverPathAvailable(SolverPath path);
 SolverOptions defaultSolverOptions();
 
 // solve() with explicit options; same contract, same results on every path,
-// thread count and block size (blockSize >= 1, threads >= 1).
+// thread count and block sizes (all of them at least 1).
 SolveResult solveWithOptions(const PartMatrix& coefRe, const PartMatrix& coefIm,
                              const PartVector& constRe, const PartVector& constIm,
                              const SolverOptions& options);

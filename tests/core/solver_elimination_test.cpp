@@ -80,11 +80,13 @@ std::vector<SolverOptions> configurations()
         if (!kalvor::solverPathAvailable(path))
             continue;
         for (unsigned threads : {1u, 2u})
-            for (std::size_t block : {1, 2, 3, 4, 7, 64}) {
+            for (const auto& [block, panel] : {std::pair<std::size_t, std::size_t>{1, 1}, {2, 1}, {3, 3}, {4, 2},
+                                               {7, 3}, {16, 5}, {64, 8}, {64, 64}}) {
                 SolverOptions o;
                 o.path = path;
                 o.threads = threads;
                 o.blockSize = block;
+                o.panelBlockSize = panel;
                 o.minParallelWork = 0;
                 all.push_back(o);
             }
@@ -103,7 +105,8 @@ EliminationOutcome expectSameAsLiteral(const Rows& rows, const std::string& labe
         Stored actual = store(rows, 3);
         const EliminationOutcome outcome = kalvor::eliminate(actual.a.data(), actual.n, actual.ld, o);
         const std::string what = label + " path " + std::to_string(static_cast<int>(o.path)) + " threads "
-            + std::to_string(o.threads) + " block " + std::to_string(o.blockSize);
+            + std::to_string(o.threads) + " block " + std::to_string(o.blockSize) + " panel "
+            + std::to_string(o.panelBlockSize);
         EXPECT_STREQ(name(literal), name(outcome)) << what;
         if (literal != EliminationOutcome::Eliminated || outcome != literal)
             continue;
