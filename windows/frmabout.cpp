@@ -131,6 +131,9 @@ void frmAbout::setUpButtons()
     cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
     cmdSysInfo->setGeometry(twipsRect(4440, 3600, 1245, 345));
     cmdSysInfo->setFont(sans(8.25, false));
+    // Its access key moves the focus onto it; Enter must still mean OK
+    // rather than starting System Information again.
+    cmdSysInfo->setAutoDefault(false);
 
     setTabOrder(cmdOK, cmdSysInfo);
     cmdOK->setFocus();
