@@ -1,11 +1,11 @@
 #include "core/elimination.h"
 
 #include <algorithm>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "core/eliminationkernel.h"
+#include "core/solverthreads.h"
 
 namespace kalvor {
 
@@ -142,9 +142,8 @@ EliminationOutcome eliminate(double* a, std::size_t n, std::size_t ld, const Sol
             std::size_t mid = c0 + (c1 - c0) / 2;
             mid = c0 + (mid - c0 + SplitAlign - 1) / SplitAlign * SplitAlign;
             bool helperFinite = true;
-            std::thread worker([&] { helperFinite = helper.block(k0, k1, mid, c1); });
-            finite = main.block(k0, k1, c0, mid);
-            worker.join();
+            runSideBySide([&] { finite = main.block(k0, k1, c0, mid); },
+                          [&] { helperFinite = helper.block(k0, k1, mid, c1); });
             finite = finite && helperFinite;
         } else {
             finite = main.block(k0, k1, c0, c1);

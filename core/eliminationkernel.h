@@ -59,16 +59,25 @@ inline StepDivisor makeStepDivisor(double d, const double* pivotRow,
     s.fast = ad >= ReciprocalRange::minDivisor && ad <= ReciprocalRange::maxDivisor;
     if (s.fast)
         s.rh = 1.0 / d;
-    double lo = INFINITY, hi = 0;
-    for (std::size_t j = colBegin; j < colEnd; ++j) {
+    // This runs for every step over every column it updates: four
+    // independent branch-free lanes keep it off the critical path.
+    double lo[4] = {INFINITY, INFINITY, INFINITY, INFINITY}, hi[4] = {0, 0, 0, 0};
+    std::size_t j = colBegin;
+    for (; j + 4 <= colEnd; j += 4)
+        for (int l = 0; l < 4; ++l) {
+            const double u = std::fabs(pivotRow[j + l]);
+            const double nonZero = u == 0 ? INFINITY : u;
+            lo[l] = nonZero < lo[l] ? nonZero : lo[l];
+            hi[l] = u > hi[l] ? u : hi[l];
+        }
+    for (; j < colEnd; ++j) {
         const double u = std::fabs(pivotRow[j]);
-        if (u != 0 && u < lo)
-            lo = u;
-        if (u > hi)
-            hi = u;
+        const double nonZero = u == 0 ? INFINITY : u;
+        lo[0] = nonZero < lo[0] ? nonZero : lo[0];
+        hi[0] = u > hi[0] ? u : hi[0];
     }
-    s.lo = lo;
-    s.hi = hi;
+    s.lo = std::fmin(std::fmin(lo[0], lo[1]), std::fmin(lo[2], lo[3]));
+    s.hi = std::fmax(std::fmax(hi[0], hi[1]), std::fmax(hi[2], hi[3]));
     return s;
 }
 

@@ -10,6 +10,7 @@
 #include "core/elimination.h"
 #include "core/numberreading.h"
 #include "core/solverpaths.h"
+#include "core/solverthreads.h"
 
 namespace kalvor {
 
@@ -96,9 +97,8 @@ RealSystem readSystem(const PartMatrix& coefRe, const PartMatrix& coefIm, const 
     const std::size_t N = s.unknowns;
     ReadFlags first, second;
     if (threads >= 2 && N >= ParallelReadFrom) {
-        std::thread worker([&] { second = readEquations(s, coefRe, coefIm, constRe, constIm, N / 2, N); });
-        first = readEquations(s, coefRe, coefIm, constRe, constIm, 0, N / 2);
-        worker.join();
+        runSideBySide([&] { first = readEquations(s, coefRe, coefIm, constRe, constIm, 0, N / 2); },
+                      [&] { second = readEquations(s, coefRe, coefIm, constRe, constIm, N / 2, N); });
     } else {
         first = readEquations(s, coefRe, coefIm, constRe, constIm, 0, N);
     }
