@@ -104,6 +104,7 @@ void BM_ReadNumbers(benchmark::State& state)
 }
 
 // Elimination alone on the real 2N system of a dense random complex one.
+// Arguments: N, threads, path, whether the coefficients have imaginary parts.
 void BM_Eliminate(benchmark::State& state)
 {
     const auto options = optionsFor(state);
@@ -116,7 +117,7 @@ void BM_Eliminate(benchmark::State& state)
     std::vector<double> system(n * ld, 0.0);
     for (std::size_t i = 0; i < N; ++i) {
         for (std::size_t j = 0; j < N; ++j) {
-            const double re = value(random), im = value(random);
+            const double re = value(random), im = state.range(3) != 0 ? value(random) : 0.0;
             system[i * ld + j] = re;
             system[i * ld + N + j] = -im;
             system[(N + i) * ld + j] = im;
@@ -153,8 +154,11 @@ void eliminateArguments(benchmark::internal::Benchmark* b)
     for (int path : paths)
         for (int threads : {1, 2})
             for (int n : {100, 250, 500})
-                b->Args({n, threads, path});
-    b->ArgNames({"N", "threads", "path"});
+                b->Args({n, threads, path, 1});
+    // Real coefficients only: the two off-diagonal blocks are zero.
+    for (int threads : {1, 2})
+        b->Args({500, threads, paths[0], 0});
+    b->ArgNames({"N", "threads", "path", "complex"});
 }
 
 } // namespace

@@ -41,6 +41,17 @@ inline void updateTile(double* a, std::size_t ld, std::size_t kBegin, std::size_
                 acc[r][v] = Simd::load(row + v * Simd::W);
     }
     for (std::size_t k = kBegin; k < kEnd; ++k) {
+        // Rows whose multipliers are all zero change by nothing but the
+        // sign of a zero; real-only systems have half their rows so.
+        double m[R];
+        bool anyNonZero = false;
+#pragma GCC unroll 8
+        for (int r = 0; r < R; ++r) {
+            m[r] = a[(i + r) * ld + k];
+            anyNonZero = anyNonZero || m[r] != 0;
+        }
+        if (!anyNonZero)
+            continue;
         const StepDivisor& s = steps[k - kBegin];
         const double* pivot = a + k * ld + j;
         Simd::V u[Vecs];
@@ -53,10 +64,10 @@ inline void updateTile(double* a, std::size_t ld, std::size_t kBegin, std::size_
         const Simd::V rh = Simd::set1(s.rh);
 #pragma GCC unroll 8
         for (int r = 0; r < R; ++r) {
-            const Simd::V m = Simd::set1(a[(i + r) * ld + k]);
+            const Simd::V mr = Simd::set1(m[r]);
 #pragma GCC unroll 2
             for (int v = 0; v < Vecs; ++v) {
-                const Simd::V p = Simd::mul(u[v], m);
+                const Simd::V p = Simd::mul(u[v], mr);
                 const Simd::V q = Fast ? reciprocalQuotient(p, d, rh) : Simd::div(p, d);
                 acc[r][v] = Simd::sub(acc[r][v], q);
             }
