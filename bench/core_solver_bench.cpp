@@ -1,6 +1,11 @@
 // Speed of the solver on dense random systems: N complex unknowns, a real
 // 2N x 2N elimination. Arguments: N, worker threads, kernel path.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
 
 #include <charconv>
 #include <cstdint>
@@ -12,6 +17,44 @@
 #include "core/core.h"
 #include "core/elimination.h"
 #include "core/solverpaths.h"
+
+namespace {
+
+// Heap bytes in use and the most since the last reset, for the memory a
+// solve needs beyond its inputs.
+std::atomic<long long> heapInUse{0}, heapPeak{0};
+
+void noteAllocation(void* p)
+{
+    const long long now = heapInUse += static_cast<long long>(malloc_usable_size(p));
+    long long peak = heapPeak.load();
+    while (now > peak && !heapPeak.compare_exchange_weak(peak, now)) {
+    }
+}
+
+} // namespace
+
+void* operator new(std::size_t size)
+{
+    void* p = std::malloc(size == 0 ? 1 : size);
+    if (!p)
+        throw std::bad_alloc();
+    noteAllocation(p);
+    return p;
+}
+
+void operator delete(void* p) noexcept
+{
+    if (p) {
+        heapInUse -= static_cast<long long>(malloc_usable_size(p));
+        std::free(p);
+    }
+}
+
+void operator delete(void* p, std::size_t) noexcept
+{
+    operator delete(p);
+}
 
 namespace {
 
@@ -81,10 +124,16 @@ void BM_Solve(benchmark::State& state)
 void BM_SolvePublic(benchmark::State& state)
 {
     const System s = denseSystem(static_cast<std::size_t>(state.range(0)), false);
+    long long extra = 0;
     for (auto _ : state) {
+        const long long before = heapInUse.load();
+        heapPeak = before;
         const kalvor::SolveResult r = kalvor::solve(s.coefRe, s.coefIm, s.constRe, s.constIm);
         benchmark::DoNotOptimize(r.re.data());
+        extra = std::max(extra, heapPeak.load() - before);
     }
+    // The most heap one solve held at once beyond what existed before it.
+    state.counters["solveHeapMiB"] = static_cast<double>(extra) / (1024.0 * 1024.0);
 }
 
 void BM_ReadNumbers(benchmark::State& state)

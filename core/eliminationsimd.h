@@ -1,8 +1,9 @@
 #pragma once
 
 // The vector update kernel, written once for any lane width. A kernel file
-// includes this inside an anonymous namespace within namespace kalvor, under
-// its own `#pragma GCC target`, after defining:
+// includes this inside an anonymous namespace within namespace kalvor, after
+// defining KALVOR_SIMD_TARGET (the target attribute every function here
+// carries, so that only these functions use the wider instructions) and:
 //   struct Simd   - the vector type V, the mask type Mask, the lane count W,
 //                   and load/store/maskLoad/maskStore/tailMask/set1/zero,
 //                   mul/div/sub/add/fmadd/fnmadd and anyNaN;
@@ -15,7 +16,7 @@
 
 // The correctly rounded p / d from the step's reciprocal pair (see
 // StepDivisor for why this is exact inside ReciprocalRange).
-inline Simd::V reciprocalQuotient(Simd::V p, Simd::V d, Simd::V rh)
+KALVOR_SIMD_TARGET inline Simd::V reciprocalQuotient(Simd::V p, Simd::V d, Simd::V rh)
 {
     const Simd::V q0 = Simd::mul(p, rh);
     const Simd::V e = Simd::fnmadd(q0, d, p);
@@ -25,7 +26,7 @@ inline Simd::V reciprocalQuotient(Simd::V p, Simd::V d, Simd::V rh)
 // Rows i..i+R-1, columns j..j+2W-1 held in registers for all steps, or with
 // Masked only the lanes of `mask` of the W columns from j.
 template <int R, bool Fast, bool Masked>
-inline void updateTile(double* a, std::size_t ld, std::size_t kBegin, std::size_t kEnd,
+KALVOR_SIMD_TARGET inline void updateTile(double* a, std::size_t ld, std::size_t kBegin, std::size_t kEnd,
                        const StepDivisor* steps, std::size_t i, std::size_t j, Simd::Mask mask,
                        Simd::V& check)
 {
@@ -88,7 +89,7 @@ inline void updateTile(double* a, std::size_t ld, std::size_t kBegin, std::size_
 }
 
 template <int R, bool Fast>
-inline void updateRowTile(double* a, std::size_t ld, std::size_t kBegin, std::size_t kEnd,
+KALVOR_SIMD_TARGET inline void updateRowTile(double* a, std::size_t ld, std::size_t kBegin, std::size_t kEnd,
                           const StepDivisor* steps, std::size_t i, std::size_t colBegin,
                           std::size_t colEnd, Simd::V& check)
 {
@@ -102,7 +103,7 @@ inline void updateRowTile(double* a, std::size_t ld, std::size_t kBegin, std::si
 }
 
 template <int R>
-inline void updateRows(int rows, bool fast, double* a, std::size_t ld, std::size_t kBegin,
+KALVOR_SIMD_TARGET inline void updateRows(int rows, bool fast, double* a, std::size_t ld, std::size_t kBegin,
                        std::size_t kEnd, const StepDivisor* steps, std::size_t i,
                        std::size_t colBegin, std::size_t colEnd, Simd::V& check)
 {
@@ -116,7 +117,7 @@ inline void updateRows(int rows, bool fast, double* a, std::size_t ld, std::size
     }
 }
 
-inline bool updateSimd(double* a, std::size_t ld, std::size_t kBegin, std::size_t kEnd,
+KALVOR_SIMD_TARGET inline bool updateSimd(double* a, std::size_t ld, std::size_t kBegin, std::size_t kEnd,
                        const StepDivisor* steps, std::size_t rowBegin, std::size_t rowEnd,
                        std::size_t colBegin, std::size_t colEnd, const unsigned char* fast)
 {
@@ -136,7 +137,7 @@ inline bool updateSimd(double* a, std::size_t ld, std::size_t kBegin, std::size_
     return !Simd::anyNaN(check);
 }
 
-inline void quotientsSimd(const StepDivisor& s, const double* p, std::size_t n, double* out)
+KALVOR_SIMD_TARGET inline void quotientsSimd(const StepDivisor& s, const double* p, std::size_t n, double* out)
 {
     const Simd::V d = Simd::set1(s.d), rh = Simd::set1(s.rh);
     for (std::size_t i = 0; i < n; i += Simd::W) {
