@@ -35,7 +35,7 @@ struct Simd {
     KALVOR_SIMD_TARGET static bool anyNaN(V v) { return _mm256_movemask_pd(_mm256_cmp_pd(v, v, _CMP_UNORD_Q)) != 0; }
 };
 
-constexpr int TileRows = 2;
+constexpr int TileRows = 3;
 constexpr std::size_t ColumnChunk = 32;
 
 #include "core/eliminationsimd.h"
