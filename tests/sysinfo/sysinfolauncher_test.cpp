@@ -267,6 +267,9 @@ INSTANTIATE_TEST_SUITE_P(
                    true, 1},
         LaunchCase{"SecondZeroLengthTrapped", std::nullopt, FakeRegistry::Value{RegSz, ""}, {FolderProgram}, {},
                    0xF003F, {}, true, 2},
+        // 1024 bytes of FF as a number are beyond any double: an error too.
+        LaunchCase{"FirstHugeDwordTrapped", FakeRegistry::Value{RegDword, std::string(1024, '\xff')}, Folder,
+                   {FolderProgram}, {}, 0xF003F, {}, true, 1},
         LaunchCase{"ReadRightsOnlyFindsNothing", InfoPath, Folder, {FolderProgram}, {}, KeyRead, {}, true, 2},
         // A first value of another type is read as true with the path still
         // empty; starting nothing fails as a real launch does.
