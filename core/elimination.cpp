@@ -125,7 +125,9 @@ EliminationOutcome eliminate(double* a, std::size_t n, std::size_t ld, const Sol
                     const bool finite = stepsFinite(s0, k, s1, k1) && stepsFinite(k0, k, k1, n + 1);
                     return finite ? EliminationOutcome::NoUniqueSolution : EliminationOutcome::DataError;
                 }
-                std::swap_ranges(a + k * ld, a + k * ld + n + 1, a + p * ld);
+                // Exchanging a row with itself changes nothing.
+                if (p != k)
+                    std::swap_ranges(a + k * ld, a + k * ld + n + 1, a + p * ld);
                 if (!main.step(k, k + 1, n, k + 1, s1))
                     return EliminationOutcome::DataError;
             }
