@@ -1,5 +1,7 @@
 #include "windows/form2.h"
 
+#include <algorithm>
+
 #include <QFontDatabase>
 #include <QFrame>
 #include <QGuiApplication>
@@ -87,11 +89,19 @@ void Form2::setUpControls()
 
 void Form2::placeOnScreen()
 {
-    // The design place is measured from the top-left of the screen, not
-    // centred; a frameless window's client area starts at its position.
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QPoint origin = screen ? screen->geometry().topLeft() : QPoint();
-    move(origin + QPoint(twipsToPixels(3825), twipsToPixels(4755)));
+    // A frameless window's client area starts at its position.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(placeOn(screen->geometry(), screen->availableGeometry(), size()));
+}
+
+QPoint Form2::placeOn(const QRect& screen, const QRect& available, const QSize& size)
+{
+    // The design place is measured from the screen's top-left corner, not
+    // centred. On a small screen it would leave OK partly off the screen.
+    const QPoint design = screen.topLeft() + QPoint(twipsToPixels(3825), twipsToPixels(4755));
+    const int x = std::max(available.left(), std::min(design.x(), available.right() + 1 - size.width()));
+    const int y = std::max(available.top(), std::min(design.y(), available.bottom() + 1 - size.height()));
+    return {x, y};
 }
 
 void Form2::setSplashWindow(QWidget* splash) { splash_ = splash; }

@@ -43,6 +43,13 @@ public:
     // The count text as typed into Text1.
     QString countText() const;
 
+    // Where the dialog of the given size goes on a screen: at its design
+    // place, 3825 by 4755 twips from the screen's top-left corner, unless
+    // that would put part of it off the screen's available area; then moved
+    // up and left just enough to show it whole (never past the area's
+    // top-left corner).
+    static QPoint placeOn(const QRect& screen, const QRect& available, const QSize& size);
+
     // Handlers, public so that tests can run one on its own.
     void Text1_Change();
     void Command1_Click();

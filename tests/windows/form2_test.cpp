@@ -36,6 +36,8 @@ private slots:
     void cleanup();
 
     void designValues();
+    void placeOnScreen_data();
+    void placeOnScreen();
     void okFollowsLeadingNumber_data();
     void okFollowsLeadingNumber();
     void okFollowsEveryEdit_data();
@@ -118,6 +120,32 @@ void Form2Test::designValues()
     QCOMPARE(form->text1()->maxLength(), 32767); // no limit of its own
     QVERIFY(!form->command1()->isEnabled());
     QTRY_COMPARE(QApplication::focusWidget(), form->text1());
+}
+
+void Form2Test::placeOnScreen_data()
+{
+    QTest::addColumn<QRect>("screen");
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QPoint>("place");
+    // The design place is 255, 317 pixels from the screen's corner; the
+    // dialog is 312 x 213.
+    QTest::newRow("large screen") << QRect(0, 0, 1024, 768) << QRect(0, 0, 1024, 768) << QPoint(255, 317);
+    QTest::newRow("second screen") << QRect(1920, 0, 1024, 768) << QRect(1920, 0, 1024, 768)
+                                   << QPoint(2175, 317);
+    QTest::newRow("just fits") << QRect(0, 0, 567, 530) << QRect(0, 0, 567, 530) << QPoint(255, 317);
+    QTest::newRow("too low") << QRect(0, 0, 640, 480) << QRect(0, 0, 640, 480) << QPoint(255, 267);
+    QTest::newRow("panel at the bottom")
+        << QRect(0, 0, 800, 560) << QRect(0, 0, 800, 520) << QPoint(255, 307);
+    QTest::newRow("smaller than the dialog")
+        << QRect(0, 0, 300, 200) << QRect(0, 0, 300, 200) << QPoint(0, 0);
+}
+
+void Form2Test::placeOnScreen()
+{
+    QFETCH(QRect, screen);
+    QFETCH(QRect, available);
+    QFETCH(QPoint, place);
+    QCOMPARE(Form2::placeOn(screen, available, QSize(312, 213)), place);
 }
 
 void Form2Test::okFollowsLeadingNumber_data()
