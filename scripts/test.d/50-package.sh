@@ -3,7 +3,7 @@
 # dpkg installs it, and checks what a desktop needs: the executable, its menu
 # entry and its icon, the package's dependencies, and that the installed
 # program starts, runs its start-up chain and ends on Exit with no process
-# left behind.
+# left behind. KALVOR_BUILD_DIR names another build folder than build/.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${KALVOR_BUILD_DIR:-$root/build}
