@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs each fuzz target of fuzz/ for a short while (KALVOR_FUZZ_SECONDS, 60 by
-# default) with libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer,
+# default), two at a time, with libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer,
 # starting from its seed corpus and the dictionary. Without clang-14 and its
 # libFuzzer runtime the step says so on one line and passes.
 set -uo pipefail
@@ -36,22 +36,35 @@ echo "fuzz: built ${#targets[@]} targets in $((SECONDS - start)) s"
 
 export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-status=0
-for target in "${targets[@]}"; do
-  name=${target%_fuzz}
+# One target's run; its result goes to $build/<name>.result.
+fuzz_one() {
+  local target=$1 name=${1%_fuzz}
   # New inputs go to a working corpus in the build folder; the committed
   # seeds stay as they are.
-  work="$build/corpus/$name"
-  findings="$build/findings"
+  local work="$build/corpus/$name" findings="$build/findings" log="$build/$name.log"
   mkdir -p "$work" "$findings"
-  log="$build/$name.log"
   "$build/fuzz/$target" "$work" "$root/fuzz/corpus/$name" \
     -dict="$root/fuzz/kalvor.dict" -max_total_time="$seconds" -timeout=10 \
     -rss_limit_mb=2048 -max_len=4096 -print_final_stats=1 \
     -artifact_prefix="$findings/$name-" > "$log" 2>&1
-  rc=$?
+  echo $? > "$build/$name.result"
+}
+
+# Two targets at a time, one per core.
+for ((i = 0; i < ${#targets[@]}; i += 2)); do
+  fuzz_one "${targets[i]}" &
+  if ((i + 1 < ${#targets[@]})); then
+    fuzz_one "${targets[i + 1]}" &
+  fi
+  wait
+done
+
+status=0
+for target in "${targets[@]}"; do
+  name=${target%_fuzz}
+  log="$build/$name.log"
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
-  if [[ $rc -eq 0 ]]; then
+  if [[ "$(cat "$build/$name.result" 2>/dev/null)" == 0 ]]; then
     echo "fuzz: $name: ${runs:-?} executions in ${seconds} s, no finding"
   else
     echo "fuzz: $name: FINDING after ${runs:-?} executions (log: $log)"
