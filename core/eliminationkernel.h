@@ -23,12 +23,15 @@ namespace kalvor {
 //    halfway point is an integer multiple of 2^-106 / b (2^-105 / b when
 //    a >= b). q is wrong only if T reaches across such a halfway point.
 //    Counting that distance and |T - a/b| in these units, every case (q0
-//    within one unit or not, e exact or rounded, the quotient above or below
-//    a/b) ends with an integer strictly between bounds less than one apart,
-//    or with a bound on a * |rh - 1/b| that contradicts how q0 was rounded.
-// The tests check the same three lines exhaustively in reduced precisions,
-// and the kernels against true division on tens of millions of random and
-// hard operands.
+//    within one unit or not, e exact or rounded, q0 above or below a/b)
+//    ends with an integer strictly between bounds less than one apart, or
+//    with a bound on a * |rh - 1/b| that contradicts how q0 was rounded.
+//    That argument assumes q0 and a/b in the same binade; the cases where q0
+//    is rounded onto a power of two are covered by the checks below.
+// The tests check the same three lines exhaustively, every pair of
+// significands, in precisions of 6 to 12 bits (it passes up to 16 bits too,
+// too slow for every run), and the kernels against true division on tens of millions of random
+// and hard operands, quotients next to powers of two included.
 struct StepDivisor {
     double d = 1;   // the pivot
     double rh = 1;  // 1/d rounded

@@ -14,7 +14,7 @@
 // the product, quotient and difference each rounded once, so the tiling
 // changes only the order between different elements.
 
-// The correctly rounded p / d from the step's reciprocal pair (see
+// The correctly rounded p / d from the step's rounded reciprocal (see
 // StepDivisor for why this is exact inside ReciprocalRange).
 KALVOR_SIMD_TARGET inline Simd::V reciprocalQuotient(Simd::V p, Simd::V d, Simd::V rh)
 {

@@ -182,6 +182,58 @@ INSTANTIATE_TEST_SUITE_P(Cases, EliminationCrafted, testing::ValuesIn(craftedCas
                              return n;
                          });
 
+// The same questions on a 40 x 40 identity with a few entries changed: big
+// enough that, with small blocks, the next block is eliminated while the
+// other thread still works on the columns far right.
+struct Entry {
+    std::size_t i, j;
+    double value;
+};
+
+struct Sparse {
+    const char* name;
+    std::vector<Entry> changes;
+    EliminationOutcome literal;
+};
+
+Rows identityWith(const std::vector<Entry>& changes)
+{
+    constexpr std::size_t n = 40;
+    Rows rows(n, std::vector<double>(n + 1, 0.0));
+    for (std::size_t i = 0; i < n; ++i) {
+        rows[i][i] = 1;
+        rows[i][n] = 1;
+    }
+    for (const Entry& e : changes)
+        rows[e.i][e.j] = e.value;
+    return rows;
+}
+
+const Sparse sparseCases[] = {
+    {"overflow far right in step 1, no pivot in column 5",
+     {{1, 0, 1e10}, {0, 39, 1e300}, {4, 4, 0}}, EliminationOutcome::DataError},
+    {"overflow near the block in step 1, no pivot in column 5",
+     {{1, 0, 1e10}, {0, 9, 1e300}, {4, 4, 0}}, EliminationOutcome::DataError},
+    {"overflow in the right-hand side in step 1, no pivot in column 5",
+     {{1, 0, 1e10}, {0, 40, 1e300}, {4, 4, 0}}, EliminationOutcome::DataError},
+    {"no pivot in column 5 before an overflow in step 6",
+     {{4, 4, 0}, {6, 5, 1e10}, {5, 39, 1e300}}, EliminationOutcome::NoUniqueSolution},
+    {"no pivot in column 12 after exchanges in the block before it",
+     {{8, 8, 0}, {9, 8, 2}, {11, 11, 0}, {12, 11, 3}, {11, 12, 0}, {12, 12, 0}, {13, 12, 0}, {13, 13, 1},
+      {20, 30, 1e300}},
+     EliminationOutcome::NoUniqueSolution},
+    {"overflow in the next block's own columns", {{5, 4, 1e10}, {4, 6, 1e300}}, EliminationOutcome::DataError},
+    {"row exchanges in several blocks",
+     {{0, 0, 0}, {1, 0, 1}, {0, 1, 1}, {9, 9, 0}, {30, 9, 5}, {9, 30, 1}, {17, 17, 0}, {39, 17, -2}, {17, 39, 1}},
+     EliminationOutcome::Eliminated},
+};
+
+TEST(EliminationSparse, MatchesTheLiteralOrder)
+{
+    for (const Sparse& c : sparseCases)
+        EXPECT_STREQ(name(c.literal), name(expectSameAsLiteral(identityWith(c.changes), c.name))) << c.name;
+}
+
 Rows randomRows(std::mt19937_64& random)
 {
     std::uniform_int_distribution<int> size(1, 40), style(0, 4), exponent(-1074, 1023), small(-3, 3);
