@@ -2,7 +2,8 @@
 # Fails when the project's own C++ code converts numbers through the process
 # locale: strtod and friends, atof, stod and friends, std::to_string of a
 # floating value, printf-family floating conversions (%f %e %g %a), scanf
-# floating conversions, setlocale and std::locale::global. QApplication sets
+# floating conversions, floating values through the standard streams,
+# setlocale and std::locale::global. QApplication sets
 # the C locale from the environment, so any of these can turn "1.5" into
 # "1,5" (or fail to read it) for a user with a decimal comma.
 #
@@ -43,6 +44,9 @@ global='std::locale::global\s*\('
 # printf/scanf-family format strings with a floating conversion.
 printf_family='\b(v?s?n?printf|v?f?printf|v?s?scanf|v?f?scanf|asprintf|qsnprintf)\s*\('
 floating_conversion='%[-+ #0-9.*]*(l|L|ll|h)?[fFeEgGaA]'
+# Stream manipulators that only floating output uses; streams format numbers
+# by their locale.
+stream_floating='\bstd::(setprecision|fixed|scientific|hexfloat|defaultfloat)\b'
 
 failures=0
 report() { # file, line number, text, why
@@ -51,6 +55,19 @@ report() { # file, line number, text, why
 }
 
 cd "$root" || exit 1
+
+# Files that use the standard streams, and each file's floating names (found
+# once per file, on first need).
+declare -A stream_files=() names_of=()
+while IFS= read -r f; do
+  stream_files[$f]=1
+done < <(grep -lP '#include\s*<(sstream|iostream|fstream|istream|ostream)>' "${files[@]}" 2>/dev/null)
+floating_names() { # sets $names for file $1
+  if [[ -z "${names_of[$1]+set}" ]]; then
+    names_of[$1]=$(grep -oP '\b(long\s+double|double|float)\s+\K[A-Za-z_]\w*' "$1" | sort -u | paste -sd'|')
+  fi
+  names=${names_of[$1]}
+}
 # One pass of grep finds the candidate lines; only those are looked at again.
 while IFS= read -r hit; do
   f=${hit%%:*}
@@ -62,21 +79,34 @@ while IFS= read -r hit; do
   why=""
   if grep -qP "$calls|$global" <<< "$text"; then
     why="locale-dependent conversion"
+  elif grep -qP "$stream_floating" <<< "$text"; then
+    why="floating number through a stream"
+  elif [[ -n "${stream_files[$f]:-}" && ( "$text" == *"<<"* || "$text" == *">>"* ) ]] \
+       && ! grep -qP "$printf_family|\\bto_string\\s*\\(" <<< "$text"; then
+    # A floating value streamed in or out, in a file that uses the standard
+    # streams.
+    floating_names "$f"
+    if [[ -n "$names" ]] && grep -qP "(<<|>>)\\s*\\(?\\s*($names)\\b" <<< "$text"; then
+      why="floating number through a stream"
+    fi
   elif grep -qP "$printf_family" <<< "$text"; then
     grep -qP "$floating_conversion" <<< "$text" && why="floating conversion in a printf/scanf format"
   else
     arg=$(grep -oP '\bto_string\s*\(\K.*' <<< "$text")
-    # Names declared as floating in this file.
-    floating_names=$(grep -oP '\b(long\s+double|double|float)\s+\K[A-Za-z_]\w*' "$f" | sort -u | paste -sd'|')
+    floating_names "$f"
     if grep -qP '\b(double|float)\b|\d\.\d*|\d[eE][-+]?\d|\.\d' <<< "$arg" \
-       || { [[ -n "$floating_names" ]] && grep -qP "\\b($floating_names)\\b" <<< "$arg"; }; then
+       || { [[ -n "$names" ]] && grep -qP "\\b($names)\\b" <<< "$arg"; }; then
       why="std::to_string of a floating value"
     fi
   fi
   if [[ -n "$why" ]] && ! is_exempt "$f" "$text"; then
     report "$f" "$n" "$text" "$why"
   fi
-done < <(grep -nHP "$calls|$global|$printf_family|\bto_string\s*\(" "${files[@]}" 2>/dev/null)
+done < <( (
+  grep -nHP "$calls|$global|$printf_family|$stream_floating|\bto_string\s*\(" "${files[@]}" 2>/dev/null
+  # Stream operators matter only where the standard streams are used.
+  ((${#stream_files[@]})) && grep -nHP '<<|>>' "${!stream_files[@]}" 2>/dev/null
+) | sort -u -t: -k1,1 -k2,2n)
 
 if ((failures)); then
   echo "lint-locale: $failures locale-dependent number conversion(s); use std::from_chars / std::to_chars or the core's own formatting"

@@ -5,7 +5,8 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 lint="$root/scripts/lint-locale.sh"
 
-# expect|line of C++ ("flag": the lint must fail on it; "pass": it must not)
+# expect|line of C++|lines above it ("flag": the lint must fail on it;
+# "pass": it must not)
 cases=$(cat <<'CASES'
 flag|double x = strtod(text, nullptr);
 flag|double x = std::strtod(text.c_str(), &end);
@@ -25,6 +26,12 @@ flag|sscanf(text, "%lf", &x);
 flag|std::string s = std::to_string(value);|double value = 1;
 flag|std::string s = std::to_string(2.5);
 flag|auto s = std::to_string(static_cast<double>(n));
+flag|out << std::setprecision(3) << x;
+flag|out << std::fixed << x;
+flag|stream << value;|#include <sstream>\ndouble value = 1;
+flag|in >> value;|#include <sstream>\ndouble value = 0;
+pass|stream << count;|#include <sstream>\nint count = 0;
+pass|std::uint64_t mask = bits << value;|double value = 1;
 pass|std::string s = std::to_string(count);|int count = 1;
 pass|std::printf("%d cells, %s\n", n, name);
 pass|auto r = std::from_chars(first, last, value);
@@ -39,7 +46,7 @@ trap 'rm -rf "$work"' EXIT
 bad=0
 while IFS='|' read -r expect line declaration; do
   rm -rf "$work/core" && mkdir -p "$work/core"
-  printf '%s\nvoid f() {\n    %s\n}\n' "$declaration" "$line" > "$work/core/sample.cpp"
+  printf '%b\nvoid f() {\n    %s\n}\n' "$declaration" "$line" > "$work/core/sample.cpp"
   if bash "$lint" "$work" > /dev/null; then got=pass; else got=flag; fi
   if [[ "$got" != "$expect" ]]; then
     echo "lint self-check: expected $expect, got $got for: $line"
