@@ -26,12 +26,15 @@ namespace kalvor {
 //    within one unit or not, e exact or rounded, q0 above or below a/b)
 //    ends with an integer strictly between bounds less than one apart, or
 //    with a bound on a * |rh - 1/b| that contradicts how q0 was rounded.
-//    That argument assumes q0 and a/b in the same binade; the cases where q0
-//    is rounded onto a power of two are covered by the checks below.
+//    q0 leaves the binade of a/b only by rounding up onto the power of two
+//    above it, where the remainder is exact and the same counting applies,
+//    or, when a = b, down to just below 1, where T rounds back to 1. Below
+//    the binade otherwise would need |rh - 1/b| beyond half a unit.
 // The tests check the same three lines exhaustively, every pair of
 // significands, in precisions of 6 to 12 bits (it passes up to 16 bits too,
-// too slow for every run), and the kernels against true division on tens of millions of random
-// and hard operands, quotients next to powers of two included.
+// too slow for every run), and the kernels against true division on tens of
+// millions of random and hard operands, quotients next to powers of two
+// included.
 struct StepDivisor {
     double d = 1;   // the pivot
     double rh = 1;  // 1/d rounded
