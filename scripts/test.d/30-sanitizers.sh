@@ -9,6 +9,7 @@ build="$root/build-asan"
 flags="-fsanitize=address,undefined,float-divide-by-zero -fno-sanitize-recover=all -fno-omit-frame-pointer"
 
 start=$SECONDS
+mkdir -p "$build"
 # -O1 -g1: half the compile time of -O2 -g, with line numbers in reports.
 # The benchmarks are left out: nothing runs them here.
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
@@ -17,10 +18,10 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" -DCMAKE_C_FLAGS_DEBUG="-O1 -g1" \
   -DKALVOR_BUILD_BENCH=OFF \
   -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined,float-divide-by-zero" \
-  > "$build.configure.log" 2>&1 || { cat "$build.configure.log"; exit 1; }
-if ! cmake --build "$build" -j2 > "$build.build.log" 2>&1; then
-  grep -E 'error|FAILED' "$build.build.log" | head -40
-  echo "sanitizers: build failed (log: $build.build.log)"
+  > "$build/configure.log" 2>&1 || { cat "$build/configure.log"; exit 1; }
+if ! cmake --build "$build" -j2 > "$build/build.log" 2>&1; then
+  grep -E 'error|FAILED' "$build/build.log" | head -40
+  echo "sanitizers: build failed (log: $build/build.log)"
   exit 1
 fi
 echo "sanitizers: built in $((SECONDS - start)) s"
@@ -39,10 +40,10 @@ export QT_QPA_PLATFORM=offscreen
 export KALVOR_RANDOM_EVENTS=${KALVOR_RANDOM_EVENTS:-1000}
 
 status=0
-ctest --test-dir "$build" --output-on-failure -j2 > "$build.ctest.log" 2>&1 || status=1
-tail -n 3 "$build.ctest.log"
+ctest --test-dir "$build" --output-on-failure -j2 > "$build/ctest.log" 2>&1 || status=1
+tail -n 3 "$build/ctest.log"
 if [[ $status -ne 0 ]]; then
-  grep -E '^\s*[0-9]+ - |Failed|\*\*\*' "$build.ctest.log" | head -40
+  grep -E '^\s*[0-9]+ - |Failed|\*\*\*' "$build/ctest.log" | head -40
 fi
 if compgen -G "$reports/*" > /dev/null; then
   echo "sanitizers: reports found:"

@@ -19,17 +19,18 @@ if ! command -v clang++-14 > /dev/null \
 fi
 
 start=$SECONDS
+mkdir -p "$build"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 -DKALVOR_FUZZ=ON \
   -DKALVOR_BUILD_GUI=OFF -DKALVOR_BUILD_TESTS=OFF -DKALVOR_BUILD_BENCH=OFF \
-  > "$build.configure.log" 2>&1 || { cat "$build.configure.log"; exit 1; }
+  > "$build/configure.log" 2>&1 || { cat "$build/configure.log"; exit 1; }
 targets=()
 for src in "$root"/fuzz/*_fuzz.cpp; do
   targets+=("$(basename "$src" .cpp)")
 done
-if ! cmake --build "$build" --target "${targets[@]}" -j2 > "$build.build.log" 2>&1; then
-  grep -E 'error|FAILED' "$build.build.log" | head -40
-  echo "fuzz: build failed (log: $build.build.log)"
+if ! cmake --build "$build" --target "${targets[@]}" -j2 > "$build/build.log" 2>&1; then
+  grep -E 'error|FAILED' "$build/build.log" | head -40
+  echo "fuzz: build failed (log: $build/build.log)"
   exit 1
 fi
 echo "fuzz: built ${#targets[@]} targets in $((SECONDS - start)) s"
