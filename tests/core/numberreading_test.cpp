@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <random>
 #include <string>
 
 #include "core/core.h"
@@ -163,3 +164,30 @@ TEST(ReadNumberLocale, FullStopUnderADecimalCommaLocale)
 
 } // namespace
 } // namespace kalvor
+
+// Short texts take a shortcut that never builds a text for the conversion.
+// Both routes must give the same double: the same digits padded past fifteen
+// significant ones, or moved far out by the exponent, take the full route.
+TEST(ReadNumberShortcut, AgreesWithTheFullConversion)
+{
+    std::mt19937_64 random(20261207);
+    for (int n = 0; n < 200000; ++n) {
+        const int length = 1 + static_cast<int>(random() % 15);
+        std::string digits;
+        for (int d = 0; d < length; ++d)
+            digits.push_back(static_cast<char>('0' + random() % 10));
+        const int point = static_cast<int>(random() % (length + 1));
+        const int exponent = static_cast<int>(random() % 61) - 30;
+        const std::string mantissa = digits.substr(0, point) + "." + digits.substr(point);
+        if (mantissa == ".")
+            continue;
+        const std::string shortText = mantissa + "e" + std::to_string(exponent);
+        // Twenty extra zeros change nothing in the value but force the full route.
+        const std::string longText = mantissa + std::string(20, '0') + "e" + std::to_string(exponent);
+        const auto viaShortcut = kalvor::readNumber(kalvor::PartValue::fromText(shortText));
+        const auto viaFull = kalvor::readNumber(kalvor::PartValue::fromText(longText));
+        ASSERT_TRUE(viaShortcut && viaFull) << shortText;
+        ASSERT_EQ(*viaShortcut, *viaFull) << shortText;
+        ASSERT_EQ(std::signbit(*viaShortcut), std::signbit(*viaFull)) << shortText;
+    }
+}
