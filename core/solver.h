@@ -22,9 +22,10 @@ struct SolveResult {
 
 // Solves the N complex equations given by the four part tables, through the
 // equivalent real 2N system, eliminated with the first non-zero pivot (exact
-// zero test, no tolerance) and substituted back. The result is bit-for-bit
-// the one of the literal element-by-element algorithm (product, then
-// quotient, then difference), including which failure wins when several could
+// zero test, no tolerance) and substituted back. Every result equals (==,
+// so up to the sign of a zero) the one of the literal element-by-element
+// algorithm (product, then quotient, then difference), and so does the
+// outcome, including which failure wins when several could
 // apply: NoUniqueSolution when a column has no non-zero pivot; DataError when
 // a part that is used does not read as a number (readNumber) or a result
 // leaves the double range. N is constRe.size(); any other shape than N x N,
