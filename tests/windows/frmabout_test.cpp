@@ -234,7 +234,7 @@ void FrmAboutTest::closingKeysAndButtons()
     QVERIFY(!about->isVisible());
     QVERIFY(launcher->shellCalls.empty());
     // System Information was asked for at most once, by its button.
-    QCOMPARE(messages->messages.size(), std::size_t{how == QLatin1String("sysinfo then enter") ? 1 : 0});
+    QCOMPARE(messages->messages.size(), std::size_t(how == QLatin1String("sysinfo then enter") ? 1 : 0));
 }
 
 void FrmAboutTest::systemInformation_data()
