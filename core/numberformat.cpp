@@ -220,4 +220,17 @@ std::string resultText(double re, double im)
     return " " + showRe + " + " + showIm + "i";
 }
 
+std::string shortestText(double value)
+{
+    // to_chars without a precision gives the shortest text that reads back
+    // exactly, in the C locale's form whatever the process locale is.
+    std::array<char, 32> buffer{};
+    const auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    std::string text(buffer.data(), ec == std::errc() ? end : buffer.data());
+    for (char& c : text)
+        if (c == 'e')
+            c = 'E';
+    return text;
+}
+
 } // namespace kalvor

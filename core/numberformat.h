@@ -33,4 +33,10 @@ std::string formatGeneral(double value);
 // largest double; the sign of such a part is then taken from its value).
 std::string resultText(double re, double im);
 
+// The shortest decimal text that reads back (readNumber, or any correctly
+// rounding reader) as exactly `value`: a full stop for the point, "E" for the
+// exponent ("0.1", "-2.5E-07", "1E+300"); "-0" for the negative zero.
+// `value` must be finite.
+std::string shortestText(double value);
+
 } // namespace kalvor

@@ -1,0 +1,137 @@
+#include "core/systemfile.h"
+
+#include <cstdint>
+#include <string>
+
+#include "core/tabletext.h"
+
+namespace kalvor {
+
+namespace {
+
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+
+// Length of the well-formed UTF-8 sequence at `at`, or 0 when the bytes
+// there are not one (overlong forms, surrogates and values past U+10FFFF
+// included).
+std::size_t wellFormedLength(std::string_view text, std::size_t at)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]); };
+    const std::uint8_t b0 = byte(at);
+    if (b0 < 0x80)
+        return 1;
+    std::size_t length = 0;
+    std::uint8_t low = 0x80, high = 0xBF;  // the range of the second byte
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        length = 2;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        length = 3;
+        low = b0 == 0xE0 ? 0xA0 : 0x80;
+        high = b0 == 0xED ? 0x9F : 0xBF;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        length = 4;
+        low = b0 == 0xF0 ? 0x90 : 0x80;
+        high = b0 == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (at + length > text.size())
+        return 0;
+    if (byte(at + 1) < low || byte(at + 1) > high)
+        return 0;
+    for (std::size_t i = 2; i < length; ++i)
+        if (byte(at + i) < 0x80 || byte(at + i) > 0xBF)
+            return 0;
+    return length;
+}
+
+// The 1-based line of the first byte that is not well-formed UTF-8, or 0.
+// Lines are counted as readTableText counts them.
+std::size_t firstLineNotUtf8(std::string_view text)
+{
+    std::size_t line = 1;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = wellFormedLength(text, at);
+        if (length == 0)
+            return line;
+        if (text[at] == '\n' || (text[at] == '\r' && (at + 1 == text.size() || text[at + 1] != '\n')))
+            ++line;
+        at += length;
+    }
+    return 0;
+}
+
+bool isBlankRow(const TableRow& row)
+{
+    return row.fields.size() == 1 && row.fields.front().empty();
+}
+
+} // namespace
+
+SystemFile readSystemFile(std::string_view bytes)
+{
+    SystemFile file;
+    if (bytes.substr(0, ByteOrderMark.size()) == ByteOrderMark)
+        bytes.remove_prefix(ByteOrderMark.size());
+    if (const std::size_t bad = firstLineNotUtf8(bytes)) {
+        file.problem = SystemFileProblem::NotUtf8;
+        file.line = bad;
+        return file;
+    }
+    TableText table = readTableText(bytes, fileSeparator(bytes));
+    if (table.unterminatedQuote) {
+        file.problem = SystemFileProblem::UnterminatedQuote;
+        file.line = table.unterminatedLine;
+        file.field = table.unterminatedField;
+        return file;
+    }
+    while (!table.rows.empty() && isBlankRow(table.rows.back()))
+        table.rows.pop_back();
+    const std::size_t n = table.rows.size();
+    if (n == 0) {
+        file.problem = SystemFileProblem::NoLines;
+        return file;
+    }
+    if (n > MaxSystemUnknowns) {
+        file.problem = SystemFileProblem::TooManyLines;
+        file.count = n;
+        return file;
+    }
+    for (const TableRow& row : table.rows) {
+        if (row.fields.size() != n + 1) {
+            file.problem = SystemFileProblem::WrongFieldCount;
+            file.line = row.line;
+            file.count = row.fields.size();
+            file.expected = n + 1;
+            return file;
+        }
+    }
+    file.rows.reserve(n);
+    for (TableRow& row : table.rows)
+        file.rows.push_back(std::move(row.fields));
+    return file;
+}
+
+std::string describeProblem(const SystemFile& file)
+{
+    const auto num = [](std::size_t v) { return std::to_string(v); };
+    switch (file.problem) {
+    case SystemFileProblem::None:
+        return {};
+    case SystemFileProblem::NotUtf8:
+        return "line " + num(file.line) + " is not UTF-8 text";
+    case SystemFileProblem::NoLines:
+        return "the file holds no equation";
+    case SystemFileProblem::TooManyLines:
+        return "the file has " + num(file.count) + " lines, at most " + num(MaxSystemUnknowns)
+            + " equations are allowed";
+    case SystemFileProblem::WrongFieldCount:
+        return "line " + num(file.line) + " has " + num(file.count) + (file.count == 1 ? " field, " : " fields, ")
+            + num(file.expected) + " expected";
+    case SystemFileProblem::UnterminatedQuote:
+        return "line " + num(file.line) + ", field " + num(file.field) + ": a quote is opened and never closed";
+    }
+    return {};
+}
+
+} // namespace kalvor

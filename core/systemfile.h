@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kalvor {
+
+// What can be wrong with a system file.
+enum class SystemFileProblem {
+    None,
+    NotUtf8,            // line: the first line holding bytes that are not UTF-8
+    NoLines,            // the text holds no equation
+    TooManyLines,       // count: the number of lines, more than 500
+    WrongFieldCount,    // line, count: that line's fields; expected: N + 1
+    UnterminatedQuote,  // line, field: where the quote that is never closed opens
+};
+
+// One system read from a file: N lines of N coefficient cell texts and one
+// constant cell text each, exactly as typed into the window's tables.
+struct SystemFile {
+    SystemFileProblem problem = SystemFileProblem::None;
+    std::size_t line = 0;      // 1-based, where the problem is
+    std::size_t field = 0;     // 1-based, for UnterminatedQuote
+    std::size_t count = 0;     // fields or lines found, for the count problems
+    std::size_t expected = 0;  // fields expected, for WrongFieldCount
+    // rows[i][j]: equation i + 1, field j + 1 (fields 1..N coefficients, N + 1
+    // the constant). Empty unless problem is None.
+    std::vector<std::vector<std::string>> rows;
+
+    std::size_t unknowns() const { return rows.size(); }
+};
+
+// The most unknowns a system may have.
+inline constexpr std::size_t MaxSystemUnknowns = 500;
+
+// Reads a system file's bytes: UTF-8 (a leading byte-order mark is skipped),
+// fields separated by tabs, or by commas when the text holds no tab, quoted
+// as readTableText reads them; LF or CR LF line ends; blank lines at the end
+// are ignored. N is the number of lines, each must hold N + 1 fields, and
+// 1 <= N <= 500. The first problem found (in the order of the enum's
+// comments: encoding, then quotes, then the shape) is reported with where it
+// is, and no rows are given then.
+SystemFile readSystemFile(std::string_view bytes);
+
+// One line of English that says what is wrong and where, for example
+// "line 3 has 4 fields, 3 expected". Empty for SystemFileProblem::None.
+std::string describeProblem(const SystemFile& file);
+
+} // namespace kalvor
