@@ -47,16 +47,14 @@ Stored store(const Rows& rows, std::size_t extraStride)
 // The literal elimination of `rows`, left in `reference`.
 EliminationOutcome literalEliminate(const Rows& rows, literal::Rows& reference)
 {
-    reference.clear();
-    for (const auto& row : rows) {
-        reference.emplace_back();
-        for (double x : row)
-            reference.back().push_back(literal::computed(x));
-    }
+    reference.assign(rows.size(), {});
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        for (double x : rows[i])
+            reference[i].push_back(literal::computed(x));
     const std::optional<literal::Ending> ending = literal::eliminate(reference);
-    if (!ending)
-        return EliminationOutcome::Eliminated;
-    return literal::noPivot(*ending) ? EliminationOutcome::NoUniqueSolution : EliminationOutcome::DataError;
+    return !ending                    ? EliminationOutcome::Eliminated
+        : literal::noPivot(*ending) ? EliminationOutcome::NoUniqueSolution
+                                    : EliminationOutcome::DataError;
 }
 
 const char* name(EliminationOutcome o)

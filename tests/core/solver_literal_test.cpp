@@ -1,9 +1,7 @@
-// The solver against the plain, literal elimination (tests/support): it keeps
-// each part unread until it is used, reads it with readNumber at every use,
-// and checks every product, quotient and difference for leaving the double
-// range as it is formed. The fast solver must agree in outcome and, when
-// solved, in every value (==, so up to the sign of a zero), on every kernel
-// path, thread count and block size.
+// The solver against the plain, literal elimination of tests/support on
+// random systems: it must agree in outcome and, when solved, in every value
+// (==, so up to the sign of a zero), on every kernel path, thread count and
+// block size.
 #include <gtest/gtest.h>
 
 #include <charconv>

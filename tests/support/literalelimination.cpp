@@ -14,10 +14,9 @@ double use(const Entry& e)
 {
     if (!e.part)
         return e.number;
-    const std::optional<double> v = readNumber(*e.part);
-    if (!v)
-        throw NotANumber{};
-    return *v;
+    if (const std::optional<double> v = readNumber(*e.part))
+        return *v;
+    throw NotANumber{};
 }
 
 double inRange(double x)
@@ -62,11 +61,9 @@ std::optional<Ending> eliminate(Rows& a)
     return std::nullopt;
 }
 
-Result solve(const PartMatrix& coefRe, const PartMatrix& coefIm, const PartVector& constRe,
-             const PartVector& constIm)
+Result solve(const PartMatrix& coefRe, const PartMatrix& coefIm, const PartVector& constRe, const PartVector& constIm)
 {
     const std::size_t N = constRe.size(), n = 2 * N;
-    const Result dataError{{SolveOutcome::DataError, {}, {}}, Ending::NotANumber};
     Rows a(n, std::vector<Entry>(n + 1));
     try {
         // The negation of the upper-right block reads its part at once.
@@ -80,12 +77,8 @@ Result solve(const PartMatrix& coefRe, const PartMatrix& coefIm, const PartVecto
             a[i][n] = unread(constRe[i]);
             a[N + i][n] = unread(constIm[i]);
         }
-    } catch (const NotANumber&) {
-        return dataError;
-    }
-    if (const std::optional<Ending> ending = eliminate(a))
-        return {{noPivot(*ending) ? SolveOutcome::NoUniqueSolution : SolveOutcome::DataError, {}, {}}, *ending};
-    try {
+        if (const std::optional<Ending> ending = eliminate(a))
+            return {{noPivot(*ending) ? SolveOutcome::NoUniqueSolution : SolveOutcome::DataError, {}, {}}, *ending};
         for (std::size_t k = n; k-- > 0;)
             for (std::size_t i = k; i-- > 0;)
                 a[i][n] = computed(update(use(a[i][n]), use(a[k][n]), use(a[i][k]), use(a[k][k])));
@@ -96,8 +89,9 @@ Result solve(const PartMatrix& coefRe, const PartMatrix& coefIm, const PartVecto
         }
         return {solved, Ending::Solved};
     } catch (const NotANumber&) {
-        return dataError;
+        return {{SolveOutcome::DataError, {}, {}}, Ending::NotANumber};
     } catch (const Overflow&) {
+        // The build cannot overflow, so this is after the elimination.
         return {{SolveOutcome::DataError, {}, {}}, Ending::OverflowAfter};
     }
 }

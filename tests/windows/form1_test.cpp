@@ -269,9 +269,6 @@ private slots:
     void titleTimerWritesCoefficientsTitle()
     {
         QVERIFY(h->open(1));
-        // The tick is driven, not waited for (its 9 s interval is checked
-        // with the other set-up values): until it comes, the first title
-        // stands.
         QCOMPARE(form()->label1()->text(), QString("For best view made dimention to 600x800"));
         QVERIFY(QMetaObject::invokeMethod(form()->timer1(), "timeout"));
         QTRY_COMPARE_WITH_TIMEOUT(form()->label1()->text(), QString("Coefficients Matrix"), 3000);
