@@ -10,31 +10,9 @@ namespace kalvor {
 // with u the pivot-row value of the column, m the row's multiplier and d the
 // pivot: product, then quotient, then difference, each rounded once.
 //
-// The quotient may come from the rounded reciprocal rh = 1/d instead:
-//     q0 = P * rh           within 1.5 units in the last place of P / d
-//     e  = fma(-q0, d, P)   the remainder P - q0 * d, rounded once
-//     q  = fma(e, rh, q0)   equal to the rounded P / d
-// Why the last value is exactly the IEEE quotient, with a and b the
-// significands of P and d in [1, 2) and nothing near the ends of the double
-// range (ReciprocalRange makes sure of that):
-//  - rh = (1/b)(1 + r) with |r| < 2^-53, so T = q0 + e * rh lies within
-//    |a/b - q0| * |r| of a/b, plus the rounding of e when e is not exact;
-//  - a/b is never halfway between two doubles, and its distance to a
-//    halfway point is an integer multiple of 2^-106 / b (2^-105 / b when
-//    a >= b). q is wrong only if T reaches across such a halfway point.
-//    Counting that distance and |T - a/b| in these units, every case (q0
-//    within one unit or not, e exact or rounded, q0 above or below a/b)
-//    ends with an integer strictly between bounds less than one apart, or
-//    with a bound on a * |rh - 1/b| that contradicts how q0 was rounded.
-//    q0 leaves the binade of a/b only by rounding up onto the power of two
-//    above it, where the remainder is exact and the same counting applies,
-//    or, when a = b, down to just below 1, where T rounds back to 1. Below
-//    the binade otherwise would need |rh - 1/b| beyond half a unit.
-// The tests check the same three lines exhaustively, every pair of
-// significands, in precisions of 6 to 12 bits (it passes up to 16 bits too,
-// too slow for every run), and the kernels against true division on tens of
-// millions of random and hard operands, quotients next to powers of two
-// included.
+// The quotient of P = u * m may come from rh = 1/d rounded instead: q0 = P * rh,
+// e = fma(-q0, d, P), q = fma(e, rh, q0) is exactly the rounded P / d while
+// d and P stay inside ReciprocalRange (why: docs/reciprocal-quotient.md).
 struct StepDivisor {
     double d = 1;   // the pivot
     double rh = 1;  // 1/d rounded

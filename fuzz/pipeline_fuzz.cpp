@@ -15,6 +15,7 @@
 #include "core/core.h"
 #include "fuzz/bytereader.h"
 #include "fuzz/fuzzcheck.h"
+#include "tests/support/literalelimination.h"
 
 namespace kalvor {
 namespace {
@@ -41,67 +42,6 @@ std::string cellFrom(ByteReader& in)
     default:
         return in.text();
     }
-}
-
-// The elimination exactly as defined, element by element: real 2N system
-// in block layout, first non-zero pivot, whole-row exchange, product then
-// quotient then difference, back substitution on the right-hand side, and
-// a data error as soon as any step leaves the double range. Inputs must all
-// be numbers.
-SolveResult literalSolve(const std::vector<std::vector<double>>& cr, const std::vector<std::vector<double>>& ci,
-                         const std::vector<double>& kr, const std::vector<double>& ki)
-{
-    const std::size_t n = kr.size(), m = 2 * n;
-    std::vector<std::vector<double>> a(m, std::vector<double>(m));
-    std::vector<double> b(m);
-    for (std::size_t i = 0; i < n; ++i) {
-        for (std::size_t j = 0; j < n; ++j) {
-            a[i][j] = cr[i][j];
-            a[i][n + j] = -ci[i][j];
-            a[n + i][j] = ci[i][j];
-            a[n + i][n + j] = cr[i][j];
-        }
-        b[i] = kr[i];
-        b[n + i] = ki[i];
-    }
-    bool overflow = false;
-    // x - (y * z) / p, in that order, noting any step beyond the range.
-    const auto update = [&](double x, double y, double z, double p) {
-        const double product = y * z;
-        const double quotient = product / p;
-        const double difference = x - quotient;
-        overflow = overflow || std::isinf(product) || std::isinf(quotient) || std::isinf(difference);
-        return difference;
-    };
-    for (std::size_t k = 0; k < m; ++k) {
-        std::size_t p = k;
-        while (p < m && a[p][k] == 0)
-            ++p;
-        if (p == m)
-            return {SolveOutcome::NoUniqueSolution, {}, {}};
-        std::swap(b[k], b[p]);
-        std::swap(a[k], a[p]);
-        for (std::size_t i = k + 1; i < m; ++i) {
-            for (std::size_t j = k + 1; j < m; ++j)
-                a[i][j] = update(a[i][j], a[k][j], a[i][k], a[k][k]);
-            b[i] = update(b[i], b[k], a[i][k], a[k][k]);
-            a[i][k] = 0;
-            if (overflow)
-                return {SolveOutcome::DataError, {}, {}};
-        }
-    }
-    for (std::size_t k = m; k-- > 0;)
-        for (std::size_t i = k; i-- > 0;)
-            b[i] = update(b[i], b[k], a[i][k], a[k][k]);
-    SolveResult out{SolveOutcome::Solved, std::vector<double>(n), std::vector<double>(n)};
-    for (std::size_t k = 0; k < n; ++k) {
-        out.re[k] = b[k] / a[k][k];
-        out.im[k] = b[n + k] / a[n + k][n + k];
-        overflow = overflow || std::isinf(out.re[k]) || std::isinf(out.im[k]);
-    }
-    if (overflow)
-        return {SolveOutcome::DataError, {}, {}};
-    return out;
 }
 
 bool sameValues(const std::vector<double>& a, const std::vector<double>& b)
@@ -148,18 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
               "two solves of the same system differ", input);
 
     if (everyPartNumber) {
-        const auto number = [](const PartValue& v) { return *readNumber(v); };
-        std::vector<std::vector<double>> cr(n, std::vector<double>(n)), ci = cr;
-        std::vector<double> kr(n), ki(n);
-        for (std::size_t r = 0; r < n; ++r) {
-            for (std::size_t c = 0; c < n; ++c) {
-                cr[r][c] = number(coefRe[r][c]);
-                ci[r][c] = number(coefIm[r][c]);
-            }
-            kr[r] = number(constRe[r]);
-            ki[r] = number(constIm[r]);
-        }
-        const SolveResult literal = literalSolve(cr, ci, kr, ki);
+        const SolveResult literal = literal::solve(coefRe, coefIm, constRe, constIm).result;
         fuzzCheck(result.outcome == literal.outcome, "solve's outcome differs from the literal elimination", input);
         // Compared as numbers, so a zero may differ in its sign: the solver's
         // reciprocal quotient gives +0 for -0 / d with d > 0. No result text

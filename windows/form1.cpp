@@ -28,17 +28,12 @@
 #include "platform/messagebox.h"
 #include "platform/statusbar.h"
 #include "platform/twips.h"
+#include "windows/form1messages.h"
 #include "windows/unknowncount.h"
 
 namespace kalvor {
 
 namespace {
-
-const QString noSolutionMessage = QStringLiteral(
-    "This equations have no solution OR This equation have infinite number of solutions "
-    "The unknowns is dependent variables , Please...Use 'Kalvor2'");
-const QString dataErrorMessage =
-    QStringLiteral("Try to write '(imaginary)i in form '0+(imaginary)i");
 
 QFont fixedsysFace()
 {

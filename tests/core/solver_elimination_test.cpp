@@ -7,18 +7,21 @@
 
 #include <cctype>
 #include <cmath>
+#include <optional>
 #include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "core/elimination.h"
+#include "tests/support/literalelimination.h"
 
 namespace {
 
 using kalvor::EliminationOutcome;
 using kalvor::SolverOptions;
 using kalvor::SolverPath;
+namespace literal = kalvor::literal;
 
 // n rows of n + 1 values: the matrix and the right-hand side.
 using Rows = std::vector<std::vector<double>>;
@@ -41,30 +44,17 @@ Stored store(const Rows& rows, std::size_t extraStride)
     return s;
 }
 
-EliminationOutcome literalEliminate(Stored& s)
+// The literal elimination of `rows`, left in `reference`.
+EliminationOutcome literalEliminate(const Rows& rows, literal::Rows& reference)
 {
-    const std::size_t n = s.n;
-    for (std::size_t k = 0; k < n; ++k) {
-        std::size_t p = k;
-        while (p < n && s.at(p, k) == 0)
-            ++p;
-        if (p == n)
-            return EliminationOutcome::NoUniqueSolution;
-        for (std::size_t q = 0; q <= n; ++q)
-            std::swap(s.at(k, q), s.at(p, q));
-        for (std::size_t i = k + 1; i < n; ++i) {
-            for (std::size_t j = k + 1; j <= n; ++j) {
-                const double product = s.at(k, j) * s.at(i, k);
-                const double quotient = product / s.at(k, k);
-                const double difference = s.at(i, j) - quotient;
-                if (!std::isfinite(product) || !std::isfinite(quotient) || !std::isfinite(difference))
-                    return EliminationOutcome::DataError;
-                s.at(i, j) = difference;
-            }
-            s.at(i, k) = 0;
-        }
-    }
-    return EliminationOutcome::Eliminated;
+    reference.assign(rows.size(), {});
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        for (double x : rows[i])
+            reference[i].push_back(literal::computed(x));
+    const std::optional<literal::Ending> ending = literal::eliminate(reference);
+    return !ending                    ? EliminationOutcome::Eliminated
+        : literal::noPivot(*ending) ? EliminationOutcome::NoUniqueSolution
+                                    : EliminationOutcome::DataError;
 }
 
 const char* name(EliminationOutcome o)
@@ -97,8 +87,8 @@ std::vector<SolverOptions> configurations()
 // Runs every configuration on `rows`; returns the literal outcome.
 EliminationOutcome expectSameAsLiteral(const Rows& rows, const std::string& label)
 {
-    Stored expected = store(rows, 0);
-    const EliminationOutcome literal = literalEliminate(expected);
+    literal::Rows expected;
+    const EliminationOutcome literal = literalEliminate(rows, expected);
     for (const SolverOptions& o : configurations()) {
         // An odd extra stride keeps rows off any alignment the kernels
         // might silently rely on.
@@ -113,8 +103,8 @@ EliminationOutcome expectSameAsLiteral(const Rows& rows, const std::string& labe
         // The upper triangle, the diagonal and the right-hand side.
         for (std::size_t i = 0; i < actual.n; ++i)
             for (std::size_t j = i; j <= actual.n; ++j)
-                if (!(expected.at(i, j) == actual.at(i, j))) {
-                    ADD_FAILURE() << what << " differs at (" << i << ", " << j << "): " << expected.at(i, j)
+                if (!(expected[i][j].number == actual.at(i, j))) {
+                    ADD_FAILURE() << what << " differs at (" << i << ", " << j << "): " << expected[i][j].number
                                   << " vs " << actual.at(i, j);
                     return literal;
                 }

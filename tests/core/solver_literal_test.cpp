@@ -1,23 +1,20 @@
-// The solver against a plain, literal elimination: the working storage keeps
-// each part unread until it is used, reads it with readNumber at every use,
-// and checks every product, quotient and difference for leaving the double
-// range as it is formed. The fast solver must agree in outcome and, when
-// solved, in every value (==, so up to the sign of a zero), on every kernel
-// path, thread count and block size.
+// The solver against the plain, literal elimination of tests/support on
+// random systems: it must agree in outcome and, when solved, in every value
+// (==, so up to the sign of a zero), on every kernel path, thread count and
+// block size.
 #include <gtest/gtest.h>
 
 #include <charconv>
 #include <cstdio>
 #include <cmath>
 #include <map>
-#include <optional>
 #include <random>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "core/core.h"
 #include "core/solverpaths.h"
+#include "tests/support/literalelimination.h"
 
 namespace {
 
@@ -28,115 +25,7 @@ using kalvor::SolveOutcome;
 using kalvor::SolveResult;
 using kalvor::SolverOptions;
 using kalvor::SolverPath;
-
-// Why the literal run ended, to show the random systems reach every ending.
-enum class Ending { Solved, NoPivotFirstColumn, NoPivotLater, NotANumber, OverflowInElimination, OverflowAfter };
-
-struct LiteralResult {
-    SolveResult result;
-    Ending ending;
-};
-
-struct NotANumber {};
-struct Overflow {};
-
-// One entry of the working storage: a part as parsed, or a computed number.
-struct Entry {
-    std::optional<PartValue> part;
-    double number = 0;
-};
-
-Entry unread(const PartValue& p) { return Entry{p, 0}; }
-Entry computed(double x) { return Entry{std::nullopt, x}; }
-
-double use(const Entry& e)
-{
-    if (!e.part)
-        return e.number;
-    const std::optional<double> v = kalvor::readNumber(*e.part);
-    if (!v)
-        throw NotANumber{};
-    return *v;
-}
-
-double inRange(double x)
-{
-    if (!std::isfinite(x))
-        throw Overflow{};
-    return x;
-}
-
-// x - (u * m) / d, each operation checked as it is formed.
-double update(double x, double u, double m, double d)
-{
-    const double product = inRange(u * m);
-    const double quotient = inRange(product / d);
-    return inRange(x - quotient);
-}
-
-LiteralResult literalSolve(const PartMatrix& coefRe, const PartMatrix& coefIm, const PartVector& constRe,
-                           const PartVector& constIm)
-{
-    const std::size_t N = constRe.size(), n = 2 * N;
-    // Copy.
-    const PartMatrix cre = coefRe, cim = coefIm;
-    const PartVector kre = constRe, kim = constIm;
-    std::vector<std::vector<Entry>> m(n, std::vector<Entry>(n));
-    std::vector<Entry> r(n);
-    bool updating = false;
-    bool eliminated = false;
-    try {
-        // Build: the negation of the upper-right block reads its part.
-        for (std::size_t i = 0; i < N; ++i) {
-            for (std::size_t j = 0; j < N; ++j) {
-                m[i][j] = unread(cre[i][j]);
-                m[i][N + j] = computed(-use(unread(cim[i][j])));
-                m[N + i][j] = unread(cim[i][j]);
-                m[N + i][N + j] = unread(cre[i][j]);
-            }
-        }
-        for (std::size_t i = 0; i < N; ++i) {
-            r[i] = unread(kre[i]);
-            r[N + i] = unread(kim[i]);
-        }
-        // Forward elimination.
-        for (std::size_t k = 0; k < n; ++k) {
-            std::size_t p = k;
-            while (p < n && use(m[p][k]) == 0)
-                ++p;
-            if (p == n)
-                return {{SolveOutcome::NoUniqueSolution, {}, {}},
-                        k == 0 ? Ending::NoPivotFirstColumn : Ending::NoPivotLater};
-            std::swap(r[k], r[p]);
-            for (std::size_t q = 0; q < n; ++q)
-                std::swap(m[k][q], m[p][q]);
-            updating = true;
-            for (std::size_t i = k + 1; i < n; ++i) {
-                for (std::size_t j = k + 1; j < n; ++j)
-                    m[i][j] = computed(update(use(m[i][j]), use(m[k][j]), use(m[i][k]), use(m[k][k])));
-                r[i] = computed(update(use(r[i]), use(r[k]), use(m[i][k]), use(m[k][k])));
-                m[i][k] = computed(0);
-            }
-        }
-        eliminated = true;
-        // Back substitution on the right-hand side only.
-        for (std::size_t k = n; k-- > 0;)
-            for (std::size_t i = k; i-- > 0;)
-                r[i] = computed(update(use(r[i]), use(r[k]), use(m[i][k]), use(m[k][k])));
-        SolveResult solved{SolveOutcome::Solved, std::vector<double>(N), std::vector<double>(N)};
-        for (std::size_t k = 0; k < N; ++k) {
-            solved.re[k] = inRange(use(r[k]) / use(m[k][k]));
-            solved.im[k] = inRange(use(r[N + k]) / use(m[N + k][N + k]));
-        }
-        return {solved, Ending::Solved};
-    } catch (const NotANumber&) {
-        return {{SolveOutcome::DataError, {}, {}}, Ending::NotANumber};
-    } catch (const Overflow&) {
-        (void)updating;
-        return {{SolveOutcome::DataError, {}, {}},
-                eliminated ? Ending::OverflowAfter : Ending::OverflowInElimination};
-    }
-}
+using kalvor::literal::Ending;
 
 // ---- random systems ------------------------------------------------------
 
@@ -344,7 +233,7 @@ TEST_P(SolverAgainstLiteral, AgreesBitForBitOnRandomSystems)
     constexpr int Systems = 1000;
     for (int seed = 1; seed <= Systems; ++seed) {
         const System s = randomSystem(seed);
-        const LiteralResult expected = literalSolve(s.coefRe, s.coefIm, s.constRe, s.constIm);
+        const kalvor::literal::Result expected = kalvor::literal::solve(s.coefRe, s.coefIm, s.constRe, s.constIm);
         ++endings[expected.ending];
         for (const Configuration& c : configurations) {
             SolverOptions options;

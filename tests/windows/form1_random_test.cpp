@@ -28,15 +28,11 @@
 
 #include "core/core.h"
 #include "form1_fixture.h"
+#include "windows/form1messages.h"
 
 using namespace kalvor;
 
 namespace {
-
-const QString noSolution = QStringLiteral(
-    "This equations have no solution OR This equation have infinite number of solutions "
-    "The unknowns is dependent variables , Please...Use 'Kalvor2'");
-const QString dataError = QStringLiteral("Try to write '(imaginary)i in form '0+(imaginary)i");
 
 int envNumber(const char* name, int fallback)
 {
@@ -386,7 +382,7 @@ private:
             return true;
         }
         const bool noUnique = expected.outcome == SolveOutcome::NoUniqueSolution;
-        const QString wantMessage = noUnique ? noSolution : dataError;
+        const QString wantMessage = noUnique ? noSolutionMessage : dataErrorMessage;
         const QString wantTitle = noUnique ? QStringLiteral("KALVOR1") : QStringLiteral("Check your data");
         if (fresh != 1 || messages.back().message != wantMessage || messages.back().title != wantTitle ||
             messages.back().style != MessageBox::Style::Stop)

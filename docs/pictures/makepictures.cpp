@@ -1,0 +1,99 @@
+// Makes the README's pictures of the windows: builds the equation window and
+// the about window as the program does, offscreen, types a system into the
+// equation window through its own handlers, solves it, and saves what each
+// window shows (the equation window before and after Solve). Run by scripts/make-pictures.sh; the one argument is the folder the
+// PNG files go to.
+#include <cstdio>
+#include <memory>
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPixmap>
+
+#include "platform/grid.h"
+#include "platform/messagebox.h"
+#include "platform/os/systemadapters.h"
+#include "windows/form1.h"
+#include "windows/frmabout.h"
+
+namespace {
+
+// No box is shown: a message here means the picture would be wrong.
+class FailingMessages final : public kalvor::MessageBox {
+public:
+    void show(Style, const QString& message, const QString&) override
+    {
+        std::fprintf(stderr, "make-pictures: unexpected message: %s\n", qPrintable(message));
+        failed = true;
+    }
+    bool failed = false;
+};
+
+// Three meshes of an AC circuit: impedances in ohms, sources in volts.
+const char* const impedances[3][3] = {
+    {"10+5i", "-5i", "0"},
+    {"-5i", "8+2i", "-3"},
+    {"0", "-3", "6-4j"},
+};
+const char* const sources[3] = {"12", "0", "-5+5i"};
+
+// Types `text` into the cell at (row, col) the way a click and the editor
+// line do it, so the columns grow as they do for a user.
+void typeInto(kalvor::Grid* grid, QLineEdit* editor, void (kalvor::Form1::*click)(), kalvor::Form1& form,
+              int row, int col, const char* text)
+{
+    grid->setRow(row);
+    grid->setCol(col);
+    (form.*click)();
+    editor->setText(QString::fromUtf8(text));
+}
+
+bool save(QWidget& window, const QDir& folder, const char* name)
+{
+    QApplication::processEvents();
+    const QString path = folder.filePath(QString::fromUtf8(name));
+    if (!window.grab().save(path)) {
+        std::fprintf(stderr, "make-pictures: cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("make-pictures: wrote %s\n", qPrintable(path));
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: makepictures <folder for the PNG files>\n");
+        return 2;
+    }
+    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    FailingMessages messages;
+
+    kalvor::Form1 equations([] { return QStringLiteral("3"); }, messages);
+    equations.Form_Load();
+    equations.show();
+    for (int r = 1; r <= 3; ++r) {
+        for (int c = 1; c <= 3; ++c)
+            typeInto(equations.grid1(), equations.text1(), &kalvor::Form1::Grid1_Click, equations, r, c,
+                     impedances[r - 1][c - 1]);
+        typeInto(equations.grid2(), equations.text4(), &kalvor::Form1::Grid2_Click, equations, r, 1,
+                 sources[r - 1]);
+    }
+    equations.Timer1_Timer();  // the title the window shows after its first seconds
+    bool saved = save(equations, folder, "equation-window-input.png");
+    equations.solve_Click();
+
+    const std::unique_ptr<kalvor::Registry> registry = kalvor::makeSystemRegistry();
+    const std::unique_ptr<kalvor::Launcher> launcher = kalvor::makeSystemLauncher();
+    kalvor::frmAbout about(*registry, *launcher, messages);
+    about.show();
+
+    saved = saved && save(equations, folder, "equation-window.png") && save(about, folder, "about-window.png");
+    return saved && !messages.failed ? 0 : 1;
+}
