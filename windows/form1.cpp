@@ -28,6 +28,7 @@
 #include "platform/messagebox.h"
 #include "platform/statusbar.h"
 #include "platform/twips.h"
+#include "windows/blockpaste.h"
 #include "windows/unknowncount.h"
 
 namespace kalvor {
@@ -124,6 +125,7 @@ Form1::Form1(std::function<QString()> countText, MessageBox& messages, QWidget* 
     createMenus();
     setTabOrder();
     connectHandlers();
+    setUpExchange();
 }
 
 Form1::~Form1() = default;
@@ -331,6 +333,7 @@ void Form1::paintSelection(Grid* grid, QLineEdit* previousRow, QLineEdit* previo
 
 void Form1::Grid1_Click()
 {
+    StatusBar1->setPanelText(4, QString());
     paintSelection(Grid1, Txt7, Txt8);
     curCol = Grid1->Col();
     Text1->setFocus(Qt::MouseFocusReason);
@@ -341,6 +344,7 @@ void Form1::Grid1_Click()
 
 void Form1::Grid2_Click()
 {
+    StatusBar1->setPanelText(4, QString());
     paintSelection(Grid2, Text7, Text8);
     Text4->setFocus(Qt::MouseFocusReason);
     Text4->setText(Grid2->Text());
@@ -352,12 +356,14 @@ void Form1::Grid1_KeyPress()
 {
     Text1->setFocus(Qt::OtherFocusReason);
     Text1->setText(Grid1->Text());
+    typeIntoEditor(Text1);
 }
 
 void Form1::Grid2_KeyPress()
 {
     Text4->setFocus(Qt::OtherFocusReason);
     Text4->setText(Grid2->Text());
+    typeIntoEditor(Text4);
 }
 
 void Form1::mirrorEditor(QLineEdit* editor, Grid* grid)
@@ -390,6 +396,7 @@ void Form1::Text4_Change() { Grid2->setText(Text4->text()); }
 
 void Form1::solve_Click()
 {
+    StatusBar1->setPanelText(4, QString());
     parted();
     partedb();
 }
@@ -503,6 +510,7 @@ void Form1::frm3grd()
         solve->setEnabled(true);
         back->setEnabled(false);
         Frame1->hide();
+        pointAtDataError();
         return;
     }
 
@@ -511,6 +519,8 @@ void Form1::frm3grd()
         Grid3->setRow(k);
         Grid3->setText(texts[static_cast<std::size_t>(k - 1)]);
     }
+    solutionRe_ = result.re;
+    solutionIm_ = result.im;
     solve->setEnabled(false);
     back->setEnabled(true);
     // The result panel covers the editor lines: with the focus left there,
