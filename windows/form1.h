@@ -12,6 +12,7 @@
 
 #include "core/partcell.h"
 #include "core/solver.h"
+#include "windows/blockpaste.h"
 
 class QAction;
 class QEventLoop;
@@ -24,7 +25,6 @@ class QTimer;
 
 namespace kalvor {
 
-class BlockPaste;
 class Grid;
 class MessageBox;
 class StatusBar;
@@ -85,9 +85,11 @@ public:
     // The clipboard's text pasted as a block into `table` (Grid1 or Grid2).
     void pasteClipboard(Grid* table);
     // `rows` of UTF-8 fields pasted into `table` (Grid1 or Grid2) with the
-    // first field at data cell (row, col); one information message says how
-    // much of the block did not fit, if any.
-    void pasteRows(Grid* table, const std::vector<std::vector<std::string>>& rows, int row, int col);
+    // first field at data cell (row, col), as one undoable step (a whole
+    // system [A | b] at (1, 1) fills both tables); one information message
+    // says how much of the block did not fit, if any. Returns what was
+    // written (nothing while the solution is shown).
+    BlockPaste::Outcome pasteRows(Grid* table, const std::vector<std::vector<std::string>>& rows, int row, int col);
     // Undoes the last paste not yet undone; false when there is none.
     bool undoPaste();
     bool canUndoPaste() const;

@@ -213,14 +213,17 @@ void Form1::pasteClipboard(Grid* table)
     pasteRows(table, rows, table->Row(), table->Col());
 }
 
-void Form1::pasteRows(Grid* table, const std::vector<std::vector<std::string>>& rows, int row, int col)
+BlockPaste::Outcome Form1::pasteRows(Grid* table, const std::vector<std::vector<std::string>>& rows, int row,
+                                     int col)
 {
-    if (!editing() || (table != Grid1 && table != Grid2) || row < 1 || col < 1)
-        return;
+    if (!editing() || (table != Grid1 && table != Grid2) || row < 1 || col < 1 || row >= table->Rows() ||
+        col >= table->Cols())
+        return {};
     const BlockPaste::Outcome outcome = paste_->pasteRows(*table, rows, row, col);
     showCurrentCellsInEditors();
     if (outcome.rowsLeftOut > 0 || outcome.columnsLeftOut > 0)
         messages_.show(MessageBox::Style::Information, leftOutMessage(outcome), QStringLiteral("KALVOR1"));
+    return outcome;
 }
 
 bool Form1::undoPaste()
@@ -235,8 +238,11 @@ bool Form1::canUndoPaste() const { return paste_->canUndo(); }
 
 void Form1::showCurrentCellsInEditors()
 {
-    mirrorEditor(Text1, Grid1);
-    mirrorEditor(Text4, Grid2);
+    // An editor whose cell kept its text keeps its own undo too.
+    if (Text1->text() != Grid1->Text())
+        mirrorEditor(Text1, Grid1);
+    if (Text4->text() != Grid2->Text())
+        mirrorEditor(Text4, Grid2);
 }
 
 void Form1::copyTable(Grid* table)

@@ -586,6 +586,36 @@ private slots:
         QCOMPARE(panel(4), QString());
     }
 
+    void dataErrorCellIsScrolledIntoView()
+    {
+        QVERIFY(h->open(40));
+        g1()->setTextMatrix(1, 1, QStringLiteral("1"));
+        g1()->setTextMatrix(35, 30, QStringLiteral("abc"));
+        form()->solveAction()->trigger();
+        QCOMPARE(panel(4), QString("EQ.35, X30: not a number"));
+        QCOMPARE(g1()->Row(), 35);
+        QCOMPARE(g1()->Col(), 30);
+        QCOMPARE(form()->text1()->text(), QString("abc"));
+        const QRect cell = g1()->visualRect(g1()->model()->index(34, 29));
+        QVERIFY2(g1()->viewport()->rect().contains(cell.center()), "the cell is not in sight");
+    }
+
+    // The other editor's typing keeps its own undo across a paste.
+    void pasteKeepsTheOtherEditorsUndo()
+    {
+        QVERIFY(h->open(2));
+        h->typeConstant(1, QStringLiteral("5"));
+        Form1Harness::clickCell(g1(), 1, 1);
+        setClipboard(QStringLiteral("7\t8\n"));
+        pasteBy(QStringLiteral("Ctrl+V on Grid1"));
+        QCOMPARE(g1()->TextMatrix(1, 2), QString("8"));
+        QTest::keyClick(form()->text4(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(g2()->TextMatrix(1, 1), QString());
+        QCOMPARE(g1()->TextMatrix(1, 2), QString("8"));
+        QTest::keyClick(form()->text4(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(g1()->TextMatrix(1, 2), QString());
+    }
+
     // A key typed on a table is typed into the editor at the end of the
     // current cell's text, change handler and all; keys that type nothing
     // still only move the focus.
