@@ -7,6 +7,8 @@
 #include <stdexcept>
 
 #include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <benchmark/benchmark.h>
 
@@ -90,6 +92,92 @@ void BM_Form1Solve(benchmark::State& state)
     state.counters["peak_MiB"] = peakMiB();
 }
 BENCHMARK(BM_Form1Solve)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The system as a spreadsheet puts it on the clipboard: N rows of N + 1
+// fields (coefficients, then the constant), every field 20 characters.
+QString augmentedBlock()
+{
+    QString text;
+    text.reserve(n * (n + 1) * 21);
+    for (int r = 1; r <= n; ++r) {
+        for (int c = 1; c <= n + 1; ++c) {
+            text += QStringLiteral("%1.%2-2.5i").arg(r, 5, 10, QLatin1Char('0')).arg(c, 9, 10, QLatin1Char('0'));
+            text += QLatin1Char(c <= n ? '\t' : '\n');
+        }
+    }
+    return text;
+}
+
+void pressOn(QWidget* widget, Qt::Key key)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::ControlModifier);
+    QApplication::sendEvent(widget, &press);
+}
+
+std::unique_ptr<Form1> shownEmptyWindow(MessageRecorder& messages)
+{
+    auto form = std::make_unique<Form1>([] { return QString::number(n); }, messages);
+    form->Form_Load();
+    form->show();
+    QApplication::processEvents();
+    return form;
+}
+
+// Ctrl+V of the whole augmented system on Grid1 at (1, 1), until the event
+// loop is free again (column fitting and repaint included).
+void BM_Form1PasteAugmentedBlock(benchmark::State& state)
+{
+    MessageRecorder messages;
+    const auto form = shownEmptyWindow(messages);
+    QGuiApplication::clipboard()->setText(augmentedBlock());
+    form->grid1()->setFocus();
+    for (auto _ : state) {
+        pressOn(form->grid1(), Qt::Key_V);
+        QApplication::processEvents();
+        state.PauseTiming();
+        if (form->grid2()->TextMatrix(n, 1).isEmpty() || !messages.messages.empty())
+            throw std::runtime_error("the block was not pasted whole");
+        state.counters["peak_MiB"] = peakMiB();
+        form->undoPaste();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_Form1PasteAugmentedBlock)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Ctrl+Z on Grid1 after that paste.
+void BM_Form1UndoAugmentedPaste(benchmark::State& state)
+{
+    MessageRecorder messages;
+    const auto form = shownEmptyWindow(messages);
+    QGuiApplication::clipboard()->setText(augmentedBlock());
+    form->grid1()->setFocus();
+    for (auto _ : state) {
+        state.PauseTiming();
+        pressOn(form->grid1(), Qt::Key_V);
+        QApplication::processEvents();
+        state.ResumeTiming();
+        pressOn(form->grid1(), Qt::Key_Z);
+        QApplication::processEvents();
+        state.PauseTiming();
+        if (!form->grid2()->TextMatrix(n, 1).isEmpty())
+            throw std::runtime_error("the paste was not undone");
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_Form1UndoAugmentedPaste)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// "Copy system" of the full window: N lines of N + 1 fields.
+void BM_Form1CopySystem(benchmark::State& state)
+{
+    MessageRecorder messages;
+    const auto form = filledWindow(messages);
+    for (auto _ : state) {
+        form->copySystem();
+        benchmark::DoNotOptimize(QGuiApplication::clipboard()->text().size());
+    }
+}
+BENCHMARK(BM_Form1CopySystem)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 } // namespace
 

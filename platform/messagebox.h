@@ -10,7 +10,8 @@ class MessageBox {
 public:
     enum class Style {
         Stop,  // stop icon, OK only
-        Plain  // no icon, OK only
+        Plain, // no icon, OK only
+        Information // information icon, OK only
     };
 
     virtual ~MessageBox() = default;

@@ -7,7 +7,10 @@ namespace kalvor {
 
 void QtMessageBox::show(Style style, const QString& message, const QString& title)
 {
-    QMessageBox box(style == Style::Stop ? QMessageBox::Critical : QMessageBox::NoIcon,
+    const QMessageBox::Icon icon = style == Style::Stop          ? QMessageBox::Critical
+                                   : style == Style::Information ? QMessageBox::Information
+                                                                 : QMessageBox::NoIcon;
+    QMessageBox box(icon,
                     title.isEmpty() ? QStringLiteral("KALVOR1") : title, message,
                     QMessageBox::Ok, QApplication::activeWindow());
     box.setDefaultButton(QMessageBox::Ok);

@@ -119,6 +119,7 @@ Form1::Form1(std::function<QString()> countText, MessageBox& messages, QWidget* 
     createMenus();
     setTabOrder();
     connectHandlers();
+    setUpExchange();
 }
 
 Form1::~Form1() = default;
@@ -326,6 +327,7 @@ void Form1::paintSelection(Grid* grid, QLineEdit* previousRow, QLineEdit* previo
 
 void Form1::Grid1_Click()
 {
+    StatusBar1->setPanelText(4, QString());
     paintSelection(Grid1, Txt7, Txt8);
     curCol = Grid1->Col();
     Text1->setFocus(Qt::MouseFocusReason);
@@ -336,6 +338,7 @@ void Form1::Grid1_Click()
 
 void Form1::Grid2_Click()
 {
+    StatusBar1->setPanelText(4, QString());
     paintSelection(Grid2, Text7, Text8);
     Text4->setFocus(Qt::MouseFocusReason);
     Text4->setText(Grid2->Text());
@@ -347,12 +350,14 @@ void Form1::Grid1_KeyPress()
 {
     Text1->setFocus(Qt::OtherFocusReason);
     Text1->setText(Grid1->Text());
+    typeIntoEditor(Text1);
 }
 
 void Form1::Grid2_KeyPress()
 {
     Text4->setFocus(Qt::OtherFocusReason);
     Text4->setText(Grid2->Text());
+    typeIntoEditor(Text4);
 }
 
 void Form1::mirrorEditor(QLineEdit* editor, Grid* grid)
@@ -385,6 +390,7 @@ void Form1::Text4_Change() { Grid2->setText(Text4->text()); }
 
 void Form1::solve_Click()
 {
+    StatusBar1->setPanelText(4, QString());
     parted();
     partedb();
 }
@@ -498,6 +504,7 @@ void Form1::frm3grd()
         solve->setEnabled(true);
         back->setEnabled(false);
         Frame1->hide();
+        pointAtDataError();
         return;
     }
 
@@ -506,6 +513,8 @@ void Form1::frm3grd()
         Grid3->setRow(k);
         Grid3->setText(texts[static_cast<std::size_t>(k - 1)]);
     }
+    solutionRe_ = result.re;
+    solutionIm_ = result.im;
     solve->setEnabled(false);
     back->setEnabled(true);
     // The result panel covers the editor lines: with the focus left there,

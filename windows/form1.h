@@ -2,19 +2,24 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include <QMainWindow>
 #include <QString>
 
 #include "core/partcell.h"
 #include "core/solver.h"
+#include "windows/blockpaste.h"
 
 class QAction;
 class QEventLoop;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QKeyEvent;
 class QMenu;
 class QTimer;
 
@@ -72,6 +77,32 @@ public:
     void partedb();
     void frm3grd();
 
+    // Systems in and out. A paste writes a block of cell texts into Grid1 or
+    // Grid2 at that table's current cell as one undoable step; a copy puts a
+    // table, the whole system or the solution on the clipboard as tab-
+    // separated lines. They do nothing while the solution is shown (apart
+    // from the solution's own copies).
+    // The clipboard's text pasted as a block into `table` (Grid1 or Grid2).
+    void pasteClipboard(Grid* table);
+    // `rows` of UTF-8 fields pasted into `table` (Grid1 or Grid2) with the
+    // first field at data cell (row, col), as one undoable step (a whole
+    // system [A | b] at (1, 1) fills both tables); one information message
+    // says how much of the block did not fit, if any. Returns what was
+    // written (nothing while the solution is shown).
+    BlockPaste::Outcome pasteRows(Grid* table, const std::vector<std::vector<std::string>>& rows, int row, int col);
+    // Undoes the last paste not yet undone; false when there is none.
+    bool undoPaste();
+    bool canUndoPaste() const;
+    void copyTable(Grid* table);
+    void copySystem();
+    void copySolution();
+    void copySolutionNumbers();
+    // Makes the next (or previous) cell of `table` in reading order current
+    // as a click would, the focus staying in the table's editor.
+    void moveToNextCell(Grid* table, bool backwards);
+    // The context menu of a table, not yet shown; the caller owns it.
+    QMenu* contextMenuFor(Grid* table);
+
     // Controls, for tests and benchmarks.
     Grid* grid1() const { return Grid1; }
     Grid* grid2() const { return Grid2; }
@@ -112,6 +143,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createControls();
@@ -127,6 +159,21 @@ private:
     // One cell text passed through the scratch box Text9 and split.
     CellParts throughText9(const QString& cellText);
     void mirrorEditor(QLineEdit* editor, Grid* grid);
+    // Clipboard keys, context menus and Enter in the editors.
+    void setUpExchange();
+    bool tableKey(Grid* table, QKeyEvent* key);
+    bool editorKey(QLineEdit* editor, Grid* table, QKeyEvent* key);
+    // A character typed on a table, typed into its editor by the KeyPress
+    // handler.
+    void typeIntoEditor(QLineEdit* editor);
+    bool editing() const;
+    // Both editors show their current cells, without their change handlers.
+    void showCurrentCellsInEditors();
+    // Makes (row, col) of Grid1 or Grid2 current and runs its Click handler.
+    void selectAsIfClicked(Grid* table, int row, int col);
+    // After the data-error message: the first cell that does not read as a
+    // number, or the word that a value left the number range.
+    void pointAtDataError();
 
     std::function<QString()> countText_;
     MessageBox& messages_;
@@ -163,6 +210,11 @@ private:
     QAction* solve = nullptr;
     QAction* back = nullptr;
     QAction* about = nullptr;
+
+    std::unique_ptr<BlockPaste> paste_;
+    QString typedOnTable_;
+    // The last solution shown, for its copy as exact numbers.
+    std::vector<double> solutionRe_, solutionIm_;
 };
 
 } // namespace kalvor

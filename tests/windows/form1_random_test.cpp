@@ -9,6 +9,7 @@
 // 5000) events each, starting at KALVOR_RANDOM_FIRST_SEED (default 1); the
 // seed picks N from 1, 2, 7 and 40. A failure names its seed and event and
 // lists the events just before it.
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -164,6 +165,13 @@ private:
     int solved = 0;
     std::deque<QString> recent;
     QString failure;
+    // Pastes of blocks not yet undone: each cell written, with its earlier text.
+    struct Written {
+        bool constants;
+        int row, col;
+        QString before;
+    };
+    std::vector<std::vector<Written>> pastes;
 
     Form1* form() { return h->form.get(); }
     QString& coefCell(int r, int c) { return coef[static_cast<std::size_t>((r - 1) * N + (c - 1))]; }
@@ -254,6 +262,79 @@ private:
         return true;
     }
 
+    QString& modelCell(bool constants, int r, int c)
+    {
+        return constants ? constants_(r) : coefCell(r, c);
+    }
+    QString& constants_(int r) { return constants[static_cast<std::size_t>(r - 1)]; }
+
+    // Text with a tab or a line break is a block: the window pastes it into
+    // the editor's table at its current cell, as one undoable step.
+    bool pasteBlockIntoModel(QLineEdit* editor, const QString& pasted)
+    {
+        const bool intoConstants = editor == form()->text4();
+        const TableText block = readTableText(pasted.toStdString(), '\t');
+        const int row = intoConstants ? row2 : row1;
+        const int col = intoConstants ? 1 : col1;
+        const int cols = intoConstants ? 1 : N;
+        int widest = 0;
+        bool augmented = !intoConstants && col == 1 && !block.rows.empty();
+        for (const TableRow& r : block.rows) {
+            widest = std::max(widest, static_cast<int>(r.fields.size()));
+            augmented = augmented && static_cast<int>(r.fields.size()) == N + 1;
+        }
+        const int fit = augmented ? N : cols - col + 1;
+        std::vector<Written> step;
+        for (std::size_t k = 0; k < block.rows.size() && row + static_cast<int>(k) <= N; ++k) {
+            const int r = row + static_cast<int>(k);
+            const auto& fields = block.rows[k].fields;
+            for (int f = 0; f < std::min(static_cast<int>(fields.size()), fit); ++f) {
+                step.push_back({intoConstants, r, col + f, modelCell(intoConstants, r, col + f)});
+                modelCell(intoConstants, r, col + f) = QString::fromStdString(fields[static_cast<std::size_t>(f)]);
+            }
+            if (augmented) {
+                step.push_back({true, r, 1, constants_(r)});
+                constants_(r) = QString::fromStdString(fields.back());
+            }
+        }
+        if (!step.empty())
+            pastes.push_back(std::move(step));
+        const bool leftOut = row + static_cast<int>(block.rows.size()) - 1 > N || (!augmented && widest > fit);
+        const auto& messages = h->messages.messages;
+        if (messages.size() != messagesSeen + (leftOut ? 1 : 0))
+            return fail(QStringLiteral("a paste of %1 rows at (%2, %3) brought %4 messages")
+                            .arg(block.rows.size()).arg(row).arg(col).arg(messages.size() - messagesSeen));
+        if (leftOut && (messages.back().title != QStringLiteral("KALVOR1") ||
+                        !messages.back().message.startsWith(QStringLiteral("The pasted block has "))))
+            return fail(QStringLiteral("a paste that did not fit brought \"%1\"").arg(messages.back().message));
+        messagesSeen = messages.size();
+        return true;
+    }
+
+    void undoPasteInModel()
+    {
+        for (auto it = pastes.back().rbegin(); it != pastes.back().rend(); ++it)
+            modelCell(it->constants, it->row, it->col) = it->before;
+        pastes.pop_back();
+    }
+
+    // Enter moves to the next cell in reading order, Shift+Enter back.
+    void enterInModel(QLineEdit* editor, bool backwards)
+    {
+        int& row = editor == form()->text1() ? row1 : row2;
+        int dummyCol = 1;
+        int& col = editor == form()->text1() ? col1 : dummyCol;
+        const int cols = editor == form()->text1() ? N : 1;
+        if (!backwards && col < cols)
+            ++col;
+        else if (!backwards && row < N)
+            ++row, col = 1;
+        else if (backwards && col > 1)
+            --col;
+        else if (backwards && row > 1)
+            --row, col = cols;
+    }
+
     bool pasteIntoEditor(TextSource& texts)
     {
         QLineEdit* editor = someEditor();
@@ -262,6 +343,8 @@ private:
         QGuiApplication::clipboard()->setText(pasted);
         QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+        if (pasted.contains(QLatin1Char('\t')) || pasted.contains(QLatin1Char('\n')) || pasted.contains(QLatin1Char('\r')))
+            return pasteBlockIntoModel(editor, pasted);
         // Control characters are the line editor's own business; anything
         // else must arrive whole.
         if (!hasControlCharacter(pasted) && editor->text() != pasted)
@@ -283,7 +366,12 @@ private:
         QLineEdit* editor = someEditor();
         const auto& [key, mods] = keys[below(std::size(keys))];
         note(QStringLiteral("key %1 into %2").arg(QKeySequence(QKeyCombination(mods, key)).toString(), editor->objectName()));
+        const bool undoesPaste = key == Qt::Key_Z && mods == Qt::ControlModifier && !editor->isUndoAvailable() && !pastes.empty();
         QTest::keyClick(editor, key, mods);
+        if (undoesPaste)
+            undoPasteInModel();
+        if (key == Qt::Key_Return)
+            enterInModel(editor, mods.testFlag(Qt::ShiftModifier));
         editorWroteCell(editor);
     }
 
@@ -317,8 +405,8 @@ private:
         return true;
     }
 
-    // A character key on a table sends the focus to its editor; the key
-    // itself is not typed.
+    // A character key on a table sends the focus to its editor, which
+    // types the key at the end of the current cell's text.
     bool characterOnTable()
     {
         const bool coefficients = below(2) == 0;
@@ -326,9 +414,14 @@ private:
         QLineEdit* editor = coefficients ? form()->text1() : form()->text4();
         note(QStringLiteral("focus %1, key 'q'").arg(grid->objectName()));
         grid->setFocus(Qt::TabFocusReason);
+        const QString typed = (coefficients ? coefCell(row1, col1) : constants_(row2)) + QStringLiteral("q");
         QTest::keyClick(grid, Qt::Key_Q);
         if (QApplication::focusWidget() != editor)
             return fail(QStringLiteral("a character key on %1 did not move the focus to %2").arg(grid->objectName(), editor->objectName()));
+        if (editor->text() != typed)
+            return fail(QStringLiteral("%1 holds \"%2\" after 'q' on %3, expected \"%4\"")
+                            .arg(editor->objectName(), editor->text().left(200), grid->objectName(), typed.left(200)));
+        editorWroteCell(editor);
         return true;
     }
 
@@ -389,6 +482,17 @@ private:
             return fail(QStringLiteral("Solve brought %1 message(s), the last \"%2\"; expected one \"%3\"")
                             .arg(fresh).arg(fresh ? messages.back().message : QString(), wantMessage));
         showing = false;
+        // After a data error the first cell that does not read is made current.
+        if (!noUnique) {
+            if (const auto cell = firstUnreadableCell(coefRe, coefIm, constRe, constIm)) {
+                if (cell->table == CellPosition::Table::Coefficients) {
+                    row1 = static_cast<int>(cell->row);
+                    col1 = static_cast<int>(cell->column);
+                } else {
+                    row2 = static_cast<int>(cell->row);
+                }
+            }
+        }
         return true;
     }
 
@@ -563,6 +667,7 @@ private slots:
         solved = 0;
         recent.clear();
         failure.clear();
+        pastes.clear();
 
         bool ok = checkState();
         int done = 0;

@@ -372,9 +372,9 @@ private slots:
         QCOMPARE(form()->grid1()->ColWidth(3), third);
     }
 
-    void characterKeyInGridOpensEditorWithoutTypingIt_data() { addSideRows(); }
+    void characterKeyInGridOpensEditorAndTypesIt_data() { addSideRows(); }
 
-    void characterKeyInGridOpensEditorWithoutTypingIt()
+    void characterKeyInGridOpensEditorAndTypesIt()
     {
         QFETCH(bool, constants);
         QVERIFY(h->open(2));
@@ -385,10 +385,12 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), g);
         QTest::keyClick(g, Qt::Key_Q);
         QCOMPARE(QApplication::focusWidget(), editor);
-        QCOMPARE(editor->text(), QString("4+i"));
+        // The key is typed at the end of the cell's text, not dropped.
+        QCOMPARE(editor->text(), QString("4+iq"));
+        QCOMPARE(g->TextMatrix(1, 1), QString("4+iq"));
         // The next key goes into the editor, and from there into the cell.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_5);
-        QCOMPARE(g->TextMatrix(1, 1), QString("4+i5"));
+        QCOMPARE(g->TextMatrix(1, 1), QString("4+iq5"));
         // Neither the highlight nor the status bar follow a key press.
         QCOMPARE(g->cellBackColorAt(1, 1), lightYellow);
         QCOMPARE(form()->statusBar1()->panelText(constants ? 3 : 1), QString());
@@ -432,12 +434,12 @@ private slots:
         g->setFocus();
         QTest::keyClick(g, Qt::Key_Right);
         QTest::keyClick(g, Qt::Key_A);
-        QCOMPARE(form()->text1()->text(), QString("z"));
+        QCOMPARE(form()->text1()->text(), QString("za"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_1);
-        QCOMPARE(g->TextMatrix(1, 3), QString("z1"));
+        QCOMPARE(g->TextMatrix(1, 3), QString("za1"));
         QCOMPARE(g->TextMatrix(1, 2), QString());
-        // The widening still goes to the last clicked column.
-        QCOMPARE(g->ColWidth(2) - second, 14);
+        // The widening still goes to the last clicked column: "za", "za1".
+        QCOMPARE(g->ColWidth(2) - second, 14 + 21);
         QCOMPARE(form()->statusBar1()->panelText(1), QString("X2"));
     }
 
