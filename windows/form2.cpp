@@ -50,6 +50,8 @@ void Form2::setUpWindow()
     setObjectName(QStringLiteral("Form2"));
     // The caption exists, but with no title bar there is nothing to show it.
     setWindowTitle(QStringLiteral("Form2"));
+    // What a screen reader says for the window instead of the bare caption.
+    setAccessibleName(QStringLiteral("KALVOR1"));
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setFixedSize(twipsToPixels(4680), twipsToPixels(3195));
     fillBackground(this, QColor(0x40, 0x00, 0x00));
