@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "platform/os/freshregistry.h"
 #include "platform/os/systemadapters.h"
 #include "platform/qmessagebox.h"
 #include "windows/form1.h"
@@ -24,18 +25,16 @@ int main(int argc, char* argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("kalvor1"));
 
     kalvor::QtMessageBox messages;
-    const std::unique_ptr<kalvor::Registry> registry = kalvor::makeSystemRegistry();
+    // Searched when System Information is asked for, not at start-up.
+    kalvor::FreshRegistry registry(&kalvor::makeSystemRegistry);
     const std::unique_ptr<kalvor::Launcher> launcher = kalvor::makeSystemLauncher();
 
     kalvor::Form2 countDialog(messages, [&](kalvor::Form2& dialog) {
         // The equation window reads the confirmed count straight from the
         // dialog, which stays in existence, hidden, for the rest of the run.
         kalvor::Form1 equations([&dialog] { return dialog.countText(); }, messages);
-        equations.setAboutCommand([&] {
-            // A fresh about window each time, destroyed once it closes.
-            kalvor::frmAbout about(*registry, *launcher, messages);
-            about.exec();
-        });
+        equations.setAboutCommand(
+            [&] { kalvor::frmAbout::showOver(&equations, registry, *launcher, messages); });
         equations.showModal();
     });
 

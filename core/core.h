@@ -3,6 +3,7 @@
 // The public API of the core: cell-text parsing, number reading, the leading
 // number value, the solver and the result text. No windowing toolkit.
 #include "core/cellcheck.h"
+#include "core/countreading.h"
 #include "core/numberformat.h"
 #include "core/numberreading.h"
 #include "core/partcell.h"

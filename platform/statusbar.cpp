@@ -28,7 +28,10 @@ void StatusBar::createPanels()
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
         label->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
-        label->setAccessibleName(QStringLiteral("Status panel %1").arg(i + 1));
+        // No accessible name: a screen reader then reads the panel's current
+        // text as its name (X3, EQ.2, the date), and the description says
+        // which panel it is.
+        label->setAccessibleDescription(QStringLiteral("Status panel %1").arg(i + 1));
         // The text panels share the spare room; date and time keep their size.
         addPermanentWidget(label, i < 4 ? 1 : 0);
         panels_[static_cast<std::size_t>(i)] = label;

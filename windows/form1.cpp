@@ -1,6 +1,7 @@
 #include "windows/form1.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cmath>
 #include <stdexcept>
@@ -18,6 +19,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QTimer>
 
 #include "core/numberformat.h"
@@ -30,6 +32,7 @@
 #include "platform/twips.h"
 #include "windows/form1messages.h"
 #include "windows/unknowncount.h"
+#include "windows/widgetwatch.h"
 
 namespace kalvor {
 
@@ -120,6 +123,9 @@ Form1::Form1(std::function<QString()> countText, MessageBox& messages, QWidget* 
     setTabOrder();
     connectHandlers();
     setUpExchange();
+    guardCoveredControls();
+    followClientSize();
+    linkVerticalScroll();
 }
 
 Form1::~Form1() = default;
@@ -257,6 +263,104 @@ void Form1::connectHandlers()
     connect(back, &QAction::triggered, this, &Form1::back_Click);
     connect(exit, &QAction::triggered, this, &Form1::exit_Click);
     connect(about, &QAction::triggered, this, &Form1::about_Click);
+}
+
+void Form1::guardCoveredControls()
+{
+    auto* panel = new WidgetWatch(Frame1);
+    connect(panel, &WidgetWatch::shown, this, [this] { setCoveredControlsEnabled(false); });
+    connect(panel, &WidgetWatch::hidden, this, [this] { setCoveredControlsEnabled(true); });
+}
+
+void Form1::setCoveredControlsEnabled(bool enabled)
+{
+    // Disabled rather than only left out of the tab order: no key, access
+    // key or shortcut can reach a cell the panel hides.
+    const std::array<QWidget*, 4> covered{Text1, Grid2, Grid1, Text4};
+    const auto isCovered = [&covered](QWidget* widget) {
+        return std::find(covered.begin(), covered.end(), widget) != covered.end();
+    };
+    if (!enabled) {
+        QWidget* focus = focusWidget();
+        focusBeforePanel_ = isCovered(focus) ? focus : Text1;
+    }
+    for (QWidget* control : covered)
+        control->setEnabled(enabled);
+    if (enabled && focusBeforePanel_) {
+        QWidget* focus = focusWidget();
+        if (!focus || !focus->isVisible() || !focus->isEnabled())
+            focusBeforePanel_->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void Form1::followClientSize()
+{
+    // The design places, as the controls were built.
+    placements_ = {
+        {Label1, Label1->geometry(), WidthShare::Coefficients, false},
+        {Text1, Text1->geometry(), WidthShare::Coefficients, false},
+        {Grid1, Grid1->geometry(), WidthShare::Coefficients, true},
+        {Label2, Label2->geometry(), WidthShare::Constants, false},
+        {Text4, Text4->geometry(), WidthShare::Constants, false},
+        {Grid2, Grid2->geometry(), WidthShare::Constants, true},
+        {Frame1, Frame1->geometry(), WidthShare::Whole, true},
+        {Grid3, Grid3->geometry(), WidthShare::Whole, true},
+    };
+    auto* client = new WidgetWatch(client_);
+    connect(client, &WidgetWatch::resized, this, &Form1::layOutForClientSize);
+}
+
+void Form1::layOutForClientSize()
+{
+    // The design size is the client's least size; the room beyond it is
+    // shared between the tables as their design widths share the window.
+    const int extraWidth = std::max(0, client_->width() - client_->minimumWidth());
+    const int extraHeight = std::max(0, client_->height() - client_->minimumHeight());
+    long long coefficientsDesign = 0;
+    long long constantsDesign = 0;
+    for (const Placement& place : placements_) {
+        if (place.control == Grid1)
+            coefficientsDesign = place.design.width();
+        else if (place.control == Grid2)
+            constantsDesign = place.design.width();
+    }
+    const auto coefficientsExtra =
+        static_cast<int>(extraWidth * coefficientsDesign / (coefficientsDesign + constantsDesign));
+    for (const Placement& place : placements_) {
+        QRect rect = place.design;
+        switch (place.share) {
+        case WidthShare::Coefficients:
+            rect.setRight(rect.right() + coefficientsExtra);
+            break;
+        case WidthShare::Constants:
+            rect.translate(coefficientsExtra, 0);
+            rect.setRight(rect.right() + extraWidth - coefficientsExtra);
+            break;
+        case WidthShare::Whole:
+            rect.setRight(rect.right() + extraWidth);
+            break;
+        }
+        if (place.growsDown)
+            rect.setBottom(rect.bottom() + extraHeight);
+        place.control->setGeometry(rect);
+    }
+}
+
+void Form1::linkVerticalScroll()
+{
+    const auto follow = [this](Grid* from, Grid* to) {
+        connect(from->verticalScrollBar(), &QScrollBar::valueChanged, this, [this, to](int value) {
+            // Only a scroll of the user's is passed on: a table that cannot
+            // go as far stops at its end without pulling the other one back.
+            if (linkingScroll_)
+                return;
+            linkingScroll_ = true;
+            to->verticalScrollBar()->setValue(value);
+            linkingScroll_ = false;
+        });
+    };
+    follow(Grid1, Grid2);
+    follow(Grid2, Grid1);
 }
 
 void Form1::setAboutCommand(std::function<void()> showAbout) { showAbout_ = std::move(showAbout); }

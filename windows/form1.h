@@ -8,6 +8,8 @@
 #include <vector>
 
 #include <QMainWindow>
+#include <QPointer>
+#include <QRect>
 #include <QString>
 
 #include "core/partcell.h"
@@ -153,6 +155,18 @@ private:
     void createMenus();
     void setTabOrder();
     void connectHandlers();
+    // While the result panel is shown, the controls it covers take no focus
+    // and no input; once it is hidden again the one that had the focus gets
+    // it back.
+    void guardCoveredControls();
+    void setCoveredControlsEnabled(bool enabled);
+    // Larger than its design size, the window gives the extra room to the
+    // tables and the result panel; at the design size every control keeps
+    // its design place.
+    void followClientSize();
+    void layOutForClientSize();
+    // The coefficients and constants tables scroll together, row for row.
+    void linkVerticalScroll();
     // Steps of a click shared by both tables: repaint the previous cell, the
     // corner and the clicked cell, and remember the clicked cell.
     void paintSelection(Grid* grid, QLineEdit* previousRow, QLineEdit* previousCol);
@@ -181,6 +195,20 @@ private:
     std::function<void()> endProgram_;
     QEventLoop* modalLoop_ = nullptr;
     bool ending_ = false;
+    QPointer<QWidget> focusBeforePanel_;
+    bool linkingScroll_ = false;
+
+    // How a control follows the window's size: which share of the extra
+    // width it takes (the coefficients side, the constants side beside it,
+    // or all of it) and whether it takes the extra height.
+    enum class WidthShare { Coefficients, Constants, Whole };
+    struct Placement {
+        QWidget* control;
+        QRect design;
+        WidthShare share;
+        bool growsDown;
+    };
+    std::vector<Placement> placements_;
 
     // Window-wide storage shared by the procedures.
     std::int16_t N = 0;

@@ -1,7 +1,9 @@
 #include "windows/form2.h"
 
 #include <algorithm>
+#include <climits>
 
+#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QGuiApplication>
@@ -35,7 +37,8 @@ const QString Form2::countRefusal =
     QStringLiteral("The number of unknowns must be a whole number from 1 to 500.");
 
 Form2::Form2(MessageBox& messages, EquationWindowOpener openEquationWindow, QWidget* parent)
-    : QDialog(parent), messages_(messages), openEquationWindow_(std::move(openEquationWindow))
+    : QDialog(parent), messages_(messages), openEquationWindow_(std::move(openEquationWindow)),
+      endProgram_([] { QCoreApplication::exit(0); })
 {
     setUpWindow();
     setUpControls();
@@ -47,6 +50,8 @@ void Form2::setUpWindow()
     setObjectName(QStringLiteral("Form2"));
     // The caption exists, but with no title bar there is nothing to show it.
     setWindowTitle(QStringLiteral("Form2"));
+    // What a screen reader says for the window instead of the bare caption.
+    setAccessibleName(QStringLiteral("KALVOR1"));
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setFixedSize(twipsToPixels(4680), twipsToPixels(3195));
     fillBackground(this, QColor(0x40, 0x00, 0x00));
@@ -69,6 +74,8 @@ void Form2::setUpControls()
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setGeometry(twipsRect(2400, 1200, 1215, 375));
     Text1->setFont(fixedFont());
+    // The count text has no length limit: a long paste must not be cut.
+    Text1->setMaxLength(INT_MAX);
     Text1->setAccessibleName(QStringLiteral("No. of Unknowns"));
 
     Command1 = new QPushButton(QStringLiteral("&OK"), this);
@@ -76,7 +83,7 @@ void Form2::setUpControls()
     Command1->setGeometry(twipsRect(1680, 2280, 1215, 495));
     Command1->setFont(fixedFont());
     // The dialog's keyboard-bound button is the default one: Enter confirms
-    // the count. Esc has nothing to cancel, as OK is the only way on.
+    // the count; Esc leaves the program (reject).
     Command1->setDefault(true);
     Command1->setEnabled(false);
 
@@ -108,7 +115,17 @@ void Form2::setSplashWindow(QWidget* splash) { splash_ = splash; }
 
 QString Form2::countText() const { return Text1->text(); }
 
-void Form2::reject() {}
+void Form2::setProgramEnd(std::function<void()> endProgram) { endProgram_ = std::move(endProgram); }
+
+void Form2::reject()
+{
+    // Hiding ends the dialog's own modal wait; ending the program leaves the
+    // waits further out, so no window is left on screen.
+    hide();
+    if (splash_)
+        splash_->hide();
+    endProgram_();
+}
 
 void Form2::Text1_Change() { Command1->setEnabled(val(Text1->text().toStdString()) > 0); }
 

@@ -39,6 +39,10 @@ public:
     // The splash window that OK hides if it is still open. Held weakly: a
     // splash window that has gone away is left alone, never brought back.
     void setSplashWindow(QWidget* splash);
+    // What Esc and a close request do to end the program; by default
+    // QCoreApplication::exit(0), which leaves every running event loop, as
+    // the equation window's Exit does.
+    void setProgramEnd(std::function<void()> endProgram);
 
     // The count text as typed into Text1.
     QString countText() const;
@@ -61,9 +65,9 @@ public:
     QPushButton* command1() const { return Command1; }
 
 public slots:
-    // Esc and a window manager's close request do nothing: OK is the only
-    // way out, and leaving otherwise would end the start-up chain with no
-    // window on screen and the program still running.
+    // Esc and a window manager's close request: the user does not want to go
+    // on. The dialog and the splash window are hidden and the program ends at
+    // once; no equation window is opened.
     void reject() override;
 
 private:
@@ -73,6 +77,7 @@ private:
 
     MessageBox& messages_;
     EquationWindowOpener openEquationWindow_;
+    std::function<void()> endProgram_;
     QPointer<QWidget> splash_;
 
     QFrame* Shape1 = nullptr;

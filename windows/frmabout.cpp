@@ -1,6 +1,8 @@
 #include "windows/frmabout.h"
 
 #include <QApplication>
+#include <QEvent>
+#include <QTimer>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -73,13 +75,15 @@ void frmAbout::setUpAuthors()
     lblDescription = addDesignLabel(this, QStringLiteral("lblDescription"), QStringLiteral("by"),
                                     sans(9.75, true), yellow, 120, 1080, 405, 330);
     const QFont author = sans(9.75, true);
-    Label1 = addDesignLabel(this, QStringLiteral("Label1"), QStringLiteral("Mira Oskarsdottir"), author,
+    // The first line names who made the program; the three below it say
+    // what it was made with and for, so that every line is true.
+    Label1 = addDesignLabel(this, QStringLiteral("Label1"), QStringLiteral("The KALVOR1 developers"), author,
                             lightOrange, 720, 1200, 3735, 375);
-    Label2 = addDesignLabel(this, QStringLiteral("Label2"), QStringLiteral("Tomas Reinholt"), author,
+    Label2 = addDesignLabel(this, QStringLiteral("Label2"), QStringLiteral("in C++ with Qt"), author,
                             lightOrange, 720, 1440, 2895, 375);
-    Label3[0] = addDesignLabel(this, QStringLiteral("Label3(0)"), QStringLiteral("Ines Valdara"), author,
-                               lightOrange, 720, 1680, 3375, 375);
-    Label3[1] = addDesignLabel(this, QStringLiteral("Label3(1)"), QStringLiteral("Ruben Castellet"), author,
+    Label3[0] = addDesignLabel(this, QStringLiteral("Label3(0)"), QStringLiteral("for systems of complex"),
+                               author, lightOrange, 720, 1680, 3375, 375);
+    Label3[1] = addDesignLabel(this, QStringLiteral("Label3(1)"), QStringLiteral("linear equations"), author,
                                lightOrange, 720, 1920, 3375, 375);
 
     // The one label with an opaque background, in the window's own font.
@@ -140,6 +144,24 @@ void frmAbout::setUpButtons()
 
     connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
     connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::cmdSysInfo_Click);
+}
+
+void frmAbout::showOver(QWidget* owner, Registry& registry, Launcher& launcher, MessageBox& messages)
+{
+    frmAbout about(registry, launcher, messages, owner);
+    about.exec();
+}
+
+void frmAbout::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized)) {
+        // Queued: the window system is still busy with the change it reports.
+        QTimer::singleShot(0, this, [this] {
+            setWindowState(windowState() & ~Qt::WindowMinimized);
+            activateWindow();
+        });
+    }
 }
 
 void frmAbout::cmdOK_Click() { accept(); }

@@ -31,6 +31,11 @@ public:
     // window. Builds every control with its design values.
     frmAbout(Registry& registry, Launcher& launcher, MessageBox& messages, QWidget* parent = nullptr);
 
+    // The About command: makes a fresh about window owned by `owner` (the
+    // equation window), so that it stays above it, runs it modally and
+    // destroys it once it has been closed.
+    static void showOver(QWidget* owner, Registry& registry, Launcher& launcher, MessageBox& messages);
+
     // Handlers and procedures, public so that tests can run one on its own.
     // cmdOK_Click closes the window, as Enter, Esc and the close box do.
     void cmdOK_Click();
@@ -47,6 +52,12 @@ public:
     // object name ("lblTitle(1)", "Line1(0)", "Label3(1)").
     QPushButton* okButton() const { return cmdOK; }
     QPushButton* sysInfoButton() const { return cmdSysInfo; }
+
+protected:
+    // A window manager may still minimise the window (by a key or a menu of
+    // its own): it is put back at once, as a minimised modal window would
+    // leave the equation window ignoring every click with nothing to show why.
+    void changeEvent(QEvent* event) override;
 
 private:
     void setUpWindow();

@@ -63,6 +63,8 @@ void frmSplash::setUpWindow()
     // No title bar, not in the taskbar: a frameless tool window.
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     setWindowIcon(programIcon());
+    // No caption to show, but a screen reader still says whose window it is.
+    setAccessibleName(QStringLiteral("KALVOR1"));
     setFixedSize(twipsToPixels(7380), twipsToPixels(5505));
     fillBackground(this, Qt::black);
     // No control takes the focus, so key presses come to the window itself.
@@ -113,6 +115,7 @@ void frmSplash::setUpImage()
 {
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setAccessibleName(QStringLiteral("KALVOR1 picture"));
     Image1->setPixmap(QPixmap(QStringLiteral(":/kalvor/splash.png")));
     Image1->setScaledContents(true);
     Image1->setGeometry(twipsRect(5640, 3840, 1395, 1365));

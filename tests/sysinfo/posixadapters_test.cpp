@@ -1,5 +1,6 @@
 // The stand-in registry and the POSIX file test and launch, on scratch
 // folders with real files and scripts.
+#include "platform/os/freshregistry.h"
 #include "platform/os/posix/posixlauncher.h"
 #include "platform/os/posix/standinregistry.h"
 #include "platform/os/systemadapters.h"
@@ -269,6 +270,83 @@ TEST(PosixAdapters, SystemAdaptersSearchThePathOfTheEnvironment) {
     sysInfo.StartSysInfo();
     EXPECT_TRUE(messages.empty());
     EXPECT_FALSE(readWhenThere(marker).empty());
+}
+
+// The registry as the program holds it: nothing is searched before System
+// Information is asked for, and a program installed while it runs is found.
+TEST(PosixAdapters, FreshRegistrySearchesWhenAsked) {
+    Scratch s;
+    s.folder("bin");
+    const char* saved = std::getenv("PATH");
+    const std::string before = saved != nullptr ? saved : "";
+    ::setenv("PATH", (s.root() / "bin").c_str(), 1);
+
+    int searches = 0;
+    FreshRegistry registry([&] {
+        ++searches;
+        return makeSystemRegistry();
+    });
+    const auto launcher = makeSystemLauncher();
+    std::vector<std::string> messages;
+    SysInfoLauncher sysInfo(registry, *launcher, [&](const std::string& text) { messages.push_back(text); });
+    EXPECT_EQ(searches, 0) << "searched before System Information was asked for";
+
+    sysInfo.StartSysInfo();
+    EXPECT_EQ(messages, std::vector<std::string>{"System Information Is Unavailable At This Time"});
+    const int searchesForOnePress = searches;
+    EXPECT_GE(searchesForOnePress, 1);
+
+    // Installed while the program runs: the next press finds it. The script
+    // runs with the scratch PATH, so it names its one tool in full.
+    const fs::path marker = s.root() / "installed-later";
+    s.file("bin/" + StandInRegistry::defaultPrograms().back(),
+           "#!/bin/sh\necho started > '" + marker.string() + ".tmp' && /bin/mv '" + marker.string() + ".tmp' '"
+               + marker.string() + "'\n",
+           true);
+    messages.clear();
+    sysInfo.StartSysInfo();
+    ::setenv("PATH", before.c_str(), 1);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_FALSE(readWhenThere(marker).empty());
+    EXPECT_GT(searches, searchesForOnePress);
+}
+
+// A key opened before another is closed keeps its registry.
+TEST(FreshRegistry, OpenKeysKeepTheirRegistry) {
+    const std::string folderKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
+    int made = 0;
+    FreshRegistry registry([&] {
+        ++made;
+        return std::make_unique<StandInRegistry>("", std::vector<std::string>{});
+    });
+    std::uint32_t type = 0;
+    std::uint32_t count = 0;
+    EXPECT_EQ(registry.RegQueryValueExA(1, "PATH", 0, type, nullptr, count), 6);
+    EXPECT_EQ(registry.RegCloseKey(1), 6);
+    EXPECT_EQ(made, 0);
+
+    Scratch s;
+    const fs::path program = s.file("bin/info", "#!/bin/sh\n", true);
+    FreshRegistry found([&] {
+        ++made;
+        return std::make_unique<StandInRegistry>(s.root().string() + "/bin", std::vector<std::string>{"info"});
+    });
+    Registry::Handle first = 0;
+    Registry::Handle second = 0;
+    ASSERT_EQ(found.RegOpenKeyExA(HKLM, InfoKey, 0, 0x2003F, first), 0);
+    ASSERT_EQ(found.RegOpenKeyExA(HKLM, InfoKey, 0, 0x2003F, second), 0);
+    EXPECT_EQ(made, 1) << "a second registry was made while a key was open";
+    EXPECT_EQ(found.RegCloseKey(second), 0);
+    std::uint8_t buffer[1024] = {};
+    count = sizeof buffer;
+    ASSERT_EQ(found.RegQueryValueExA(first, "PATH", 0, type, buffer, count), 0);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), count), program.string() + '\0');
+    EXPECT_EQ(found.RegCloseKey(first), 0);
+    // Absent keys leave nothing open: every lookup after them is fresh.
+    Registry::Handle none = 0;
+    EXPECT_EQ(found.RegOpenKeyExA(HKLM, folderKey, 0, 0x2003F, none), 2);
+    EXPECT_EQ(found.RegOpenKeyExA(HKLM, folderKey, 0, 0x2003F, none), 2);
+    EXPECT_EQ(made, 3);
 }
 
 } // namespace

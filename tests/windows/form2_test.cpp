@@ -1,3 +1,6 @@
+#include <climits>
+
+#include <QClipboard>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
@@ -48,7 +51,11 @@ private slots:
     void acceptedCountOpensEquationWindow();
     void keysThatPressOk_data();
     void keysThatPressOk();
-    void nothingButOkLeaves();
+    void escAndCloseEndTheProgram_data();
+    void escAndCloseEndTheProgram();
+    void longPasteIsKeptWhole();
+    void okTakesEveryNumberFormItOffers_data();
+    void okTakesEveryNumberFormItOffers();
     void okHidesSplashOnlyWhileItIsOpen();
     void screenshot();
 
@@ -117,7 +124,7 @@ void Form2Test::designValues()
     }
 
     QVERIFY(form->text1()->text().isEmpty());
-    QCOMPARE(form->text1()->maxLength(), 32767); // no limit of its own
+    QCOMPARE(form->text1()->maxLength(), INT_MAX); // no limit
     QVERIFY(!form->command1()->isEnabled());
     QTRY_COMPARE(QApplication::focusWidget(), form->text1());
 }
@@ -297,14 +304,85 @@ void Form2Test::keysThatPressOk()
     QCOMPARE(openings.front().countText, QStringLiteral("6"));
 }
 
-void Form2Test::nothingButOkLeaves()
+void Form2Test::escAndCloseEndTheProgram_data()
 {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Esc") << "esc";
+    QTest::newRow("close request") << "close";
+}
+
+void Form2Test::escAndCloseEndTheProgram()
+{
+    QFETCH(QString, how);
+    QWidget splash;
+    splash.show();
+    form->setSplashWindow(&splash);
+    int programEnds = 0;
+    bool visibleAtEnd = true;
+    form->setProgramEnd([&] {
+        ++programEnds;
+        visibleAtEnd = form->isVisible() || splash.isVisible();
+    });
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
     typeCount(QStringLiteral("3"));
-    QTest::keyClick(form.get(), Qt::Key_Escape);
-    QVERIFY(!form->close());
-    form->reject();
-    QVERIFY(form->isVisible());
+    if (how == QLatin1String("esc"))
+        QTest::keyClick(form->windowHandle(), Qt::Key_Escape);
+    else
+        QVERIFY(form->close());
+    QCOMPARE(programEnds, 1);
+    QVERIFY(!visibleAtEnd);
+    QVERIFY(!form->isVisible());
+    QVERIFY(!splash.isVisible());
     QVERIFY(openings.empty());
+    QVERIFY(messages->messages.empty());
+}
+
+void Form2Test::longPasteIsKeptWhole()
+{
+    // 39,999 zeros and a 5: the 5 lies past the default limit of 32,767.
+    const QString count = QString(39999, QLatin1Char('0')) + QLatin1Char('5');
+    QGuiApplication::clipboard()->setText(count);
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    form->text1()->setFocus();
+    QTest::keyClick(form->text1(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(form->text1()->text().size(), count.size());
+    QCOMPARE(form->countText(), count);
+    QVERIFY(form->command1()->isEnabled());
+    QTest::mouseClick(form->command1(), Qt::LeftButton);
+    QVERIFY(messages->messages.empty());
+    QCOMPARE(openings.size(), std::size_t{1});
+    QCOMPARE(openings.front().countText, count);
+}
+
+void Form2Test::okTakesEveryNumberFormItOffers_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("hexadecimal") << "&H10" << true;
+    QTest::newRow("octal") << "&O20" << true;
+    QTest::newRow("D exponent") << "1d1" << true;
+    QTest::newRow("hexadecimal, blanks around") << " &h1F4 " << true;
+    QTest::newRow("hexadecimal above 500") << "&H1F5" << false;
+    QTest::newRow("hexadecimal, letters after") << "&H10z" << false;
+    QTest::newRow("half") << "0.5" << false;
+    QTest::newRow("letters after") << "3abc" << false;
+    QTest::newRow("above 500") << "501" << false;
+}
+
+void Form2Test::okTakesEveryNumberFormItOffers()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, opens);
+    typeCount(text);
+    // OK is offered for all of these: each leading number is positive.
+    QVERIFY(form->command1()->isEnabled());
+    QTest::mouseClick(form->command1(), Qt::LeftButton);
+    QCOMPARE(openings.size(), std::size_t{opens ? 1U : 0U});
+    QCOMPARE(messages->messages.size(), std::size_t{opens ? 0U : 1U});
+    if (!opens)
+        QCOMPARE(messages->messages.front().message, Form2::countRefusal);
 }
 
 void Form2Test::okHidesSplashOnlyWhileItIsOpen()

@@ -1,4 +1,9 @@
+#include <functional>
+
 #include <QFrame>
+#include <QMainWindow>
+#include <QRegularExpression>
+#include <QWindow>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -55,6 +60,8 @@ private slots:
     void systemInformation_data();
     void systemInformation();
     void keyValueThroughWindow();
+    void authorLineIsTrue();
+    void aboutCommandOwnedAndNeverMinimised();
     void screenshot();
 
 private:
@@ -315,6 +322,82 @@ void FrmAboutTest::keyValueThroughWindow()
     QVERIFY(!about->GetKeyValue(root, folderKey, "MSINFO", value));
     QVERIFY(value.empty());
     QVERIFY(launcher->shellCalls.empty());
+}
+
+void FrmAboutTest::authorLineIsTrue()
+{
+    QCOMPARE(about->findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("The KALVOR1 developers"));
+    // The lines below it are no names of people: none is two capitalised
+    // words alone, as a first name and a surname would be.
+    const QRegularExpression personName(QStringLiteral("^[A-Z][a-z]+ [A-Z][a-z]+$"));
+    for (const char* name : {"Label2", "Label3(0)", "Label3(1)"}) {
+        const QString text = about->findChild<QLabel*>(QLatin1String(name))->text();
+        QVERIFY2(!personName.match(text).hasMatch(), qPrintable(text));
+    }
+}
+
+namespace {
+
+// Spots the about window that the About command makes and runs a step in
+// its modal wait once it is on screen.
+class AboutSpotter final : public QObject {
+public:
+    AboutSpotter(const frmAbout* known, std::function<void(frmAbout*)> step)
+        : known_(known), step_(std::move(step))
+    {
+        qApp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* about = qobject_cast<frmAbout*>(watched);
+        if (event->type() == QEvent::Show && about && about != known_ && !spotted_) {
+            spotted_ = true;
+            QTimer::singleShot(0, this, [this, about] { step_(about); });
+        }
+        return false;
+    }
+
+private:
+    const frmAbout* known_;
+    std::function<void(frmAbout*)> step_;
+    bool spotted_ = false;
+};
+
+} // namespace
+
+void FrmAboutTest::aboutCommandOwnedAndNeverMinimised()
+{
+    QMainWindow owner;
+    owner.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&owner));
+    bool ran = false;
+    bool transientForOwner = false;
+    bool modal = false;
+    bool restored = false;
+    AboutSpotter spotter(about.get(), [&](frmAbout* shown) {
+        watchdog->expect(shown);
+        ran = true;
+        modal = QApplication::activeModalWidget() == shown;
+        transientForOwner = shown->windowHandle()->transientParent() == owner.windowHandle();
+        QVERIFY(!(shown->windowFlags() & Qt::WindowMinimizeButtonHint));
+        shown->setWindowState(Qt::WindowMinimized);
+        restored = QTest::qWaitFor([&] { return !shown->isMinimized() && shown->isVisible(); }, 2000);
+        shown->close();
+    });
+    bool closedInTime = true;
+    QTimer::singleShot(5000, &owner, [&] {
+        closedInTime = false;
+        if (QWidget* modalWindow = QApplication::activeModalWidget())
+            modalWindow->hide();
+    });
+    frmAbout::showOver(&owner, *registry, *launcher, *messages);
+    QVERIFY(closedInTime);
+    QVERIFY(ran);
+    QVERIFY(modal);
+    QVERIFY(transientForOwner);
+    QVERIFY(restored);
 }
 
 void FrmAboutTest::screenshot()

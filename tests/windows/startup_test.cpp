@@ -58,6 +58,8 @@ private slots:
 
     void wholeChain_data();
     void wholeChain();
+    // Last: it runs the application's own loop, as the program does.
+    void escInCountDialogEndsProgram();
 
 private:
     // Sends a burst of ticks and character keys to the splash window, as a
@@ -199,6 +201,33 @@ void StartupTest::wholeChain()
     QCOMPARE(dialog->countText(), count);
     QCOMPARE(dialogShown.shows(), 1);
     QVERIFY(QApplication::activeModalWidget() == nullptr);
+}
+
+void StartupTest::escInCountDialogEndsProgram()
+{
+    // The dialog's program end is left as the program has it.
+    bool splashVisibleWithDialog = false;
+    ShowWatcher dialogShown(dialog.get(), [&] {
+        splashVisibleWithDialog = splash->isVisible();
+        QTest::keyClicks(dialog->text1(), QStringLiteral("3"));
+        QTest::keyClick(dialog->text1(), Qt::Key_Escape);
+    });
+    QTimer guard;
+    guard.setSingleShot(true);
+    connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    guard.start(10000);
+
+    splash->show();
+    const int code = QCoreApplication::exec();
+    QCOMPARE(code, 0);
+    QVERIFY(guard.isActive());
+    QCOMPARE(dialogShown.shows(), 1);
+    QVERIFY(splashVisibleWithDialog);
+    QCOMPARE(run.equationWindows, 0);
+    QVERIFY(!dialog->isVisible());
+    QVERIFY(!splash->isVisible());
+    for (QWidget* window : QApplication::topLevelWidgets())
+        QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
 }
 
 QTEST_MAIN(StartupTest)

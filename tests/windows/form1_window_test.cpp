@@ -1,0 +1,261 @@
+// The equation window as a window: what the keyboard reaches while the
+// solution is shown, how it uses a larger size, and how its two tables
+// scroll together.
+#include <QApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTest>
+
+#include <memory>
+
+#include "form1_fixture.h"
+#include "platform/grid.h"
+#include "platform/twips.h"
+#include "startupsupport.h"
+#include "windows/form1.h"
+
+using kalvor::Form1;
+using kalvor::Form1Harness;
+using kalvor::Grid;
+
+namespace {
+
+// Every cell text of both tables, to see that nothing was typed into them.
+QStringList cellTexts(Form1* form)
+{
+    QStringList texts;
+    for (int r = 1; r <= form->unknownCount(); ++r) {
+        for (int c = 1; c <= form->unknownCount(); ++c)
+            texts << form->grid1()->TextMatrix(r, c);
+        texts << form->grid2()->TextMatrix(r, 1);
+    }
+    return texts;
+}
+
+QList<QWidget*> coveredControls(Form1* form)
+{
+    return {form->text1(), form->text4(), form->grid1(), form->grid2()};
+}
+
+void saveScreenshot(QWidget* window, const QString& name)
+{
+    const QString path = kalvor::artifactPath(name + QStringLiteral(".png"));
+    if (!path.isEmpty())
+        QVERIFY(window->grab().save(path));
+}
+
+} // namespace
+
+class Form1WindowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<Form1Harness> h;
+    Form1* form() const { return h->form.get(); }
+
+    // A 2 x 2 system typed by the user, then solved.
+    void typeAndSolve(const QString& lastConstant)
+    {
+        h->typeCoefficient(1, 1, QStringLiteral("1"));
+        h->typeCoefficient(2, 2, QStringLiteral("2"));
+        h->typeConstant(1, QStringLiteral("3"));
+        h->typeConstant(2, lastConstant);
+        form()->solveAction()->trigger();
+    }
+
+private slots:
+    void init() { h = std::make_unique<Form1Harness>(); }
+
+    void cleanup()
+    {
+        QVERIFY2(h->watchdog.unexpected().isEmpty(), qPrintable(h->watchdog.unexpected().join(", ")));
+        h.reset();
+    }
+
+    void coveredCellsTakeNoKeysWhileSolutionShown_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::newRow("Tab") << int(Qt::Key_Tab) << int(Qt::NoModifier);
+        QTest::newRow("Shift+Tab") << int(Qt::Key_Backtab) << int(Qt::ShiftModifier);
+        QTest::newRow("Ctrl+Tab") << int(Qt::Key_Tab) << int(Qt::ControlModifier);
+    }
+
+    void coveredCellsTakeNoKeysWhileSolutionShown()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QVERIFY(h->open(2));
+        typeAndSolve(QStringLiteral("4"));
+        QVERIFY(form()->frame1()->isVisible());
+        QCOMPARE(QApplication::focusWidget(), form()->grid3());
+        const QStringList solved = cellTexts(form());
+
+        for (int press = 0; press < 6; ++press) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+            QWidget* focus = QApplication::focusWidget();
+            QVERIFY2(!coveredControls(form()).contains(focus),
+                     qPrintable(focus ? focus->objectName() : QStringLiteral("none")));
+            QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("99"));
+            QCOMPARE(cellTexts(form()), solved);
+        }
+        // Access keys reach only what the mode offers: Solve is off.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
+        QCOMPARE(cellTexts(form()), solved);
+        for (QWidget* control : coveredControls(form()))
+            QVERIFY2(!control->isEnabled(), qPrintable(control->objectName()));
+
+        // Back gives them back, the focus where it was before Solve.
+        form()->backAction()->trigger();
+        for (QWidget* control : coveredControls(form()))
+            QVERIFY2(control->isEnabled(), qPrintable(control->objectName()));
+        QCOMPARE(QApplication::focusWidget(), form()->text4());
+        QTest::keyClicks(form()->text4(), QStringLiteral("0"));
+        QCOMPARE(form()->grid2()->TextMatrix(2, 1), QStringLiteral("40"));
+    }
+
+    void coveredCellsComeBackAfterAFailure_data()
+    {
+        QTest::addColumn<QString>("lastConstant");
+        QTest::addColumn<int>("secondPivot");
+        QTest::newRow("data error") << "abc" << 2;
+        QTest::newRow("no unique solution") << "4" << 0;
+    }
+
+    void coveredCellsComeBackAfterAFailure()
+    {
+        QFETCH(QString, lastConstant);
+        QFETCH(int, secondPivot);
+        QVERIFY(h->open(2));
+        h->typeCoefficient(1, 1, QStringLiteral("1"));
+        h->typeCoefficient(2, 2, QString::number(secondPivot));
+        h->typeConstant(1, QStringLiteral("3"));
+        h->typeConstant(2, lastConstant);
+        bool coveredWhileMessage = true;
+        h->messages.onShow = [&] {
+            for (QWidget* control : coveredControls(form()))
+                coveredWhileMessage = coveredWhileMessage && !control->isEnabled();
+        };
+        form()->solveAction()->trigger();
+        QCOMPARE(h->messages.messages.size(), std::size_t{1});
+        QVERIFY(coveredWhileMessage);
+        QVERIFY(!form()->frame1()->isVisible());
+        for (QWidget* control : coveredControls(form()))
+            QVERIFY2(control->isEnabled(), qPrintable(control->objectName()));
+        QCOMPARE(QApplication::focusWidget(), form()->text4());
+        // Tab goes round the editing controls again.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), form()->text1());
+    }
+
+    void designSizeKeepsDesignPlaces()
+    {
+        QVERIFY(h->open(3));
+        QCOMPARE(form()->centralWidget()->size(), QSize(801, 537));
+        // Smaller than the design is not offered.
+        form()->resize(500, 300);
+        QTest::qWait(50);
+        QCOMPARE(form()->centralWidget()->size(), QSize(801, 537));
+        QCOMPARE(form()->grid1()->geometry(), QRect(0, 64, 617, 448));
+        QCOMPARE(form()->grid2()->geometry(), QRect(624, 64, 161, 449));
+        saveScreenshot(form(), QStringLiteral("form1-design-size"));
+    }
+
+    void largerWindowGrowsTablesAndPanel()
+    {
+        QVERIFY(h->open(12));
+        form()->resize(1280, 900);
+        QTRY_COMPARE(form()->size(), QSize(1280, 900));
+        const QWidget* client = form()->centralWidget();
+        const int dx = client->width() - 801;
+        const int dy = client->height() - 537;
+        QVERIFY(dx > 400 && dy > 300);
+
+        // The titles and editors stay in their rows and stretch with their
+        // tables; the tables take the extra height.
+        const QRect grid1 = form()->grid1()->geometry();
+        const QRect grid2 = form()->grid2()->geometry();
+        QCOMPARE(grid1.topLeft(), QPoint(0, 64));
+        QCOMPARE(grid1.height(), 448 + dy);
+        QCOMPARE(grid2.top(), 64);
+        QCOMPARE(grid2.height(), 449 + dy);
+        QCOMPARE(grid2.left() - grid1.right(), 624 - 616); // the design gap
+        QCOMPARE(client->width() - 1 - grid2.right(), 801 - 785); // the design margin
+        QVERIFY(grid1.width() > 617 + dx / 2);
+        QVERIFY(grid2.width() > 161);
+        QCOMPARE(form()->text1()->geometry(), QRect(0, 40, grid1.width(), 19));
+        QCOMPARE(form()->label1()->geometry(), QRect(0, 16, grid1.width(), 25));
+        QCOMPARE(form()->text4()->geometry(), QRect(grid2.left(), 40, grid2.width(), 19));
+        QCOMPARE(form()->label2()->geometry(), QRect(grid2.left(), 16, grid2.width(), 25));
+        // The status bar stays at the bottom.
+        QCOMPARE(form()->statusBar()->geometry().bottom(), form()->height() - 1);
+        QCOMPARE(client->geometry().bottom() + 1, form()->statusBar()->geometry().top());
+        // More rows are in sight.
+        QVERIFY(form()->grid1()->rowAt(form()->grid1()->viewport()->height() - 1) > 8
+                || form()->grid1()->rowAt(form()->grid1()->viewport()->height() - 1) == -1);
+        saveScreenshot(form(), QStringLiteral("form1-larger-editing"));
+
+        // The result panel and its table cover the grown client.
+        for (int i = 1; i <= 12; ++i) {
+            h->typeCoefficient(i, i, QStringLiteral("2"));
+            h->typeConstant(i, QString::number(i));
+        }
+        form()->solveAction()->trigger();
+        QVERIFY(h->messages.messages.empty());
+        QCOMPARE(form()->frame1()->geometry(), QRect(QPoint(0, 0), client->size()));
+        QCOMPARE(form()->grid3()->geometry(), QRect(8, 16, 785 + dx, 513 + dy));
+        saveScreenshot(form(), QStringLiteral("form1-larger-solution"));
+
+        // Back at the design size, everything is where it was.
+        form()->backAction()->trigger();
+        form()->resize(form()->minimumSizeHint());
+        QTRY_COMPARE(client->size(), QSize(801, 537));
+        QCOMPARE(form()->grid1()->geometry(), QRect(0, 64, 617, 448));
+        QCOMPARE(form()->grid2()->geometry(), QRect(624, 64, 161, 449));
+        QCOMPARE(form()->text4()->geometry(), QRect(624, 40, 161, 19));
+        QCOMPARE(form()->frame1()->geometry(), QRect(0, 0, 801, 537));
+        QCOMPARE(form()->grid3()->geometry(), QRect(8, 16, 785, 513));
+    }
+
+    void tablesScrollTogether()
+    {
+        QVERIFY(h->open(500));
+        QScrollBar* coefficients = form()->grid1()->verticalScrollBar();
+        QScrollBar* constants = form()->grid2()->verticalScrollBar();
+        const auto firstRowInSight = [](Grid* grid) { return grid->rowAt(0); };
+
+        coefficients->setValue(300);
+        QCOMPARE(constants->value(), 300);
+        QCOMPARE(firstRowInSight(form()->grid2()), firstRowInSight(form()->grid1()));
+        constants->setValue(120);
+        QCOMPARE(coefficients->value(), 120);
+        QCOMPARE(firstRowInSight(form()->grid1()), firstRowInSight(form()->grid2()));
+
+        // By the keyboard: the current cell moved far down in the
+        // coefficients brings the constants along.
+        Form1Harness::clickCell(form()->grid1(), 200, 1);
+        form()->grid1()->setFocus();
+        for (int i = 0; i < 5; ++i)
+            QTest::keyClick(form()->grid1(), Qt::Key_PageDown);
+        QVERIFY(coefficients->value() > 200);
+        QCOMPARE(constants->value(), coefficients->value());
+
+        // At the very end each table shows its last row; neither pulls the
+        // other back.
+        coefficients->setValue(coefficients->maximum());
+        QCOMPARE(coefficients->value(), coefficients->maximum());
+        QCOMPARE(constants->value(), std::min(coefficients->maximum(), constants->maximum()));
+        QCOMPARE(coefficients->value(), coefficients->maximum());
+        // And from there back up, side by side again.
+        constants->setValue(constants->maximum() - 10);
+        QCOMPARE(coefficients->value(), constants->value());
+        QCOMPARE(firstRowInSight(form()->grid1()), firstRowInSight(form()->grid2()));
+        saveScreenshot(form(), QStringLiteral("form1-scrolled-together"));
+    }
+};
+
+QTEST_MAIN(Form1WindowTest)
+#include "form1_window_test.moc"
