@@ -184,6 +184,22 @@ TEST(KalvorSolveProgram, ReadsStandardInputWithoutFileOrWithDash)
     EXPECT_EQ(empty.err, "kalvor1-solve: standard input: the file holds no equation\n");
 }
 
+#if !defined(__SANITIZE_ADDRESS__)
+// An endless input ends in a message, not in a program that never stops or
+// runs the memory out; with too little memory even for what it may read,
+// the program says so.
+TEST(KalvorSolveProgram, EndlessInputIsCutOff)
+{
+    ScratchFolder scratch;
+    const ProgramRun endless = runProgram(Program, {}, "/dev/zero", scratch, {}, 512);
+    EXPECT_EQ(endless.status, 1);
+    EXPECT_EQ(endless.err, "kalvor1-solve: standard input: larger than 256 MiB, more than any system file needs\n");
+    const ProgramRun starved = runProgram(Program, {"/dev/zero"}, "/dev/null", scratch, {}, 128);
+    EXPECT_EQ(starved.status, 1);
+    EXPECT_EQ(starved.err, "kalvor1-solve: out of memory\n");
+}
+#endif
+
 TEST(KalvorSolveProgram, FullOutputFailsWithoutClaimingSuccess)
 {
     ScratchFolder scratch;
