@@ -13,7 +13,7 @@ namespace kalvor {
 // Everything one system file leads to: the file's problem, or the solver's
 // outcome with the unknowns' values and window texts, or the cell at fault.
 struct SystemRun {
-    SystemFile file;  // rows released once solved; problem and lines kept
+    SystemFile file;  // its rows are released once split into parts; problem and lines stay
     std::size_t unknowns = 0;
     SolveOutcome outcome = SolveOutcome::DataError;  // meaningful when file.problem is None
     std::vector<double> re, im;                      // Solved: X1..XN
