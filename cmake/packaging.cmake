@@ -6,7 +6,7 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "KALVOR1 developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Solver for N complex linear equations in N unknowns")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Type each coefficient and constant as free text (3+4i, -2j) and read the unknowns as complex numbers.")
+    "Type each coefficient and constant as free text (3+4i, -2j) and read the unknowns as complex numbers. kalvor1-solve solves the same systems from files on the command line.")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "KALVOR1 developers <kalvor1-devel@example.org>")

@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "core/tablereader.h"
 #include "core/tabletext.h"
 
 namespace kalvor {
@@ -61,10 +63,11 @@ std::size_t firstLineNotUtf8(std::string_view text)
     return 0;
 }
 
-bool isBlankRow(const TableRow& row)
-{
-    return row.fields.size() == 1 && row.fields.front().empty();
-}
+// Where a row of the file starts and how many fields it has.
+struct RowShape {
+    std::size_t line = 0;
+    std::size_t fields = 0;
+};
 
 } // namespace
 
@@ -78,16 +81,43 @@ SystemFile readSystemFile(std::string_view bytes)
         file.line = bad;
         return file;
     }
-    TableText table = readTableText(bytes, fileSeparator(bytes));
-    if (table.unterminatedQuote) {
+    // Only what a valid file can hold is kept: the first 500 rows, 501 fields
+    // of each. Beyond that rows and fields are only counted, so a huge file
+    // is refused without holding it many times over.
+    TableReader reader(bytes, fileSeparator(bytes));
+    std::vector<std::vector<std::string>> kept;
+    std::vector<RowShape> shapes;
+    std::size_t rowCount = 0;
+    std::size_t lastFilledRow = 0;  // 1-based; rows after it are blank lines at the end
+    std::string field;
+    while (reader.hasRow()) {
+        ++rowCount;
+        const bool keep = rowCount <= MaxSystemUnknowns;
+        RowShape shape{reader.line(), 0};
+        std::vector<std::string> fields;
+        bool blank = false;
+        for (bool more = true; more;) {
+            more = reader.readField(field);
+            ++shape.fields;
+            // A blank line is a row of one empty field.
+            blank = shape.fields == 1 && !more && field.empty();
+            if (keep && shape.fields <= MaxSystemUnknowns + 1)
+                fields.push_back(std::move(field));
+        }
+        if (!blank)
+            lastFilledRow = rowCount;
+        if (keep) {
+            kept.push_back(std::move(fields));
+            shapes.push_back(shape);
+        }
+    }
+    if (reader.unterminatedQuote()) {
         file.problem = SystemFileProblem::UnterminatedQuote;
-        file.line = table.unterminatedLine;
-        file.field = table.unterminatedField;
+        file.line = reader.unterminatedLine();
+        file.field = reader.unterminatedField();
         return file;
     }
-    while (!table.rows.empty() && isBlankRow(table.rows.back()))
-        table.rows.pop_back();
-    const std::size_t n = table.rows.size();
+    const std::size_t n = lastFilledRow;
     if (n == 0) {
         file.problem = SystemFileProblem::NoLines;
         return file;
@@ -97,18 +127,20 @@ SystemFile readSystemFile(std::string_view bytes)
         file.count = n;
         return file;
     }
-    for (const TableRow& row : table.rows) {
-        if (row.fields.size() != n + 1) {
+    for (std::size_t i = 0; i < n; ++i) {
+        if (shapes[i].fields != n + 1) {
             file.problem = SystemFileProblem::WrongFieldCount;
-            file.line = row.line;
-            file.count = row.fields.size();
+            file.line = shapes[i].line;
+            file.count = shapes[i].fields;
             file.expected = n + 1;
             return file;
         }
     }
-    file.rows.reserve(n);
-    for (TableRow& row : table.rows)
-        file.rows.push_back(std::move(row.fields));
+    kept.resize(n);
+    file.rows = std::move(kept);
+    file.lines.reserve(n);
+    for (std::size_t i = 0; i < n; ++i)
+        file.lines.push_back(shapes[i].line);
     return file;
 }
 

@@ -28,6 +28,9 @@ struct SystemFile {
     // rows[i][j]: equation i + 1, field j + 1 (fields 1..N coefficients, N + 1
     // the constant). Empty unless problem is None.
     std::vector<std::vector<std::string>> rows;
+    // lines[i]: the 1-based line of the file on which equation i + 1 starts
+    // (they differ when a quoted field holds a line break). Same size as rows.
+    std::vector<std::size_t> lines;
 
     std::size_t unknowns() const { return rows.size(); }
 };

@@ -3,7 +3,8 @@
 # dpkg installs it, and checks what a desktop needs: the executable, its menu
 # entry and its icon, the package's dependencies, and that the installed
 # program starts, runs its start-up chain and ends on Exit with no process
-# left behind. KALVOR_BUILD_DIR names another build folder than build/.
+# left behind; then the command-line solver beside it: its manual page, and
+# its results and exit statuses on small systems. KALVOR_BUILD_DIR names another build folder than build/.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${KALVOR_BUILD_DIR:-$root/build}
@@ -41,6 +42,35 @@ if ldd "$exe" | grep -q 'not found'; then
   fail "the installed program lacks libraries"
 fi
 
+# The command-line solver: installed beside the program, without Qt, with its
+# manual page, solving a small system and telling the failures apart.
+solver="$scratch/root/usr/bin/kalvor1-solve"
+manpage="$scratch/root/usr/share/man/man1/kalvor1-solve.1.gz"
+[[ -x "$solver" ]] || fail "usr/bin/kalvor1-solve missing or not executable"
+[[ -f "$manpage" ]] || fail "usr/share/man/man1/kalvor1-solve.1.gz missing"
+if ldd "$solver" | grep -qi -e 'not found' -e 'libQt'; then
+  ldd "$solver"
+  fail "the installed solver lacks libraries or needs Qt"
+fi
+if command -v man > /dev/null; then
+  page=$(MANWIDTH=80 man -l "$manpage" 2> "$scratch/man.err") || { cat "$scratch/man.err"; fail "man cannot show the manual page"; }
+  [[ ! -s "$scratch/man.err" ]] || { cat "$scratch/man.err"; fail "the manual page renders with warnings"; }
+  for section in NAME SYNOPSIS DESCRIPTION OPTIONS 'FILE FORMAT' 'EXIT STATUS' EXAMPLES; do
+    grep -q "^$section" <<< "$page" || fail "the manual page lacks $section"
+  done
+fi
+printf '1+i,1,2+3i\n1,-1+i,i\n' > "$scratch/system.csv"
+got=$("$solver" "$scratch/system.csv") || fail "the installed solver failed on a small system"
+[[ "$got" == $' 1.6667 + 6.6667E-01i\n 1.0000 + 6.6667E-01i' ]] || fail "the installed solver wrote: $got"
+got=$(printf '2\t4+2i\n' | "$solver" --json)
+[[ "$got" == *'"outcome": "solved"'*'"text": " 2.0000 + 1.0000i"'* ]] || fail "the installed solver's JSON: $got"
+printf '0,5\n' | "$solver" > /dev/null 2>&1
+[[ $? == 2 ]] || fail "no unique solution does not end in status 2"
+printf '1,abc\n' | "$solver" > /dev/null 2>&1
+[[ $? == 3 ]] || fail "a data error does not end in status 3"
+printf '1,2,3\n' | "$solver" > /dev/null 2>&1
+[[ $? == 1 ]] || fail "a wrong file does not end in status 1"
+
 # The installed program on a virtual display: a key on the splash, a count,
 # Enter, then File > Exit. It must end by itself.
 if command -v xvfb-run > /dev/null && command -v xdotool > /dev/null; then
@@ -72,4 +102,5 @@ DRIVE
 else
   echo "package: xvfb-run or xdotool missing, the installed program was not started"
 fi
-echo "package: $(basename "$deb") installs bin/kalvor1, the .desktop entry and the icon, and runs"
+echo "package: $(basename "$deb") installs bin/kalvor1, the .desktop entry and the icon, and runs;" \
+  "bin/kalvor1-solve and its manual page, and solves"

@@ -1,0 +1,115 @@
+// kalvor1-solve: solves one system file as the equation window would and
+// writes the unknowns to standard output. Exit status 0 solved, 1 the file or
+// the call is wrong, 2 no unique solution, 3 a data error.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <new>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/inputfile.h"
+#include "cli/options.h"
+#include "cli/resultwriter.h"
+#include "cli/systemrun.h"
+
+namespace {
+
+constexpr int Solved = 0;
+constexpr int Failed = 1;
+constexpr int NoUniqueSolution = 2;
+constexpr int DataError = 3;
+
+constexpr std::string_view HelpText =
+    "Usage: kalvor1-solve [OPTIONS] [FILE]\n"
+    "Solves the N complex linear equations of a system file (standard input when\n"
+    "FILE is missing or -) and writes the unknowns X1..XN, one line each.\n"
+    "\n"
+    "The file holds one equation per line: N coefficient cells and the constant,\n"
+    "separated by tabs (or by commas when the file has no tab), each written as\n"
+    "in the equation window (3+4i, -2j, 0.5, empty for 0). N is 1 to 500.\n"
+    "\n"
+    "Options:\n"
+    "  --numbers   write \"re<TAB>im\" with the shortest exact decimal numbers\n"
+    "  --json      write one JSON object with the outcome and the solution\n"
+    "  --help      show this help and exit\n"
+    "  --version   show the version and exit\n"
+    "\n"
+    "Exit status: 0 solved, 1 a wrong file or call, 2 no unique solution,\n"
+    "3 a cell that is not a number or a value beyond the number range.\n";
+
+void complain(std::string_view message)
+{
+    std::fprintf(stderr, "kalvor1-solve: %.*s\n", static_cast<int>(message.size()), message.data());
+}
+
+// Writes all of `text` to standard output; false (with a message) when the
+// output cannot take it.
+bool emit(std::string_view text)
+{
+    errno = 0;
+    const std::size_t written = std::fwrite(text.data(), 1, text.size(), stdout);
+    if (written != text.size() || std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        complain(std::string("cannot write the result: ") + std::strerror(errno != 0 ? errno : EIO));
+        return false;
+    }
+    return true;
+}
+
+int run(const std::vector<std::string>& args)
+{
+    const kalvor::Options options = kalvor::parseOptions(args);
+    if (!options.error.empty()) {
+        complain(options.error);
+        return Failed;
+    }
+    if (options.help)
+        return emit(HelpText) ? Solved : Failed;
+    if (options.version)
+        return emit("kalvor1-solve " KALVOR_VERSION "\n") ? Solved : Failed;
+
+    std::string error;
+    const auto bytes = kalvor::readInput(options.file, error);
+    if (!bytes) {
+        complain(error);
+        return Failed;
+    }
+    const kalvor::SystemRun result = kalvor::runSystem(*bytes);
+    if (!result.fileOk()) {
+        const std::string where = options.file == "-" ? "standard input" : options.file;
+        complain(where + ": " + kalvor::describeProblem(result.file));
+        return Failed;
+    }
+    // The whole output is made before the first byte is written, so a failure
+    // never leaves half a result behind.
+    const std::string output = kalvor::writeResult(result, options.output);
+    if (!output.empty() && !emit(output))
+        return Failed;
+    switch (result.outcome) {
+    case kalvor::SolveOutcome::Solved:
+        return Solved;
+    case kalvor::SolveOutcome::NoUniqueSolution:
+        complain(kalvor::failureMessage(result));
+        return NoUniqueSolution;
+    case kalvor::SolveOutcome::DataError:
+        break;
+    }
+    complain(kalvor::failureMessage(result));
+    return DataError;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    try {
+        return run(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+    } catch (const std::bad_alloc&) {
+        complain("out of memory");
+    } catch (const std::exception& e) {
+        complain(e.what());
+    }
+    return Failed;
+}

@@ -1,0 +1,40 @@
+#include "cli/options.h"
+
+namespace kalvor {
+
+Options parseOptions(const std::vector<std::string>& args)
+{
+    Options options;
+    bool numbers = false, json = false, haveFile = false, onlyFiles = false;
+    for (const std::string& arg : args) {
+        const bool isOption = !onlyFiles && arg.size() > 1 && arg[0] == '-';
+        if (isOption && arg == "--") {
+            onlyFiles = true;
+        } else if (isOption && arg == "--numbers") {
+            numbers = true;
+        } else if (isOption && arg == "--json") {
+            json = true;
+        } else if (isOption && (arg == "--help" || arg == "-h")) {
+            options.help = true;
+        } else if (isOption && arg == "--version") {
+            options.version = true;
+        } else if (isOption) {
+            options.error = "unknown option '" + arg + "' (kalvor1-solve --help lists the options)";
+            return options;
+        } else if (haveFile) {
+            options.error = "more than one file given ('" + options.file + "' and '" + arg + "')";
+            return options;
+        } else {
+            options.file = arg;
+            haveFile = true;
+        }
+    }
+    if (numbers && json) {
+        options.error = "--numbers and --json cannot be used together";
+        return options;
+    }
+    options.output = json ? Options::Output::Json : numbers ? Options::Output::Numbers : Options::Output::Texts;
+    return options;
+}
+
+} // namespace kalvor

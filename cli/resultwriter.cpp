@@ -1,0 +1,112 @@
+#include "cli/resultwriter.h"
+
+#include <cstdio>
+
+#include "cli/windowmessages.h"
+#include "core/numberformat.h"
+
+namespace kalvor {
+
+namespace {
+
+std::string count(std::size_t value)
+{
+    return std::to_string(value);
+}
+
+std::string_view outcomeName(SolveOutcome outcome)
+{
+    switch (outcome) {
+    case SolveOutcome::Solved:
+        return "solved";
+    case SolveOutcome::NoUniqueSolution:
+        return "no-unique-solution";
+    case SolveOutcome::DataError:
+        return "data-error";
+    }
+    return "data-error";
+}
+
+std::string writeJson(const SystemRun& run)
+{
+    std::string out = "{\"n\": " + count(run.unknowns) + ", \"outcome\": \"";
+    out += outcomeName(run.outcome);
+    out += '"';
+    if (run.outcome == SolveOutcome::Solved) {
+        out += ", \"solution\": [";
+        for (std::size_t k = 0; k < run.texts.size(); ++k) {
+            out += k == 0 ? "\n  " : ",\n  ";
+            // shortestText writes "1E+300" and "-0", both JSON numbers.
+            out += "{\"re\": " + shortestText(run.re[k]) + ", \"im\": " + shortestText(run.im[k])
+                + ", \"text\": " + jsonString(run.texts[k]) + "}";
+        }
+        out += "\n]";
+    } else if (run.outcome == SolveOutcome::DataError && run.cellLine != 0) {
+        out += ", \"cell\": {\"line\": " + count(run.cellLine) + ", \"field\": " + count(run.cellField) + "}";
+    }
+    out += "}\n";
+    return out;
+}
+
+} // namespace
+
+std::string writeResult(const SystemRun& run, Options::Output output)
+{
+    if (output == Options::Output::Json)
+        return writeJson(run);
+    std::string out;
+    if (run.outcome != SolveOutcome::Solved)
+        return out;
+    for (std::size_t k = 0; k < run.texts.size(); ++k) {
+        if (output == Options::Output::Numbers)
+            out += shortestText(run.re[k]) + '\t' + shortestText(run.im[k]);
+        else
+            out += run.texts[k];
+        out += '\n';
+    }
+    return out;
+}
+
+std::string failureMessage(const SystemRun& run)
+{
+    switch (run.outcome) {
+    case SolveOutcome::Solved:
+        return {};
+    case SolveOutcome::NoUniqueSolution:
+        return std::string(NoUniqueSolutionMessage);
+    case SolveOutcome::DataError:
+        break;
+    }
+    std::string message(DataErrorMessage);
+    if (run.cellLine != 0)
+        message += "; line " + count(run.cellLine) + ", field " + count(run.cellField) + ": not a number";
+    return message;
+}
+
+std::string jsonString(std::string_view text)
+{
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (byte < 0x20 || byte == 0x7f) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(byte));
+            out += escape;
+        } else {
+            out += c;
+        }
+    }
+    out += '"';
+    return out;
+}
+
+} // namespace kalvor

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "cli/options.h"
+#include "cli/systemrun.h"
+
+namespace kalvor {
+
+// What goes to standard output for a run whose file was read: the unknowns'
+// window texts or their shortest number texts, one line each, when solved
+// (nothing otherwise); or, for Json, one object for every outcome.
+std::string writeResult(const SystemRun& run, Options::Output output);
+
+// The one line for standard error when the run did not solve (without the
+// program name or line end): the window's message, with the cell at fault
+// after it for a data error that comes from a cell. Empty when solved.
+std::string failureMessage(const SystemRun& run);
+
+// `text` as a JSON string, quotes included: quote, backslash and control
+// characters escaped, all other bytes as they are.
+std::string jsonString(std::string_view text);
+
+} // namespace kalvor

@@ -1,0 +1,72 @@
+#include "cli/systemrun.h"
+
+#include <cmath>
+#include <utility>
+
+#include "core/cellcheck.h"
+#include "core/numberformat.h"
+#include "core/partcell.h"
+
+namespace kalvor {
+
+namespace {
+
+bool allFinite(const std::vector<double>& values)
+{
+    for (const double v : values)
+        if (!std::isfinite(v))
+            return false;
+    return true;
+}
+
+} // namespace
+
+SystemRun runSystem(std::string_view bytes)
+{
+    SystemRun run;
+    run.file = readSystemFile(bytes);
+    if (!run.fileOk())
+        return run;
+    const std::size_t n = run.file.unknowns();
+    run.unknowns = n;
+
+    const PartValue none = PartValue::fromInteger(0);
+    PartMatrix coefRe(n, PartVector(n, none)), coefIm(n, PartVector(n, none));
+    PartVector constRe(n, none), constIm(n, none);
+    for (std::size_t i = 0; i < n; ++i) {
+        std::vector<std::string>& fields = run.file.rows[i];
+        for (std::size_t j = 0; j < n; ++j) {
+            CellParts parts = partcell(fields[j]);
+            coefRe[i][j] = std::move(parts.re);
+            coefIm[i][j] = std::move(parts.im);
+        }
+        CellParts parts = partcell(fields[n]);
+        constRe[i] = std::move(parts.re);
+        constIm[i] = std::move(parts.im);
+    }
+    // The parts hold their own copies; the file's texts are no longer needed.
+    std::vector<std::vector<std::string>>().swap(run.file.rows);
+
+    SolveResult result = solve(coefRe, coefIm, constRe, constIm);
+    // The window turns a result outside the double range into the data error
+    // while formatting; the same here, before any text is made.
+    if (result.outcome == SolveOutcome::Solved && !(allFinite(result.re) && allFinite(result.im)))
+        result.outcome = SolveOutcome::DataError;
+    run.outcome = result.outcome;
+
+    if (run.outcome == SolveOutcome::Solved) {
+        run.texts.reserve(n);
+        for (std::size_t k = 0; k < n; ++k)
+            run.texts.push_back(resultText(result.re[k], result.im[k]));
+        run.re = std::move(result.re);
+        run.im = std::move(result.im);
+    } else if (run.outcome == SolveOutcome::DataError) {
+        if (const auto cell = firstUnreadableCell(coefRe, coefIm, constRe, constIm)) {
+            run.cellLine = run.file.lines[cell->row - 1];
+            run.cellField = cell->table == CellPosition::Table::Constants ? n + 1 : cell->column;
+        }
+    }
+    return run;
+}
+
+} // namespace kalvor

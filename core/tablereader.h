@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace kalvor {
+
+// Reads table text one field at a time, splitting it exactly as
+// readTableText does (readTableText is built on it). For readers that must
+// not hold every field of a text at once, such as the reader of system
+// files, which refuses a huge table without keeping it.
+class TableReader {
+public:
+    TableReader(std::string_view text, char separator) : text_(text), separator_(separator) {}
+
+    // True while the text holds another row; empty text holds none.
+    bool hasRow() const { return at_ < text_.size(); }
+
+    // The 1-based line of the text at which the next field starts.
+    std::size_t line() const { return line_; }
+
+    // Reads the next field of the current row into `field` (replacing what
+    // it held). True when another field of the same row follows; false when
+    // this was the row's last one, its line break read, so the next call
+    // reads the first field of the next row.
+    bool readField(std::string& field);
+
+    // Whether a quoted field ran to the end of the text without its closing
+    // quote (it is then read as it stands, quote included, up to the end of
+    // its line), and the 1-based line and field where the first one opens.
+    bool unterminatedQuote() const { return unterminatedQuote_; }
+    std::size_t unterminatedLine() const { return unterminatedLine_; }
+    std::size_t unterminatedField() const { return unterminatedField_; }
+
+private:
+    void readPlain(std::string& field);
+    bool readQuoted(std::string& field);
+    void skipLineBreak();
+
+    std::string_view text_;
+    char separator_;
+    std::size_t at_ = 0;
+    std::size_t line_ = 1;
+    std::size_t fieldInRow_ = 0;
+    bool unterminatedQuote_ = false;
+    std::size_t unterminatedLine_ = 0;
+    std::size_t unterminatedField_ = 0;
+};
+
+} // namespace kalvor

@@ -1,0 +1,103 @@
+// System files: what readSystemFile accepts, the rows and lines it gives, and
+// each problem with its place and its one line of English.
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "core/systemfile.h"
+
+namespace kalvor {
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+struct Accepted {
+    const char* name;
+    std::string bytes;
+    Rows rows;
+    std::vector<std::size_t> lines;
+};
+
+TEST(ReadSystemFile, AcceptedFilesGiveTheirCellTexts)
+{
+    const Accepted cases[] = {
+        {"tabs", "2\t4+2i\n", {{"2", "4+2i"}}, {1}},
+        {"no line end", "2\t4+2i", {{"2", "4+2i"}}, {1}},
+        {"commas", "1+i,1,2+3i\n1,-1+i,i\n", {{"1+i", "1", "2+3i"}, {"1", "-1+i", "i"}}, {1, 2}},
+        {"empty fields", ",,\n,,\n", {{"", "", ""}, {"", "", ""}}, {1, 2}},
+        {"CR LF", "1,2\r\n", {{"1", "2"}}, {1}},
+        {"byte-order mark", "\xEF\xBB\xBF" "1\t2\n", {{"1", "2"}}, {1}},
+        {"blank lines at the end", "1,2\n\n\r\n\n", {{"1", "2"}}, {1}},
+        {"blanks kept", " 1 , 2 \n", {{" 1 ", " 2 "}}, {1}},
+        {"a tab wins over commas", "1,5\t2\n", {{"1,5", "2"}}, {1}},
+        {"quoted tab and quote", "\"a\tb\"\t\"say \"\"2\"\"\"\n", {{"a\tb", "say \"2\""}}, {1}},
+        {"quoted line break", "1,\"x\ny\",1\n0,1,3\n", {{"1", "x\ny", "1"}, {"0", "1", "3"}}, {1, 3}},
+        {"UTF-8 text", "\xC3\xA9,\xF0\x9F\x98\x80\n", {{"\xC3\xA9", "\xF0\x9F\x98\x80"}}, {1}},
+    };
+    for (const Accepted& c : cases) {
+        const SystemFile file = readSystemFile(c.bytes);
+        EXPECT_EQ(file.problem, SystemFileProblem::None) << c.name << ": " << describeProblem(file);
+        EXPECT_EQ(file.rows, c.rows) << c.name;
+        EXPECT_EQ(file.lines, c.lines) << c.name;
+        EXPECT_EQ(file.unknowns(), c.rows.size()) << c.name;
+        EXPECT_EQ(describeProblem(file), "") << c.name;
+    }
+}
+
+struct Refused {
+    const char* name;
+    std::string bytes;
+    SystemFileProblem problem;
+    std::string description;
+};
+
+std::string square(std::size_t n)
+{
+    std::string out;
+    for (std::size_t i = 0; i < n; ++i) {
+        out += "1";
+        for (std::size_t j = 0; j < n; ++j)
+            out += ",1";
+        out += "\n";
+    }
+    return out;
+}
+
+TEST(ReadSystemFile, ProblemsSayWhatAndWhere)
+{
+    using P = SystemFileProblem;
+    const Refused cases[] = {
+        {"empty", "", P::NoLines, "the file holds no equation"},
+        {"blank lines", "\n\n", P::NoLines, "the file holds no equation"},
+        {"mark only", "\xEF\xBB\xBF", P::NoLines, "the file holds no equation"},
+        {"mark twice", "\xEF\xBB\xBF\xEF\xBB\xBF" "1,2\n", P::None, ""},
+        {"stray continuation byte", "1,2\n3,\x80\n", P::NotUtf8, "line 2 is not UTF-8 text"},
+        {"overlong slash", "1,\xC0\xAF\n", P::NotUtf8, "line 1 is not UTF-8 text"},
+        {"surrogate", "1,2\r\n\xED\xA0\x80,1\r\n", P::NotUtf8, "line 2 is not UTF-8 text"},
+        {"beyond U+10FFFF", "\xF4\x90\x80\x80,1\n", P::NotUtf8, "line 1 is not UTF-8 text"},
+        {"cut short at the end", "1,\xE2\x82", P::NotUtf8, "line 1 is not UTF-8 text"},
+        {"bad byte after a lone CR", "1,2\r3,\xFF\n", P::NotUtf8, "line 2 is not UTF-8 text"},
+        {"bad byte before a bad shape", "1\n\xFF\n", P::NotUtf8, "line 2 is not UTF-8 text"},
+        {"short line", "1,2,3\n4,5\n", P::WrongFieldCount, "line 2 has 2 fields, 3 expected"},
+        {"one field", "7\n", P::WrongFieldCount, "line 1 has 1 field, 2 expected"},
+        {"long line", "1,2,3\n", P::WrongFieldCount, "line 1 has 3 fields, 2 expected"},
+        {"blank line inside", "1,2,3\n\n4,5,6\n", P::WrongFieldCount, "line 1 has 3 fields, 4 expected"},
+        {"line after a quoted break", "1,\"a\nb\",1\n1,1\n", P::WrongFieldCount, "line 3 has 2 fields, 3 expected"},
+        {"unterminated quote", "1,0,1\n0,\"1,3\n", P::UnterminatedQuote, "line 2, field 2: a quote is opened and never closed"},
+        {"501 lines", square(501), P::TooManyLines, "the file has 501 lines, at most 500 equations are allowed"},
+        {"500 lines", square(500), P::None, ""},
+    };
+    for (const Refused& c : cases) {
+        const SystemFile file = readSystemFile(c.bytes);
+        EXPECT_EQ(file.problem, c.problem) << c.name;
+        EXPECT_EQ(describeProblem(file), c.description) << c.name;
+        if (c.problem != P::None) {
+            EXPECT_TRUE(file.rows.empty()) << c.name;
+            EXPECT_TRUE(file.lines.empty()) << c.name;
+        }
+    }
+}
+
+} // namespace
+} // namespace kalvor

@@ -1,0 +1,123 @@
+// One system, two ways: typed into the equation window (offscreen) and solved
+// there, and given to kalvor1-solve as a file. The solution texts, and on a
+// failure the message and the outcome, must be the same.
+#include <memory>
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "core/systemfile.h"
+#include "form1_fixture.h"
+
+using namespace kalvor;
+
+namespace {
+
+struct ProgramResult {
+    int status = -1;
+    QStringList lines;  // standard output, one entry per line
+    QString error;      // standard error without its line end
+};
+
+ProgramResult runProgram(const QString& file)
+{
+    QProcess process;
+    process.start(QStringLiteral(KALVOR_SOLVE_PROGRAM), {file});
+    ProgramResult result;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return result;
+    result.status = process.exitCode();
+    QString out = QString::fromUtf8(process.readAllStandardOutput());
+    if (out.endsWith(QLatin1Char('\n')))
+        out.chop(1);
+    if (!out.isEmpty())
+        result.lines = out.split(QLatin1Char('\n'));
+    result.error = QString::fromUtf8(process.readAllStandardError()).trimmed();
+    return result;
+}
+
+} // namespace
+
+class CliWindowAgreementTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<Form1Harness> h;
+    QTemporaryDir scratch;
+
+private slots:
+    void init() { h = std::make_unique<Form1Harness>(); }
+
+    void cleanup()
+    {
+        QVERIFY2(h->watchdog.unexpected().isEmpty(), qPrintable(h->watchdog.unexpected().join(", ")));
+        h.reset();
+    }
+
+    void sameTextsAndMessages_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("N = 1, 2 X1 = 4+2i") << QByteArray("2\t4+2i\n");
+        QTest::newRow("N = 1, 2i X1 = 4") << QByteArray("2i,4\n");
+        QTest::newRow("N = 2, worked") << QByteArray("1+i\t1\t2+3i\n1\t-1+i\ti\n");
+        QTest::newRow("N = 2, near singular") << QByteArray("0.1,0.3,1\n0.3,0.9,2\n");
+        QTest::newRow("N = 4, every cell form")
+            << QByteArray("4i+3,i,,-j,1e-3\n-2.5,+i3,j-2,0i,3-4-5i\n 7 ,25i,-i+3,2.5j,i\n1,0,0.0001,123456,-0.25\n");
+        QTest::newRow("N = 3, negative imaginary parts")
+            << QByteArray("1,,,-1.5j\n,2,,-246912i\n,,3,-0.000036j\n");
+        QTest::newRow("N = 1, zero coefficient") << QByteArray("0,5\n");
+        QTest::newRow("N = 2, dependent rows") << QByteArray("1,2,5\n2,4,7\n");
+        QTest::newRow("N = 2, abc") << QByteArray("5,0,1\n0,abc,1\n");
+        QTest::newRow("N = 2, 1E200 everywhere") << QByteArray("1E200,1E200,1\n1E200,1E200,1\n");
+    }
+
+    void sameTextsAndMessages()
+    {
+        QFETCH(QByteArray, bytes);
+        const SystemFile system = readSystemFile(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+        QCOMPARE(system.problem, SystemFileProblem::None);
+        const int n = int(system.unknowns());
+
+        // The window: every cell typed through its editor line, then Solve.
+        QVERIFY(h->open(n));
+        for (int r = 1; r <= n; ++r) {
+            const auto& fields = system.rows[std::size_t(r - 1)];
+            for (int c = 1; c <= n; ++c)
+                if (!fields[std::size_t(c - 1)].empty())
+                    h->typeCoefficient(r, c, QString::fromStdString(fields[std::size_t(c - 1)]));
+            if (!fields[std::size_t(n)].empty())
+                h->typeConstant(r, QString::fromStdString(fields[std::size_t(n)]));
+        }
+        h->form->solveAction()->trigger();
+
+        // The program, on the same bytes as a file.
+        const QString path = scratch.filePath(QStringLiteral("system.csv"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        const ProgramResult program = runProgram(path);
+
+        if (h->messages.messages.empty()) {
+            QCOMPARE(program.status, 0);
+            QCOMPARE(program.error, QString());
+            QStringList window;
+            for (int k = 1; k <= n; ++k)
+                window << h->form->grid3()->TextMatrix(k, 1);
+            QCOMPARE(program.lines, window);
+            h->screenshot(QStringLiteral("cli-agreement-%1").arg(QTest::currentDataTag()).replace(' ', '-'));
+            return;
+        }
+        QCOMPARE(h->messages.messages.size(), std::size_t(1));
+        const auto& message = h->messages.messages.front();
+        QVERIFY(program.lines.isEmpty());
+        QVERIFY2(program.error.startsWith(QStringLiteral("kalvor1-solve: ") + message.message),
+                 qPrintable(program.error));
+        // The window's title tells the two failures apart.
+        QCOMPARE(program.status, message.title == QStringLiteral("KALVOR1") ? 2 : 3);
+    }
+};
+
+QTEST_MAIN(CliWindowAgreementTest)
+#include "cli_window_agreement_test.moc"
