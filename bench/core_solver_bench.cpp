@@ -166,6 +166,25 @@ void BM_ReadNumbers(benchmark::State& state)
     }
 }
 
+// Reading alone as solve does it, on one or two threads: every part of the
+// first unknown is zero, so the solve ends right after reading (no pivot).
+// Arguments: N, threads, whether the texts have 17 digits.
+void BM_SolveReadingOnly(benchmark::State& state)
+{
+    System s = denseSystem(static_cast<std::size_t>(state.range(0)), state.range(2) != 0);
+    for (std::size_t i = 0; i < s.constRe.size(); ++i) {
+        s.coefRe[i][0] = kalvor::PartValue::fromText("0");
+        s.coefIm[i][0] = kalvor::PartValue::fromText("0");
+    }
+    kalvor::SolverOptions options = kalvor::defaultSolverOptions();
+    options.threads = static_cast<unsigned>(state.range(1));
+    for (auto _ : state) {
+        const kalvor::SolveResult r = kalvor::solveWithOptions(s.coefRe, s.coefIm, s.constRe, s.constIm, options);
+        if (r.outcome != kalvor::SolveOutcome::NoUniqueSolution)
+            state.SkipWithError("the reading-only system went further");
+    }
+}
+
 // Elimination alone on the real 2N system of a dense random complex one.
 // Arguments: N, threads, path, whether the coefficients have imaginary parts.
 void BM_Eliminate(benchmark::State& state)
@@ -297,6 +316,8 @@ BENCHMARK(BM_Solve)
     ->UseRealTime()->MeasureProcessCPUTime();
 BENCHMARK(BM_Eliminate)->Apply(eliminateArguments)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
 BENCHMARK(BM_SolvePublic)->Arg(100)->Arg(250)->Arg(500)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
+BENCHMARK(BM_SolveReadingOnly)->ArgsProduct({{500}, {1, 2}, {0, 1}})->ArgNames({"N", "threads", "fullDigits"})
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
 BENCHMARK(BM_ReadNumbers)->Args({500, 0})->Args({500, 1})->ArgNames({"N", "fullDigits"})->Unit(benchmark::kMillisecond);
 #if defined(KALVOR_BENCH_EIGEN)
 BENCHMARK(BM_SolveEigen)->ArgsProduct({{100, 250, 500}, {0, 1}})->ArgNames({"N", "fullDigits"})

@@ -36,12 +36,10 @@ const char* skipZeros(const char* p, const char* end)
     return p;
 }
 
-// Adds a run of digits to `digits` (wrapping when there are more than
-// nineteen; the count then sends the number down the general route).
-const char* addDigits(const char* p, const char* end, std::uint64_t& digits)
+const char* skipDigits(const char* p, const char* end)
 {
-    for (; p != end && isDigit(*p); ++p)
-        digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+    while (p != end && isDigit(*p))
+        ++p;
     return p;
 }
 
@@ -60,7 +58,7 @@ struct Scanned {
     const char* numberEnd = nullptr;  // past the last exponent digit
     const char* integerEnd = nullptr; // past the integer digits
     const char* firstSignificant = nullptr; // the first non-zero digit, if any
-    std::uint64_t digits = 0;         // the significant digits as an integer (wraps)
+    const char* mantissaEnd = nullptr; // past the last integer or fraction digit
     std::ptrdiff_t significant = 0;   // digits from the first non-zero one to the last
     std::ptrdiff_t fractionDigits = 0;
     std::int64_t exponent = 0;        // saturating at kExponentCap in magnitude
@@ -81,7 +79,7 @@ bool scan(std::string_view s, Scanned& out)
     // Leading zeros are not significant: skipped before the digits are
     // counted, after the point too while no other digit came yet.
     const char* first = skipZeros(p, end);
-    p = addDigits(first, end, out.digits);
+    p = skipDigits(first, end);
     out.integerEnd = p;
     std::ptrdiff_t mantissaDigits = p - out.number;
     if (p != end && *p == '.') {
@@ -89,7 +87,7 @@ bool scan(std::string_view s, Scanned& out)
         const bool integerSignificant = first != out.integerEnd;
         if (!integerSignificant)
             first = p = skipZeros(p, end);
-        p = addDigits(p, end, out.digits);
+        p = skipDigits(p, end);
         out.fractionDigits = p - fraction;
         mantissaDigits += out.fractionDigits;
         out.significant = (p - first) - (integerSignificant ? 1 : 0);
@@ -97,6 +95,7 @@ bool scan(std::string_view s, Scanned& out)
         out.significant = p - first;
     }
     out.firstSignificant = first;
+    out.mantissaEnd = p;
     if (mantissaDigits == 0)
         return false;
     if (p != end && (*p == 'E' || *p == 'e')) {
@@ -157,7 +156,12 @@ std::optional<double> readText(std::string_view s)
     if (n.significant <= 15 && scale >= -22 && scale <= 22) {
         static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11,
             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-        const auto m = static_cast<double>(n.digits);
+        // Gathered only now: a longer number never pays for it.
+        std::uint64_t digits = 0;
+        for (const char* p = n.firstSignificant; p != n.mantissaEnd; ++p)
+            if (*p != '.')
+                digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+        const auto m = static_cast<double>(digits);
         return sign * (scale >= 0 ? m * kPowers[scale] : m / kPowers[-scale]);
     }
 
