@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <string>
 #include <utility>
 
 #include <QLineEdit>
@@ -36,10 +38,26 @@ public:
     {
         last_ = std::move(cellText);
         passed_ = true;
-        return partcell(last_.toStdString());
+        return partcell(toUtf8(last_));
     }
 
 private:
+    // The text in UTF-8, in a buffer kept from cell to cell: typed numbers
+    // are ASCII, copied byte for byte without the general conversion.
+    const std::string& toUtf8(const QString& text)
+    {
+        utf8_.resize(static_cast<std::size_t>(text.size()));
+        const QChar* units = text.constData();
+        for (std::size_t i = 0; i < utf8_.size(); ++i) {
+            if (units[i].unicode() >= 0x80) {
+                utf8_ = text.toStdString();
+                break;
+            }
+            utf8_[i] = static_cast<char>(units[i].unicode());
+        }
+        return utf8_;
+    }
+
     void leaveLastText()
     {
         if (passed_)
@@ -49,6 +67,7 @@ private:
     QLineEdit* box_;
     QString last_;
     bool passed_ = false;
+    std::string utf8_;
 };
 
 } // namespace kalvor
