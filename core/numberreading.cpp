@@ -46,10 +46,10 @@ const char* skipDigits(const char* p, const char* end)
 // Exponent magnitudes are counted up to this and stay there: far beyond any
 // double, yet far from overflowing the counters.
 constexpr std::int64_t kExponentCap = 1'000'000'000'000LL;
-// The standard conversion counts an exponent exactly only up to a few
-// hundred million; a text at least this long could make up for a larger
-// one with leading zeros, so it takes the digit-by-digit route instead.
-constexpr std::size_t kHugeText = 100'000'000;
+// The standard conversion counts a written exponent exactly only up to a few
+// hundred million (then it saturates, which leading zeros in a huge text
+// could make up for); beyond this one the digit-by-digit route decides.
+constexpr std::int64_t kLargeExponent = 100'000'000;
 
 // What one pass over a text in the number grammar finds.
 struct Scanned {
@@ -165,7 +165,7 @@ std::optional<double> readText(std::string_view s)
         return sign * (scale >= 0 ? m * kPowers[scale] : m / kPowers[-scale]);
     }
 
-    if (s.size() >= kHugeText)
+    if (n.exponent > kLargeExponent || n.exponent < -kLargeExponent)
         return buildNumber(n);
     // The standard conversion rounds correctly, allocates nothing and does
     // not look at the locale; the span is already known to be in its form.
