@@ -20,6 +20,18 @@
 #include "core/elimination.h"
 #include "core/solverpaths.h"
 
+// Peers, for comparison only: built where their packages were found.
+#if defined(KALVOR_BENCH_EIGEN)
+#include <Eigen/Dense>
+#endif
+#if defined(KALVOR_BENCH_LAPACKE)
+#include <complex>
+#define lapack_complex_float std::complex<float>
+#define lapack_complex_double std::complex<double>
+#include <lapacke.h>
+extern "C" void openblas_set_num_threads(int threads);
+#endif
+
 namespace {
 
 // Heap bytes in use and the most since the last reset, for the memory a
@@ -154,6 +166,25 @@ void BM_ReadNumbers(benchmark::State& state)
     }
 }
 
+// Reading alone as solve does it, on one or two threads: every part of the
+// first unknown is zero, so the solve ends right after reading (no pivot).
+// Arguments: N, threads, whether the texts have 17 digits.
+void BM_SolveReadingOnly(benchmark::State& state)
+{
+    System s = denseSystem(static_cast<std::size_t>(state.range(0)), state.range(2) != 0);
+    for (std::size_t i = 0; i < s.constRe.size(); ++i) {
+        s.coefRe[i][0] = kalvor::PartValue::fromText("0");
+        s.coefIm[i][0] = kalvor::PartValue::fromText("0");
+    }
+    kalvor::SolverOptions options = kalvor::defaultSolverOptions();
+    options.threads = static_cast<unsigned>(state.range(1));
+    for (auto _ : state) {
+        const kalvor::SolveResult r = kalvor::solveWithOptions(s.coefRe, s.coefIm, s.constRe, s.constIm, options);
+        if (r.outcome != kalvor::SolveOutcome::NoUniqueSolution)
+            state.SkipWithError("the reading-only system went further");
+    }
+}
+
 // Elimination alone on the real 2N system of a dense random complex one.
 // Arguments: N, threads, path, whether the coefficients have imaginary parts.
 void BM_Eliminate(benchmark::State& state)
@@ -188,6 +219,68 @@ void BM_Eliminate(benchmark::State& state)
     }
 }
 
+#if defined(KALVOR_BENCH_EIGEN) || defined(KALVOR_BENCH_LAPACKE)
+// A part of the benchmark systems as a double, read without the locale
+// (their texts are plain numbers; an Integer part is its own value).
+double peerNumber(const kalvor::PartValue& part)
+{
+    if (!part.isText())
+        return part.integer();
+    double value = 0;
+    const std::string& t = part.text();
+    std::from_chars(t.data(), t.data() + t.size(), value);
+    return value;
+}
+#endif
+
+#if defined(KALVOR_BENCH_EIGEN)
+// The same system, from the same texts to the solution, by a partial-pivot
+// LU of the complex matrix. Arguments: N, whether the texts have 17 digits.
+void BM_SolveEigen(benchmark::State& state)
+{
+    const auto n = static_cast<Eigen::Index>(state.range(0));
+    const System s = denseSystem(static_cast<std::size_t>(n), state.range(1) != 0);
+    for (auto _ : state) {
+        Eigen::MatrixXcd a(n, n);
+        Eigen::VectorXcd b(n);
+        for (Eigen::Index i = 0; i < n; ++i) {
+            const auto row = static_cast<std::size_t>(i);
+            for (Eigen::Index j = 0; j < n; ++j) {
+                const auto col = static_cast<std::size_t>(j);
+                a(i, j) = {peerNumber(s.coefRe[row][col]), peerNumber(s.coefIm[row][col])};
+            }
+            b(i) = {peerNumber(s.constRe[row]), peerNumber(s.constIm[row])};
+        }
+        const Eigen::VectorXcd x = a.partialPivLu().solve(b);
+        benchmark::DoNotOptimize(x.data());
+    }
+}
+#endif
+
+#if defined(KALVOR_BENCH_LAPACKE)
+// The same with LAPACK's zgesv (OpenBLAS, on one thread).
+void BM_SolveZgesv(benchmark::State& state)
+{
+    openblas_set_num_threads(1);
+    const auto n = static_cast<std::size_t>(state.range(0));
+    const System s = denseSystem(n, state.range(1) != 0);
+    std::vector<lapack_int> pivots(n);
+    for (auto _ : state) {
+        // Column-major, as LAPACK stores matrices.
+        std::vector<std::complex<double>> a(n * n), b(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            for (std::size_t j = 0; j < n; ++j)
+                a[j * n + i] = {peerNumber(s.coefRe[i][j]), peerNumber(s.coefIm[i][j])};
+            b[i] = {peerNumber(s.constRe[i]), peerNumber(s.constIm[i])};
+        }
+        const auto order = static_cast<lapack_int>(n);
+        if (LAPACKE_zgesv(LAPACK_COL_MAJOR, order, 1, a.data(), order, pivots.data(), b.data(), order) != 0)
+            state.SkipWithError("zgesv did not solve the random system");
+        benchmark::DoNotOptimize(b.data());
+    }
+}
+#endif
+
 const int paths[] = {static_cast<int>(kalvor::SolverPath::Avx512), static_cast<int>(kalvor::SolverPath::Avx2),
                      static_cast<int>(kalvor::SolverPath::Portable)};
 
@@ -215,13 +308,23 @@ void eliminateArguments(benchmark::internal::Benchmark* b)
 } // namespace
 
 BENCHMARK(BM_Solve)->Apply(solveArguments)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
-// The same with every part a 17-digit text, on the fastest path.
+// The same with every part a 17-digit text, on the two vector paths.
 BENCHMARK(BM_Solve)
-    ->ArgsProduct({{100, 250, 500}, {1, 2}, {static_cast<int>(kalvor::SolverPath::Avx512)}, {1}})
+    ->ArgsProduct({{100, 250, 500}, {1, 2}, {paths[0], paths[1]}, {1}})
     ->ArgNames({"N", "threads", "path", "fullDigits"})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()->MeasureProcessCPUTime();
 BENCHMARK(BM_Eliminate)->Apply(eliminateArguments)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
 BENCHMARK(BM_SolvePublic)->Arg(100)->Arg(250)->Arg(500)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
+BENCHMARK(BM_SolveReadingOnly)->ArgsProduct({{500}, {1, 2}, {0, 1}})->ArgNames({"N", "threads", "fullDigits"})
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
 BENCHMARK(BM_ReadNumbers)->Args({500, 0})->Args({500, 1})->ArgNames({"N", "fullDigits"})->Unit(benchmark::kMillisecond);
+#if defined(KALVOR_BENCH_EIGEN)
+BENCHMARK(BM_SolveEigen)->ArgsProduct({{100, 250, 500}, {0, 1}})->ArgNames({"N", "fullDigits"})
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
+#endif
+#if defined(KALVOR_BENCH_LAPACKE)
+BENCHMARK(BM_SolveZgesv)->ArgsProduct({{100, 250, 500}, {0, 1}})->ArgNames({"N", "fullDigits"})
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
+#endif
 BENCHMARK_MAIN();

@@ -1,6 +1,7 @@
 // The equation window at its largest, N = 500, on the offscreen platform:
-// set-up, the reading of every cell through the scratch box, and one whole
-// Solve from the command to the filled solution table.
+// set-up, the reading of every coefficient cell (parted; the name is kept so
+// runs stay comparable, the cells no longer pass one by one through the
+// scratch box), and one whole Solve from the command to the filled table.
 #include <sys/resource.h>
 
 #include <memory>

@@ -1,8 +1,10 @@
 #include "core/numberreading.h"
 
+#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <system_error>
 
 #include "core/decimalbuilder.h"
 
@@ -17,152 +19,167 @@ bool isBlank(char c)
 
 bool isDigit(char c)
 {
-    return c >= '0' && c <= '9';
+    return static_cast<unsigned char>(c - '0') < 10;
 }
 
-// The common case in one pass: blanks, an optional sign, at most fifteen
-// significant digits with an optional point, an optional short exponent,
-// blanks. The digits then form an integer below 2^53 and, when the power of
-// ten is an exact double, one IEEE multiplication or division rounds
-// correctly. Gives no value for anything else, which then takes the full
-// route below (so this never decides that a text is not a number).
-std::optional<double> readShortText(std::string_view s)
+const char* skipBlanks(const char* p, const char* end)
 {
-    static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11,
-        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    std::size_t at = 0;
-    const std::size_t size = s.size();
-    while (at < size && isBlank(s[at]))
-        ++at;
+    while (p != end && isBlank(*p))
+        ++p;
+    return p;
+}
+
+const char* skipZeros(const char* p, const char* end)
+{
+    while (p != end && *p == '0')
+        ++p;
+    return p;
+}
+
+const char* skipDigits(const char* p, const char* end)
+{
+    while (p != end && isDigit(*p))
+        ++p;
+    return p;
+}
+
+// Exponent magnitudes are counted up to this and stay there: far beyond any
+// double, yet far from overflowing the counters.
+constexpr std::int64_t kExponentCap = 1'000'000'000'000LL;
+// The standard conversion counts a written exponent exactly only up to a few
+// hundred million (then it saturates, which leading zeros in a huge text
+// could make up for); beyond this one the digit-by-digit route decides.
+constexpr std::int64_t kLargeExponent = 100'000'000;
+
+// What one pass over a text in the number grammar finds.
+struct Scanned {
     bool negative = false;
-    if (at < size && (s[at] == '+' || s[at] == '-')) {
-        negative = s[at] == '-';
-        ++at;
-        while (at < size && isBlank(s[at]))
-            ++at;
+    const char* number = nullptr;     // the first digit or the point
+    const char* numberEnd = nullptr;  // past the last exponent digit
+    const char* integerEnd = nullptr; // past the integer digits
+    const char* firstSignificant = nullptr; // the first non-zero digit, if any
+    const char* mantissaEnd = nullptr; // past the last integer or fraction digit
+    std::ptrdiff_t significant = 0;   // digits from the first non-zero one to the last
+    std::ptrdiff_t fractionDigits = 0;
+    std::int64_t exponent = 0;        // saturating at kExponentCap in magnitude
+};
+
+// Checks the whole text against the grammar in one pass: blanks, an
+// optional sign and blanks, digits with at most one point (at least one
+// digit), an optional exponent with at least one digit, blanks.
+bool scan(std::string_view s, Scanned& out)
+{
+    const char* const end = s.data() + s.size();
+    const char* p = skipBlanks(s.data(), end);
+    if (p != end && (*p == '+' || *p == '-')) {
+        out.negative = *p == '-';
+        p = skipBlanks(p + 1, end);
     }
-    std::uint64_t digits = 0;
-    int significant = 0;
-    int allDigits = 0;
-    int fractionDigits = 0;
-    bool point = false;
-    for (; at < size; ++at) {
-        const char c = s[at];
-        if (isDigit(c)) {
-            ++allDigits;
-            if (point)
-                ++fractionDigits;
-            if (significant > 0 || c != '0') {
-                if (++significant > 15)
-                    return std::nullopt;
-                digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
-            }
-        } else if (c == '.' && !point) {
-            point = true;
-        } else {
-            break;
-        }
+    out.number = p;
+    // Leading zeros are not significant: skipped before the digits are
+    // counted, after the point too while no other digit came yet.
+    const char* first = skipZeros(p, end);
+    p = skipDigits(first, end);
+    out.integerEnd = p;
+    std::ptrdiff_t mantissaDigits = p - out.number;
+    if (p != end && *p == '.') {
+        const char* const fraction = ++p;
+        const bool integerSignificant = first != out.integerEnd;
+        if (!integerSignificant)
+            first = p = skipZeros(p, end);
+        p = skipDigits(p, end);
+        out.fractionDigits = p - fraction;
+        mantissaDigits += out.fractionDigits;
+        out.significant = (p - first) - (integerSignificant ? 1 : 0);
+    } else {
+        out.significant = p - first;
     }
-    if (allDigits == 0)
-        return std::nullopt;
-    int exponent = 0;
-    if (at < size && (s[at] == 'E' || s[at] == 'e')) {
-        ++at;
-        bool exponentNegative = false;
-        if (at < size && (s[at] == '+' || s[at] == '-')) {
-            exponentNegative = s[at] == '-';
-            ++at;
+    out.firstSignificant = first;
+    out.mantissaEnd = p;
+    if (mantissaDigits == 0)
+        return false;
+    if (p != end && (*p == 'E' || *p == 'e')) {
+        ++p;
+        bool negative = false;
+        if (p != end && (*p == '+' || *p == '-')) {
+            negative = *p == '-';
+            ++p;
         }
-        int exponentDigits = 0;
-        for (; at < size && isDigit(s[at]); ++at) {
-            if (++exponentDigits > 4)
-                return std::nullopt;
-            exponent = exponent * 10 + (s[at] - '0');
-        }
-        if (exponentDigits == 0)
-            return std::nullopt;
-        if (exponentNegative)
-            exponent = -exponent;
+        const char* const digits = p;
+        std::int64_t exponent = 0;
+        for (; p != end && isDigit(*p); ++p)
+            if (exponent < kExponentCap)
+                exponent = exponent * 10 + (*p - '0');
+        if (p == digits)
+            return false;
+        out.exponent = negative ? -exponent : exponent;
     }
-    while (at < size && isBlank(s[at]))
-        ++at;
-    if (at != size)
+    out.numberEnd = p;
+    return skipBlanks(p, end) == end;
+}
+
+// The scanned number through the digit-by-digit builder, which counts
+// exponents of any text size exactly.
+std::optional<double> buildNumber(const Scanned& n)
+{
+    DecimalBuilder number;
+    number.addIntegerDigits(std::string_view(n.number, static_cast<std::size_t>(n.integerEnd - n.number)));
+    if (n.integerEnd != n.numberEnd && *n.integerEnd == '.')
+        number.addFractionDigits(std::string_view(n.integerEnd + 1, static_cast<std::size_t>(n.fractionDigits)));
+    number.setExponentNegative(n.exponent < 0);
+    const std::int64_t magnitude = n.exponent < 0 ? -n.exponent : n.exponent;
+    char buffer[24];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, magnitude);
+    for (const char* d = buffer; d != written.ptr; ++d)
+        number.addExponentDigit(*d);
+    const DecimalBuilder::Result result = number.finish(n.negative);
+    if (result.overflow)
         return std::nullopt;
-    const double sign = negative ? -1.0 : 1.0;
-    if (digits == 0)
-        return sign * 0.0;
-    const int scale = exponent - fractionDigits;
-    if (scale < -22 || scale > 22)
-        return std::nullopt;
-    const auto m = static_cast<double>(digits);
-    return sign * (scale >= 0 ? m * kPowers[scale] : m / kPowers[-scale]);
+    return result.value;
 }
 
 // Reads the whole text as one number or fails. Every byte outside the
 // grammar, multibyte look-alikes included, ends the number and so fails it.
 std::optional<double> readText(std::string_view s)
 {
-    if (const std::optional<double> quick = readShortText(s))
-        return quick;
-
-    std::size_t at = 0;
-    const auto skipBlanks = [&] {
-        while (at < s.size() && isBlank(s[at]))
-            ++at;
-    };
-
-    skipBlanks();
-    bool negative = false;
-    if (at < s.size() && (s[at] == '+' || s[at] == '-')) {
-        negative = s[at] == '-';
-        ++at;
-        skipBlanks();
-    }
-
-    // Scans a run of digits and returns it.
-    const auto digitRun = [&] {
-        const std::size_t from = at;
-        while (at < s.size() && isDigit(s[at]))
-            ++at;
-        return s.substr(from, at - from);
-    };
-
-    DecimalBuilder number;
-    const std::string_view integerDigits = digitRun();
-    number.addIntegerDigits(integerDigits);
-    std::size_t digits = integerDigits.size();
-    if (at < s.size() && s[at] == '.') {
-        ++at;
-        const std::string_view fractionDigits = digitRun();
-        number.addFractionDigits(fractionDigits);
-        digits += fractionDigits.size();
-    }
-    if (digits == 0)
+    Scanned n;
+    if (!scan(s, n))
         return std::nullopt;
+    const double sign = n.negative ? -1.0 : 1.0;
+    if (n.significant == 0)
+        return sign * 0.0;
 
-    if (at < s.size() && (s[at] == 'E' || s[at] == 'e')) {
-        ++at;
-        if (at < s.size() && (s[at] == '+' || s[at] == '-')) {
-            number.setExponentNegative(s[at] == '-');
-            ++at;
-        }
-        std::size_t exponentDigits = 0;
-        while (at < s.size() && isDigit(s[at])) {
-            number.addExponentDigit(s[at++]);
-            ++exponentDigits;
-        }
-        if (exponentDigits == 0)
+    // Most typed numbers have few digits and a small exponent. Then the
+    // digits form an integer below 2^53 and the power of ten is an exact
+    // double, so one IEEE multiplication or division rounds correctly.
+    const std::int64_t scale = n.exponent - n.fractionDigits;
+    if (n.significant <= 15 && scale >= -22 && scale <= 22) {
+        static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11,
+            1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+        // Gathered only now: a longer number never pays for it.
+        std::uint64_t digits = 0;
+        for (const char* p = n.firstSignificant; p != n.mantissaEnd; ++p)
+            if (*p != '.')
+                digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+        const auto m = static_cast<double>(digits);
+        return sign * (scale >= 0 ? m * kPowers[scale] : m / kPowers[-scale]);
+    }
+
+    if (n.exponent > kLargeExponent || n.exponent < -kLargeExponent)
+        return buildNumber(n);
+    // The standard conversion rounds correctly, allocates nothing and does
+    // not look at the locale; the span is already known to be in its form.
+    double magnitude = 0.0;
+    const auto read = std::from_chars(n.number, n.numberEnd, magnitude);
+    if (read.ec == std::errc::result_out_of_range) {
+        // Reported both above the largest double and below half the
+        // smallest one; where the first significant digit stands tells which.
+        const std::int64_t place = (n.integerEnd - n.firstSignificant) - (n.firstSignificant < n.integerEnd ? 1 : 0);
+        if (place + n.exponent >= 0)
             return std::nullopt;
+        return sign * 0.0;
     }
-
-    skipBlanks();
-    if (at != s.size())
-        return std::nullopt;
-
-    const DecimalBuilder::Result result = number.finish(negative);
-    if (result.overflow)
-        return std::nullopt;
-    return result.value;
+    return sign * magnitude;
 }
 
 } // namespace

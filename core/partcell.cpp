@@ -1,5 +1,6 @@
 #include "core/partcell.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <string>
@@ -24,6 +25,14 @@ public:
     explicit CellEnds(std::string_view text)
         : text_(text)
     {
+        // Where both ends are plain ASCII, as typed numbers are, every byte
+        // is one character and the offsets need no decoding.
+        const std::size_t ends = std::min<std::size_t>(text.size(), kHead);
+        ascii_ = isAscii(text.substr(0, ends)) && isAscii(text.substr(text.size() - ends));
+        if (ascii_) {
+            headCount_ = tailCount_ = static_cast<int>(ends);
+            return;
+        }
         headEnd_[0] = 0;
         while (headCount_ < kHead && headEnd_[headCount_] < text.size()) {
             const std::size_t at = headEnd_[headCount_];
@@ -42,7 +51,7 @@ public:
     {
         if (n > headCount_)
             return std::string(text_);
-        return std::string(text_.substr(0, headEnd_[n]));
+        return std::string(text_.substr(0, headEnd(n)));
     }
 
     // The last n characters (the whole text when it is shorter), n <= 101.
@@ -50,27 +59,27 @@ public:
     {
         if (n > tailCount_)
             return std::string(text_);
-        return std::string(text_.substr(tailStart_[n]));
+        return std::string(text_.substr(tailStart(n)));
     }
 
     // The first n - 1 of the last n characters (1 <= n <= 101): the tail of
     // the text without its final character.
     std::string lastButFinal(int n) const
     {
-        const std::size_t from = n > tailCount_ ? 0 : tailStart_[n];
-        return std::string(text_.substr(from, tailStart_[1] - from));
+        const std::size_t from = n > tailCount_ ? 0 : tailStart(n);
+        return std::string(text_.substr(from, tailStart(1) - from));
     }
 
     // Whether the character at position q (1-based, q <= 101) is `c`.
     bool at(int q, char c) const
     {
-        return q <= headCount_ && headEnd_[q] - headEnd_[q - 1] == 1 && text_[headEnd_[q - 1]] == c;
+        return q <= headCount_ && headEnd(q) - headEnd(q - 1) == 1 && text_[headEnd(q - 1)] == c;
     }
 
     // Whether the character at distance d from the end (d <= 101) is `c`.
     bool fromEnd(int d, char c) const
     {
-        return d <= tailCount_ && tailStart_[d - 1] - tailStart_[d] == 1 && text_[tailStart_[d]] == c;
+        return d <= tailCount_ && tailStart(d - 1) - tailStart(d) == 1 && text_[tailStart(d)] == c;
     }
 
     bool unitAt(int q) const { return at(q, 'i') || at(q, 'j'); }
@@ -87,9 +96,24 @@ public:
     }
 
 private:
+    static bool isAscii(std::string_view bytes)
+    {
+        unsigned char any = 0;
+        for (const char c : bytes)
+            any |= static_cast<unsigned char>(c);
+        return any < 0x80;
+    }
+
+    // Byte offset after the first n characters (n <= headCount_).
+    std::size_t headEnd(int n) const { return ascii_ ? static_cast<std::size_t>(n) : headEnd_[n]; }
+    // Byte offset where the last n characters begin (n <= tailCount_).
+    std::size_t tailStart(int n) const { return ascii_ ? text_.size() - static_cast<std::size_t>(n) : tailStart_[n]; }
+
     std::string_view text_;
-    std::array<std::size_t, kHead + 1> headEnd_{};   // byte offset after the first n characters
-    std::array<std::size_t, kHead + 1> tailStart_{}; // byte offset where the last n characters begin
+    bool ascii_ = false;
+    // Filled only when the ends are not plain ASCII.
+    std::array<std::size_t, kHead + 1> headEnd_;
+    std::array<std::size_t, kHead + 1> tailStart_;
     int headCount_ = 0;
     int tailCount_ = 0;
 };

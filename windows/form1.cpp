@@ -31,6 +31,7 @@
 #include "platform/statusbar.h"
 #include "platform/twips.h"
 #include "windows/form1messages.h"
+#include "windows/scratchbox.h"
 #include "windows/unknowncount.h"
 #include "windows/widgetwatch.h"
 
@@ -532,11 +533,6 @@ void Form1::closeEvent(QCloseEvent* event)
     endProgram_();
 }
 
-CellParts Form1::throughText9(const QString& cellText)
-{
-    Text9->setText(cellText);
-    return partcell(Text9->text().toStdString());
-}
 
 void Form1::parted()
 {
@@ -545,15 +541,18 @@ void Form1::parted()
         CoefRe.assign(n, PartVector(n, PartValue::fromInteger(0)));
         CoefIm = CoefRe;
     }
-    for (curCol = 1; curCol <= N; ++curCol) {
-        for (curRow = 1; *curRow <= N; curRow = *curRow + 1) {
-            CellParts parts = throughText9(Grid1->TextMatrix(*curRow, curCol));
-            const auto r = static_cast<std::size_t>(*curRow - 1);
-            const auto c = static_cast<std::size_t>(curCol - 1);
-            CoefRe[r][c] = std::move(parts.re);
-            CoefIm[r][c] = std::move(parts.im);
+    ScratchBox text9(Text9);
+    text9.read([&] {
+        for (curCol = 1; curCol <= N; ++curCol) {
+            for (curRow = 1; *curRow <= N; curRow = *curRow + 1) {
+                CellParts parts = text9.pass(Grid1->TextMatrix(*curRow, curCol));
+                const auto r = static_cast<std::size_t>(*curRow - 1);
+                const auto c = static_cast<std::size_t>(curCol - 1);
+                CoefRe[r][c] = std::move(parts.re);
+                CoefIm[r][c] = std::move(parts.im);
+            }
         }
-    }
+    });
 }
 
 void Form1::partedb()
@@ -564,12 +563,15 @@ void Form1::partedb()
         ConstIm = ConstRe;
     }
     curCol = 1;
-    for (curRow = 1; *curRow <= N; curRow = *curRow + 1) {
-        CellParts parts = throughText9(Grid2->TextMatrix(*curRow, 1));
-        const auto r = static_cast<std::size_t>(*curRow - 1);
-        ConstRe[r] = std::move(parts.re);
-        ConstIm[r] = std::move(parts.im);
-    }
+    ScratchBox text9(Text9);
+    text9.read([&] {
+        for (curRow = 1; *curRow <= N; curRow = *curRow + 1) {
+            CellParts parts = text9.pass(Grid2->TextMatrix(*curRow, 1));
+            const auto r = static_cast<std::size_t>(*curRow - 1);
+            ConstRe[r] = std::move(parts.re);
+            ConstIm[r] = std::move(parts.im);
+        }
+    });
     frm3grd();
 }
 

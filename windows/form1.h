@@ -170,8 +170,6 @@ private:
     // Steps of a click shared by both tables: repaint the previous cell, the
     // corner and the clicked cell, and remember the clicked cell.
     void paintSelection(Grid* grid, QLineEdit* previousRow, QLineEdit* previousCol);
-    // One cell text passed through the scratch box Text9 and split.
-    CellParts throughText9(const QString& cellText);
     void mirrorEditor(QLineEdit* editor, Grid* grid);
     // Clipboard keys, context menus and Enter in the editors.
     void setUpExchange();

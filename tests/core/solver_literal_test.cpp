@@ -264,3 +264,78 @@ INSTANTIATE_TEST_SUITE_P(EveryPath, SolverAgainstLiteral,
                          [](const testing::TestParamInfo<SolverPath>& info) { return std::string(pathName(info.param)); });
 
 } // namespace
+
+namespace {
+
+// From 64 unknowns on the parts are read by two threads, each taking half
+// of the equations. Which failure wins must not depend on that: non-numbers
+// are placed in either half, or both, around a zero first column.
+TEST(SolverReadOnTwoThreads, NonNumbersInEitherHalfEndAsTheLiteralRun)
+{
+    constexpr std::size_t N = 80, firstHalf = 10, secondHalf = 60;
+    const PartValue junk = PartValue::fromText("abc");
+    struct Case {
+        const char* name;
+        bool zeroFirstColumn;    // every part of column 1 zero...
+        std::size_t pivotRow;    // ...but this row's real part, if below N
+        std::vector<std::pair<std::size_t, std::size_t>> junkRe, junkIm; // (equation, unknown)
+        std::vector<std::size_t> junkConst;
+        SolveOutcome expected;
+    };
+    const Case cases[] = {
+        {"no pivot wins over a later non-number in the second half", true, N, {{secondHalf, 5}}, {}, {}, SolveOutcome::NoUniqueSolution},
+        {"no pivot wins over a non-number constant in the first half", true, N, {}, {}, {firstHalf}, SolveOutcome::NoUniqueSolution},
+        {"first-column non-number in the second half met before a pivot", true, N, {{secondHalf, 0}}, {}, {}, SolveOutcome::DataError},
+        {"imaginary non-number in the second half beats no pivot", true, N, {}, {{secondHalf, 7}}, {}, SolveOutcome::DataError},
+        {"imaginary non-number in the first half", false, N, {}, {{firstHalf, 3}}, {}, SolveOutcome::DataError},
+        {"pivot in the second half, non-number in the first", true, secondHalf, {{firstHalf, 4}}, {}, {}, SolveOutcome::DataError},
+        {"pivot in the first half, non-number constant in the second", true, firstHalf, {}, {}, {secondHalf}, SolveOutcome::DataError},
+        {"first-column non-number after the pivot", true, firstHalf, {{secondHalf, 0}}, {}, {}, SolveOutcome::DataError},
+        {"non-numbers in both halves", false, N, {{firstHalf, 1}, {secondHalf, 2}}, {{secondHalf, 9}}, {firstHalf}, SolveOutcome::DataError},
+        {"every part a number", false, N, {}, {}, {}, SolveOutcome::Solved},
+    };
+    for (const Case& c : cases) {
+        Generator g{std::mt19937_64(N)};
+        System s;
+        s.coefRe.assign(N, PartVector());
+        s.coefIm.assign(N, PartVector());
+        for (std::size_t i = 0; i < N; ++i) {
+            for (std::size_t j = 0; j < N; ++j) {
+                s.coefRe[i].push_back(g.part());
+                s.coefIm[i].push_back(g.part());
+            }
+            s.constRe.push_back(g.part());
+            s.constIm.push_back(g.part());
+        }
+        if (c.zeroFirstColumn)
+            for (std::size_t i = 0; i < N; ++i) {
+                s.coefRe[i][0] = i == c.pivotRow ? PartValue::fromText("2.5") : g.zero();
+                s.coefIm[i][0] = g.zero();
+            }
+        for (const auto& [i, j] : c.junkRe)
+            s.coefRe[i][j] = junk;
+        for (const auto& [i, j] : c.junkIm)
+            s.coefIm[i][j] = junk;
+        for (std::size_t i : c.junkConst)
+            s.constRe[i] = junk;
+
+        const LiteralResult expected = literalSolve(s.coefRe, s.coefIm, s.constRe, s.constIm);
+        ASSERT_EQ(describe(expected.result), describe(SolveResult{c.expected, {}, {}})) << c.name;
+        for (const SolverPath path : {SolverPath::Portable, SolverPath::Avx2, SolverPath::Avx512}) {
+            if (!kalvor::solverPathAvailable(path))
+                continue;
+            for (unsigned threads : {1u, 2u}) {
+                SolverOptions options;
+                options.path = path;
+                options.threads = threads;
+                const SolveResult actual = kalvor::solveWithOptions(s.coefRe, s.coefIm, s.constRe, s.constIm, options);
+                expectSame(expected.result, actual,
+                           std::string(c.name) + " path=" + pathName(path) + " threads=" + std::to_string(threads));
+                if (HasFatalFailure())
+                    return;
+            }
+        }
+    }
+}
+
+} // namespace

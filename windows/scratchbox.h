@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <utility>
+
+#include <QLineEdit>
+#include <QString>
+
+#include "core/partcell.h"
+
+namespace kalvor {
+
+// The scratch box Text9 while parted or partedb reads the cells. The box
+// gives back every text unchanged and nothing listens to it, so passing each
+// cell through it leaves one trace only: the text it holds afterwards, the
+// last cell read. That text is set once when the reading ends, also when it
+// ends early by a failure, instead of a widget update per cell.
+class ScratchBox {
+public:
+    explicit ScratchBox(QLineEdit* box) : box_(box) {}
+
+    // Runs the reading loop `reading`, then leaves the box as it would be.
+    template <typename Reading>
+    void read(Reading&& reading)
+    {
+        try {
+            reading();
+        } catch (...) {
+            leaveLastText();
+            throw;
+        }
+        leaveLastText();
+    }
+
+    // One cell text as the box would give it back, split.
+    CellParts pass(QString cellText)
+    {
+        last_ = std::move(cellText);
+        passed_ = true;
+        return partcell(toUtf8(last_));
+    }
+
+private:
+    // The text in UTF-8, in a buffer kept from cell to cell: typed numbers
+    // are ASCII, copied byte for byte without the general conversion.
+    const std::string& toUtf8(const QString& text)
+    {
+        utf8_.resize(static_cast<std::size_t>(text.size()));
+        const QChar* units = text.constData();
+        for (std::size_t i = 0; i < utf8_.size(); ++i) {
+            if (units[i].unicode() >= 0x80) {
+                utf8_ = text.toStdString();
+                break;
+            }
+            utf8_[i] = static_cast<char>(units[i].unicode());
+        }
+        return utf8_;
+    }
+
+    void leaveLastText()
+    {
+        if (passed_)
+            box_->setText(last_);
+    }
+
+    QLineEdit* box_;
+    QString last_;
+    bool passed_ = false;
+    std::string utf8_;
+};
+
+} // namespace kalvor
