@@ -319,7 +319,7 @@ TEST(SolverReadOnTwoThreads, NonNumbersInEitherHalfEndAsTheLiteralRun)
         for (std::size_t i : c.junkConst)
             s.constRe[i] = junk;
 
-        const LiteralResult expected = literalSolve(s.coefRe, s.coefIm, s.constRe, s.constIm);
+        const kalvor::literal::Result expected = kalvor::literal::solve(s.coefRe, s.coefIm, s.constRe, s.constIm);
         ASSERT_EQ(describe(expected.result), describe(SolveResult{c.expected, {}, {}})) << c.name;
         for (const SolverPath path : {SolverPath::Portable, SolverPath::Avx2, SolverPath::Avx512}) {
             if (!kalvor::solverPathAvailable(path))
