@@ -4,11 +4,12 @@
 #include <optional>
 #include <string>
 
+#include "core/systemfile.h"
+
 namespace kalvor {
 
-// The most bytes an input may have (256 MiB): a system file of 500
-// equations with cells of any sensible length is far smaller.
-inline constexpr std::size_t MaxInputBytes = std::size_t{256} << 20;
+// The most bytes an input may have: as many as a system file may have.
+inline constexpr std::size_t MaxInputBytes = MaxSystemFileBytes;
 
 // Reads the whole of a file, or of standard input for "-", as bytes.
 // Nothing means it could not be opened or read, or is larger than

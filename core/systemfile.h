@@ -38,6 +38,10 @@ struct SystemFile {
 // The most unknowns a system may have.
 inline constexpr std::size_t MaxSystemUnknowns = 500;
 
+// The most bytes a system file may have (256 MiB): a system of 500
+// equations with cells of any sensible length is far smaller.
+inline constexpr std::size_t MaxSystemFileBytes = std::size_t{256} << 20;
+
 // Reads a system file's bytes: UTF-8 (a leading byte-order mark is skipped),
 // fields separated by tabs, or by commas when the text holds no tab, quoted
 // as readTableText reads them; LF or CR LF line ends; blank lines at the end

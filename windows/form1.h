@@ -17,6 +17,9 @@
 #include "windows/blockpaste.h"
 
 class QAction;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QEventLoop;
 class QFrame;
 class QLabel;
@@ -145,6 +148,13 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // One system file (.tsv, .csv or .txt) dropped on the window in Editing
+    // is pasted as a whole system at (1, 1) of the coefficients, one
+    // undoable step; a file that does not fit the window is refused with a
+    // message. No drop is taken while the solution is shown.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -179,6 +189,11 @@ private:
     // handler.
     void typeIntoEditor(QLineEdit* editor);
     bool editing() const;
+    // A drag or drop carrying one system file, on the window or an editor
+    // line: accepted in Editing, ignored otherwise; false when it carries
+    // anything else.
+    bool takeFileDrag(QDropEvent* event);
+    void pasteSystemFile(const QString& path);
     // Both editors show their current cells, without their change handlers.
     void showCurrentCellsInEditors();
     // Makes (row, col) of Grid1 or Grid2 current and runs its Click handler.

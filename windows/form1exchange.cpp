@@ -1,12 +1,14 @@
 // The equation window's exchange of systems with the clipboard: pasting and
-// copying blocks of cells, undoing pastes, Enter in the editors, and the cell
-// a data error comes from. The handlers here only route keys and menu
-// commands; the paste bookkeeping is BlockPaste's.
+// copying blocks of cells, undoing pastes, dropped system files, Enter in the
+// editors, and the cell a data error comes from. The handlers here only route
+// keys, drops and menu commands; the paste bookkeeping is BlockPaste's, the
+// reading of a dropped file systemfiledrop's.
 #include <algorithm>
 #include <utility>
 
 #include <QAction>
 #include <QClipboard>
+#include <QDropEvent>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -21,6 +23,7 @@
 #include "platform/statusbar.h"
 #include "windows/blockpaste.h"
 #include "windows/form1.h"
+#include "windows/systemfiledrop.h"
 
 namespace kalvor {
 
@@ -53,6 +56,11 @@ bool isCopyKey(const QKeyEvent* key)
 {
     return key->matches(QKeySequence::Copy) ||
            (key->key() == Qt::Key_Insert && key->modifiers() == Qt::ControlModifier);
+}
+
+bool isDragEvent(const QEvent* event)
+{
+    return event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove || event->type() == QEvent::Drop;
 }
 
 bool isUndoKey(const QKeyEvent* key)
@@ -108,6 +116,9 @@ void Form1::setUpExchange()
     paste_ = std::make_unique<BlockPaste>(*Grid1, *Grid2, maxTypedColumnTwips);
     for (QWidget* watched : std::initializer_list<QWidget*>{Grid1, Grid2, Grid3, Text1, Text4})
         watched->installEventFilter(this);
+    // The tables take no drops, so a file dragged over them reaches the
+    // window; the editor lines take text drops and are filtered.
+    setAcceptDrops(true);
     for (Grid* table : {Grid1, Grid2, Grid3}) {
         table->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(table, &Grid::customContextMenuRequested, this, [this, table](const QPoint& at) {
@@ -122,6 +133,9 @@ bool Form1::editing() const { return Frame1->isHidden(); }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
+    // An editor line would take a dropped file's name as text.
+    if ((watched == Text1 || watched == Text4) && isDragEvent(event))
+        return takeFileDrag(static_cast<QDropEvent*>(event));
     if (event->type() != QEvent::KeyPress)
         return QMainWindow::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
@@ -224,6 +238,53 @@ BlockPaste::Outcome Form1::pasteRows(Grid* table, const std::vector<std::vector<
     if (outcome.rowsLeftOut > 0 || outcome.columnsLeftOut > 0)
         messages_.show(MessageBox::Style::Information, leftOutMessage(outcome), QStringLiteral("KALVOR1"));
     return outcome;
+}
+
+void Form1::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!takeFileDrag(event))
+        event->ignore();
+}
+
+void Form1::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (!takeFileDrag(event))
+        event->ignore();
+}
+
+void Form1::dropEvent(QDropEvent* event)
+{
+    if (!takeFileDrag(event))
+        event->ignore();
+}
+
+bool Form1::takeFileDrag(QDropEvent* event)
+{
+    const QString path = droppedSystemFile(event->mimeData());
+    if (path.isEmpty())
+        return false;
+    if (!editing()) {
+        event->ignore();
+        return true;
+    }
+    event->acceptProposedAction();
+    // Read once the drop is over: a message shown inside the drop would keep
+    // the program the file came from waiting.
+    if (event->type() == QEvent::Drop)
+        QMetaObject::invokeMethod(this, [this, path] { pasteSystemFile(path); }, Qt::QueuedConnection);
+    return true;
+}
+
+void Form1::pasteSystemFile(const QString& path)
+{
+    if (!editing())
+        return;
+    const DroppedSystem system = readDroppedSystem(path, N);
+    if (!system.refusal.isEmpty()) {
+        messages_.show(MessageBox::Style::Stop, system.refusal, QStringLiteral("KALVOR1"));
+        return;
+    }
+    pasteRows(Grid1, system.rows, 1, 1);
 }
 
 bool Form1::undoPaste()

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <QString>
+
+class QMimeData;
+
+namespace kalvor {
+
+// The one system file a drag carries: exactly one URL, a local file whose
+// name ends in .tsv, .csv or .txt (in any case). Empty for anything else.
+QString droppedSystemFile(const QMimeData* data);
+
+// A dropped system file read for a window of `unknowns` unknowns: N rows of
+// N + 1 cell texts (UTF-8), or, when it cannot be used, the message saying
+// why (then rows is empty).
+struct DroppedSystem {
+    std::vector<std::vector<std::string>> rows;
+    QString refusal;
+};
+
+// Reads the whole file at `path` as a system file. It is refused when it
+// cannot be read, is larger than a system file may be, has a problem the
+// system file reader finds (the message names the line), or holds another
+// number of equations than `unknowns`.
+DroppedSystem readDroppedSystem(const QString& path, int unknowns);
+
+} // namespace kalvor
