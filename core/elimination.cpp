@@ -153,12 +153,12 @@ public:
             const std::size_t k2 = std::min(n_, k1 + blockSize_);
             const std::size_t width = n_ + 1 - k1;
             const bool split = splitPays(k0, k1);
-            // The thread that eliminates the next panel takes fewer of the
-            // other columns, one and a half blocks' widths fewer (about what
-            // that elimination costs, measured in columns of this update),
-            // and at least all of the next panel's.
+            // Only when there is a next panel and the rest of the update is
+            // wide enough to keep the second thread busy while it is
+            // eliminated.
+            const bool lookAheadPays = split && k1 < n_ && width >= 4 * (k2 - k1);
             PanelStop next;
-            if (split && k1 < n_ && width >= 4 * (k2 - k1)) {
+            if (lookAheadPays) {
                 if (!lookAhead(k0, k1, k2, next))
                     return EliminationOutcome::DataError;
             } else {
@@ -230,6 +230,10 @@ private:
     // done. False when this block's update left the double range.
     bool lookAhead(std::size_t k0, std::size_t k1, std::size_t k2, PanelStop& next)
     {
+        // The thread that eliminates the next panel takes fewer of the other
+        // columns, one and a half blocks' widths fewer (about what that
+        // elimination costs, measured in columns of this update), and at
+        // least all of the next panel's.
         const std::size_t c0 = k1, c1 = n_ + 1, width = c1 - c0;
         const std::size_t share = std::max(k2 - k1, (2 * width - 3 * (k2 - k1)) / 4);
         const std::size_t mid = std::min(c1, c0 + (share + SplitAlign - 1) / SplitAlign * SplitAlign);
