@@ -42,11 +42,9 @@ constexpr std::size_t ColumnChunk = 32;
 
 } // namespace
 
-KALVOR_SIMD_TARGET bool updateAvx2(double* a, std::size_t ld, std::size_t kBegin, std::size_t kEnd,
-                const StepDivisor* steps, std::size_t rowBegin, std::size_t rowEnd,
-                std::size_t colBegin, std::size_t colEnd, const unsigned char* rowFast)
+KALVOR_SIMD_TARGET bool updateAvx2(const UpdateRange& range)
 {
-    return updateSimd(a, ld, kBegin, kEnd, steps, rowBegin, rowEnd, colBegin, colEnd, rowFast);
+    return updateSimd(range);
 }
 
 KALVOR_SIMD_TARGET void quotientsAvx2(const StepDivisor& s, const double* p, std::size_t n, double* out)

@@ -79,28 +79,32 @@ inline bool rowMayUseReciprocal(const StepDivisor& s, double m)
     return s.lo * am >= ReciprocalRange::minProduct && s.hi * am <= ReciprocalRange::maxProduct;
 }
 
-// Applies steps kBegin..kEnd-1, in this order for every element, to rows
-// [rowBegin, rowEnd) and columns [colBegin, colEnd) of the row-major matrix
-// `a` with row stride `ld`. The multiplier of row i in step k is a[i][k] and
-// the pivot-row value of column j is a[k][j]; every row must lie below every
-// step (i > k) and the columns must not include any step column.
-// `steps[k - kBegin]` describes step k over exactly these columns, and
-// rowFast[i - rowBegin] tells whether row i passed rowMayUseReciprocal for
-// every step (the portable kernel never uses it).
-// Returns true when every value written is finite.
-using UpdateKernel = bool (*)(double* a, std::size_t ld, std::size_t kBegin, std::size_t kEnd,
-                              const StepDivisor* steps, std::size_t rowBegin, std::size_t rowEnd,
-                              std::size_t colBegin, std::size_t colEnd, const unsigned char* rowFast);
+// The part of the row-major matrix `a` (row stride `ld`) one kernel call
+// updates: steps kBegin..kEnd-1, in this order for every element, on rows
+// [rowBegin, rowEnd) and columns [colBegin, colEnd). The multiplier of row i
+// in step k is a[i][k] and the pivot-row value of column j is a[k][j]; every
+// row must lie below every step (i > k) and the columns must not include any
+// step column. `steps[k - kBegin]` describes step k over exactly these
+// columns, and rowFast[i - rowBegin] tells whether row i passed
+// rowMayUseReciprocal for every step (the portable kernel never uses it).
+struct UpdateRange {
+    double* a;
+    std::size_t ld;
+    std::size_t kBegin, kEnd;
+    const StepDivisor* steps;
+    std::size_t rowBegin, rowEnd;
+    const unsigned char* rowFast;
+    std::size_t colBegin, colEnd;
+};
 
-bool updatePortable(double* a, std::size_t ld, std::size_t kBegin, std::size_t kEnd,
-                    const StepDivisor* steps, std::size_t rowBegin, std::size_t rowEnd,
-                    std::size_t colBegin, std::size_t colEnd, const unsigned char* rowFast);
-bool updateAvx2(double* a, std::size_t ld, std::size_t kBegin, std::size_t kEnd,
-                const StepDivisor* steps, std::size_t rowBegin, std::size_t rowEnd,
-                std::size_t colBegin, std::size_t colEnd, const unsigned char* rowFast);
-bool updateAvx512(double* a, std::size_t ld, std::size_t kBegin, std::size_t kEnd,
-                  const StepDivisor* steps, std::size_t rowBegin, std::size_t rowEnd,
-                  std::size_t colBegin, std::size_t colEnd, const unsigned char* rowFast);
+// An update kernel applies `range` and returns true when every value it
+// wrote is finite. The three paths are declared through this one type so
+// that they cannot drift apart.
+using UpdateKernel = bool(const UpdateRange& range);
+
+UpdateKernel updatePortable;
+UpdateKernel updateAvx2;
+UpdateKernel updateAvx512;
 
 // The guarded reciprocal quotient of the vector paths applied to single
 // operands, for tests: out[i] = p[i] / s.d as the kernel computes it for a

@@ -7,10 +7,13 @@ namespace kalvor {
 
 // The reference-shaped kernel: true division, no fused operations, so it runs
 // on any x86-64 and is the path every other one must match bit for bit.
-bool updatePortable(double* a, std::size_t ld, std::size_t kBegin, std::size_t kEnd,
-                    const StepDivisor* steps, std::size_t rowBegin, std::size_t rowEnd,
-                    std::size_t colBegin, std::size_t colEnd, const unsigned char* /*rowFast*/)
+bool updatePortable(const UpdateRange& range)
 {
+    double* const a = range.a;
+    const std::size_t ld = range.ld, kBegin = range.kBegin, kEnd = range.kEnd;
+    const StepDivisor* const steps = range.steps;
+    const std::size_t rowBegin = range.rowBegin, rowEnd = range.rowEnd;
+    const std::size_t colBegin = range.colBegin, colEnd = range.colEnd;
     bool finite = true;
     for (std::size_t i = rowBegin; i < rowEnd; ++i) {
         double* row = a + i * ld;

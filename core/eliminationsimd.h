@@ -117,10 +117,14 @@ KALVOR_SIMD_TARGET inline void updateRows(int rows, bool fast, double* a, std::s
     }
 }
 
-KALVOR_SIMD_TARGET inline bool updateSimd(double* a, std::size_t ld, std::size_t kBegin, std::size_t kEnd,
-                       const StepDivisor* steps, std::size_t rowBegin, std::size_t rowEnd,
-                       std::size_t colBegin, std::size_t colEnd, const unsigned char* fast)
+KALVOR_SIMD_TARGET inline bool updateSimd(const UpdateRange& range)
 {
+    double* const a = range.a;
+    const std::size_t ld = range.ld, kBegin = range.kBegin, kEnd = range.kEnd;
+    const StepDivisor* const steps = range.steps;
+    const std::size_t rowBegin = range.rowBegin, rowEnd = range.rowEnd;
+    const std::size_t colBegin = range.colBegin, colEnd = range.colEnd;
+    const unsigned char* const fast = range.rowFast;
     if (kBegin >= kEnd || rowBegin >= rowEnd || colBegin >= colEnd)
         return true;
     Simd::V check = Simd::zero();
