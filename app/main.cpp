@@ -33,8 +33,7 @@ int main(int argc, char* argv[])
         // The equation window reads the confirmed count straight from the
         // dialog, which stays in existence, hidden, for the rest of the run.
         kalvor::Form1 equations([&dialog] { return dialog.countText(); }, messages);
-        equations.setAboutCommand(
-            [&] { kalvor::frmAbout::showOver(&equations, registry, *launcher, messages); });
+        equations.setAboutCommand([&] { kalvor::frmAbout::showOver(&equations, registry, *launcher, messages); });
         equations.showModal();
     });
 

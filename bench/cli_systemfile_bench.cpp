@@ -90,7 +90,7 @@ void BM_FileToOutput(benchmark::State& state)
     }
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(BM_ReadSystemFile)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FileToOutput)->Unit(benchmark::kMillisecond)->UseRealTime();

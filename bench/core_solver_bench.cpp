@@ -42,11 +42,10 @@ void noteAllocation(void* p)
 {
     const long long now = heapInUse += static_cast<long long>(malloc_usable_size(p));
     long long peak = heapPeak.load();
-    while (now > peak && !heapPeak.compare_exchange_weak(peak, now)) {
-    }
+    while (now > peak && !heapPeak.compare_exchange_weak(peak, now)) {}
 }
 
-} // namespace
+}  // namespace
 
 void* operator new(std::size_t size)
 {
@@ -84,8 +83,9 @@ kalvor::PartValue randomText(std::mt19937_64& random, bool fullDigits)
 {
     std::uniform_real_distribution<double> value(-99.0, 99.0);
     char buffer[64];
-    const auto end = fullDigits ? std::to_chars(buffer, buffer + sizeof buffer, value(random)).ptr
-                                : std::to_chars(buffer, buffer + sizeof buffer, value(random), std::chars_format::fixed, 4).ptr;
+    const auto end = fullDigits
+        ? std::to_chars(buffer, buffer + sizeof buffer, value(random)).ptr
+        : std::to_chars(buffer, buffer + sizeof buffer, value(random), std::chars_format::fixed, 4).ptr;
     return kalvor::PartValue::fromText(std::string(buffer, end));
 }
 
@@ -305,7 +305,7 @@ void eliminateArguments(benchmark::internal::Benchmark* b)
     b->ArgNames({"N", "threads", "path", "complex"});
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(BM_Solve)->Apply(solveArguments)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
 // The same with every part a 17-digit text, on the two vector paths.
@@ -313,18 +313,41 @@ BENCHMARK(BM_Solve)
     ->ArgsProduct({{100, 250, 500}, {1, 2}, {paths[0], paths[1]}, {1}})
     ->ArgNames({"N", "threads", "path", "fullDigits"})
     ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()->MeasureProcessCPUTime();
-BENCHMARK(BM_Eliminate)->Apply(eliminateArguments)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
-BENCHMARK(BM_SolvePublic)->Arg(100)->Arg(250)->Arg(500)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
-BENCHMARK(BM_SolveReadingOnly)->ArgsProduct({{500}, {1, 2}, {0, 1}})->ArgNames({"N", "threads", "fullDigits"})
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
+    ->UseRealTime()
+    ->MeasureProcessCPUTime();
+BENCHMARK(BM_Eliminate)
+    ->Apply(eliminateArguments)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime();
+BENCHMARK(BM_SolvePublic)
+    ->Arg(100)
+    ->Arg(250)
+    ->Arg(500)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime();
+BENCHMARK(BM_SolveReadingOnly)
+    ->ArgsProduct({{500}, {1, 2}, {0, 1}})
+    ->ArgNames({"N", "threads", "fullDigits"})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime();
 BENCHMARK(BM_ReadNumbers)->Args({500, 0})->Args({500, 1})->ArgNames({"N", "fullDigits"})->Unit(benchmark::kMillisecond);
 #if defined(KALVOR_BENCH_EIGEN)
-BENCHMARK(BM_SolveEigen)->ArgsProduct({{100, 250, 500}, {0, 1}})->ArgNames({"N", "fullDigits"})
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
+BENCHMARK(BM_SolveEigen)
+    ->ArgsProduct({{100, 250, 500}, {0, 1}})
+    ->ArgNames({"N", "fullDigits"})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime();
 #endif
 #if defined(KALVOR_BENCH_LAPACKE)
-BENCHMARK(BM_SolveZgesv)->ArgsProduct({{100, 250, 500}, {0, 1}})->ArgNames({"N", "fullDigits"})
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
+BENCHMARK(BM_SolveZgesv)
+    ->ArgsProduct({{100, 250, 500}, {0, 1}})
+    ->ArgNames({"N", "fullDigits"})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime();
 #endif
 BENCHMARK_MAIN();

@@ -39,8 +39,7 @@ std::unique_ptr<Form1> filledWindow(MessageRecorder& messages)
     form->Form_Load();
     for (int r = 1; r <= n; ++r) {
         for (int c = 1; c <= n; ++c)
-            form->grid1()->setTextMatrix(r, c, r == c ? QStringLiteral("600+25i")
-                                                      : QStringLiteral("0.5-0.25i"));
+            form->grid1()->setTextMatrix(r, c, r == c ? QStringLiteral("600+25i") : QStringLiteral("0.5-0.25i"));
         form->grid2()->setTextMatrix(r, 1, QStringLiteral("%1-2j").arg(r));
     }
     return form;
@@ -180,7 +179,7 @@ void BM_Form1CopySystem(benchmark::State& state)
 }
 BENCHMARK(BM_Form1CopySystem)->Unit(benchmark::kMillisecond)->Iterations(5);
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

@@ -34,7 +34,7 @@ std::string readError(ReadResult result, const std::string& what, int error)
     return "cannot read " + what + ": " + std::strerror(error);
 }
 
-} // namespace
+}  // namespace
 
 std::optional<std::string> readInput(const std::string& name, std::string& error)
 {
@@ -64,4 +64,4 @@ std::optional<std::string> readInput(const std::string& name, std::string& error
     return bytes;
 }
 
-} // namespace kalvor
+}  // namespace kalvor

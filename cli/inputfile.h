@@ -16,4 +16,4 @@ inline constexpr std::size_t MaxInputBytes = MaxSystemFileBytes;
 // MaxInputBytes; `error` then says why, in one line naming the file.
 std::optional<std::string> readInput(const std::string& name, std::string& error);
 
-} // namespace kalvor
+}  // namespace kalvor

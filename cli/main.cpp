@@ -22,23 +22,22 @@ constexpr int Failed = 1;
 constexpr int NoUniqueSolution = 2;
 constexpr int DataError = 3;
 
-constexpr std::string_view HelpText =
-    "Usage: kalvor1-solve [OPTIONS] [FILE]\n"
-    "Solves the N complex linear equations of a system file (standard input when\n"
-    "FILE is missing or -) and writes the unknowns X1..XN, one line each.\n"
-    "\n"
-    "The file holds one equation per line: N coefficient cells and the constant,\n"
-    "separated by tabs (or by commas when the file has no tab), each written as\n"
-    "in the equation window (3+4i, -2j, 0.5, empty for 0). N is 1 to 500.\n"
-    "\n"
-    "Options:\n"
-    "  --numbers   write \"re<TAB>im\" with the shortest exact decimal numbers\n"
-    "  --json      write one JSON object with the outcome and the solution\n"
-    "  --help      show this help and exit\n"
-    "  --version   show the version and exit\n"
-    "\n"
-    "Exit status: 0 solved, 1 a wrong file or call, 2 no unique solution,\n"
-    "3 a cell that is not a number or a value beyond the number range.\n";
+constexpr std::string_view HelpText = "Usage: kalvor1-solve [OPTIONS] [FILE]\n"
+                                      "Solves the N complex linear equations of a system file (standard input when\n"
+                                      "FILE is missing or -) and writes the unknowns X1..XN, one line each.\n"
+                                      "\n"
+                                      "The file holds one equation per line: N coefficient cells and the constant,\n"
+                                      "separated by tabs (or by commas when the file has no tab), each written as\n"
+                                      "in the equation window (3+4i, -2j, 0.5, empty for 0). N is 1 to 500.\n"
+                                      "\n"
+                                      "Options:\n"
+                                      "  --numbers   write \"re<TAB>im\" with the shortest exact decimal numbers\n"
+                                      "  --json      write one JSON object with the outcome and the solution\n"
+                                      "  --help      show this help and exit\n"
+                                      "  --version   show the version and exit\n"
+                                      "\n"
+                                      "Exit status: 0 solved, 1 a wrong file or call, 2 no unique solution,\n"
+                                      "3 a cell that is not a number or a value beyond the number range.\n";
 
 void complain(std::string_view message)
 {
@@ -100,7 +99,7 @@ int run(const std::vector<std::string>& args)
     return DataError;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

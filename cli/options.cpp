@@ -37,4 +37,4 @@ Options parseOptions(const std::vector<std::string>& args)
     return options;
 }
 
-} // namespace kalvor
+}  // namespace kalvor

@@ -21,4 +21,4 @@ struct Options {
 // argument except a wrong one.
 Options parseOptions(const std::vector<std::string>& args);
 
-} // namespace kalvor
+}  // namespace kalvor

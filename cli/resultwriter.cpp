@@ -48,7 +48,7 @@ std::string writeJson(const SystemRun& run)
     return out;
 }
 
-} // namespace
+}  // namespace
 
 std::string writeResult(const SystemRun& run, Options::Output output)
 {
@@ -109,4 +109,4 @@ std::string jsonString(std::string_view text)
     return out;
 }
 
-} // namespace kalvor
+}  // namespace kalvor

@@ -22,4 +22,4 @@ std::string failureMessage(const SystemRun& run);
 // characters escaped, all other bytes as they are.
 std::string jsonString(std::string_view text);
 
-} // namespace kalvor
+}  // namespace kalvor

@@ -19,7 +19,7 @@ bool allFinite(const std::vector<double>& values)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 SystemRun runSystem(std::string_view bytes)
 {
@@ -69,4 +69,4 @@ SystemRun runSystem(std::string_view bytes)
     return run;
 }
 
-} // namespace kalvor
+}  // namespace kalvor

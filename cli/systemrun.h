@@ -35,4 +35,4 @@ struct SystemRun {
 // is named. Never throws for any input except on memory exhaustion.
 SystemRun runSystem(std::string_view bytes);
 
-} // namespace kalvor
+}  // namespace kalvor

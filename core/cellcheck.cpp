@@ -11,11 +11,10 @@ bool reads(const PartValue& part)
     return readNumber(part).has_value();
 }
 
-} // namespace
+}  // namespace
 
 std::optional<CellPosition> firstUnreadableCell(const PartMatrix& coefRe, const PartMatrix& coefIm,
-                                                const PartVector& constRe,
-                                                const PartVector& constIm)
+                                                const PartVector& constRe, const PartVector& constIm)
 {
     const std::size_t n = constRe.size();
     for (std::size_t j = 0; j < n; ++j)
@@ -28,4 +27,4 @@ std::optional<CellPosition> firstUnreadableCell(const PartMatrix& coefRe, const 
     return std::nullopt;
 }
 
-} // namespace kalvor
+}  // namespace kalvor

@@ -22,7 +22,6 @@ struct CellPosition {
 // that cell's text is the cause; when it finds none, a value left the double
 // range. Same shapes as solve(); it does not check them.
 std::optional<CellPosition> firstUnreadableCell(const PartMatrix& coefRe, const PartMatrix& coefIm,
-                                                const PartVector& constRe,
-                                                const PartVector& constIm);
+                                                const PartVector& constRe, const PartVector& constIm);
 
-} // namespace kalvor
+}  // namespace kalvor

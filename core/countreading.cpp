@@ -52,13 +52,13 @@ bool isPrefixedWhole(std::string_view text)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 std::optional<double> readWholeNumber(std::string_view text)
 {
     const std::string_view number = withoutBlanks(text);
     if (isPrefixedWhole(number))
-        return val(number); // the grammar is checked, so val reads all of it
+        return val(number);  // the grammar is checked, so val reads all of it
     // D is the other exponent letter. Anywhere but in the exponent's place a
     // D makes the text no number, and so does the E it becomes.
     std::string decimal(number);
@@ -86,4 +86,4 @@ std::optional<int> unknownCount(std::string_view text)
     return static_cast<int>(whole);
 }
 
-} // namespace kalvor
+}  // namespace kalvor

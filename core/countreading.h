@@ -21,4 +21,4 @@ std::optional<double> readWholeNumber(std::string_view text);
 // lies from 1 to 500 (the most equations the working storage holds).
 std::optional<int> unknownCount(std::string_view text);
 
-} // namespace kalvor
+}  // namespace kalvor

@@ -20,7 +20,7 @@ constexpr std::int64_t kExponentCap = 1'000'000'000'000LL;
 constexpr std::int64_t kSurelyOverflow = 400;
 constexpr std::int64_t kSurelyZero = -400;
 
-} // namespace
+}  // namespace
 
 void DecimalBuilder::addSignificant(std::string_view run)
 {
@@ -67,8 +67,8 @@ DecimalBuilder::Result DecimalBuilder::finish(bool negative) const
         return {sign * 0.0, false};
 
     // Decimal exponent of the first significant digit.
-    const std::int64_t exponent = integerDigits_ - 1 - leadingFractionZeros_
-        + (exponentNegative_ ? -exponent_ : exponent_);
+    const std::int64_t exponent
+        = integerDigits_ - 1 - leadingFractionZeros_ + (exponentNegative_ ? -exponent_ : exponent_);
     const double infinity = std::numeric_limits<double>::infinity();
     if (exponent > kSurelyOverflow)
         return {sign * infinity, true};
@@ -85,8 +85,8 @@ DecimalBuilder::Result DecimalBuilder::finish(bool negative) const
             digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
         const std::int64_t scale = exponent - static_cast<std::int64_t>(significant_.size() - 1);
         if (scale >= -22 && scale <= 22) {
-            static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11,
-                1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+            static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                                 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
             const auto m = static_cast<double>(digits);
             const double magnitude = scale >= 0 ? m * kPowers[scale] : m / kPowers[-scale];
             return {sign * magnitude, false};
@@ -118,4 +118,4 @@ DecimalBuilder::Result DecimalBuilder::finish(bool negative) const
     return {sign * magnitude, false};
 }
 
-} // namespace kalvor
+}  // namespace kalvor

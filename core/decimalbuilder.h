@@ -33,12 +33,12 @@ public:
 private:
     void addSignificant(std::string_view run);
 
-    std::string significant_; // from the first non-zero digit, capped
-    bool sticky_ = false;     // a non-zero digit was dropped past the cap
-    std::int64_t integerDigits_ = 0;     // integer digits from the first significant one
-    std::int64_t leadingFractionZeros_ = 0; // fraction zeros before the first significant digit
+    std::string significant_;                // from the first non-zero digit, capped
+    bool sticky_ = false;                    // a non-zero digit was dropped past the cap
+    std::int64_t integerDigits_ = 0;         // integer digits from the first significant one
+    std::int64_t leadingFractionZeros_ = 0;  // fraction zeros before the first significant digit
     std::int64_t exponent_ = 0;
     bool exponentNegative_ = false;
 };
 
-} // namespace kalvor
+}  // namespace kalvor

@@ -31,7 +31,9 @@ constexpr std::size_t SplitAlign = 16;
 class BlockUpdater {
 public:
     BlockUpdater(double* a, std::size_t n, std::size_t ld, UpdateKernel* kernel)
-        : a_(a), n_(n), ld_(ld), kernel_(kernel) {}
+        : a_(a), n_(n), ld_(ld), kernel_(kernel)
+    {
+    }
 
     // Step k alone on rows [r0, r1) and columns [c0, c1).
     bool step(std::size_t k, std::size_t r0, std::size_t r1, std::size_t c0, std::size_t c1)
@@ -99,8 +101,8 @@ private:
 // Where and why the factorisation of a panel stopped early.
 struct PanelStop {
     enum Kind { None, NoPivot, Overflow } kind = None;
-    std::size_t k = 0;        // the step
-    std::size_t s0 = 0, s1 = 0; // its small panel
+    std::size_t k = 0;           // the step
+    std::size_t s0 = 0, s1 = 0;  // its small panel
 };
 
 std::size_t firstNonZero(const double* a, std::size_t n, std::size_t ld, std::size_t k)
@@ -137,10 +139,15 @@ std::size_t firstNonZero(const double* a, std::size_t n, std::size_t ld, std::si
 class BlockedElimination {
 public:
     BlockedElimination(double* a, std::size_t n, std::size_t ld, const SolverOptions& options)
-        : a_(a), n_(n), ld_(ld), options_(options),
+        : a_(a),
+          n_(n),
+          ld_(ld),
+          options_(options),
           blockSize_(std::max<std::size_t>(options.blockSize, 1)),
           panelBlock_(std::max<std::size_t>(options.panelBlockSize, 1)),
-          main_(a, n, ld, kernelFor(options.path)), helper_(a, n, ld, kernelFor(options.path)), pivots_(n)
+          main_(a, n, ld, kernelFor(options.path)),
+          helper_(a, n, ld, kernelFor(options.path)),
+          pivots_(n)
     {
     }
 
@@ -293,11 +300,11 @@ private:
     std::vector<std::size_t> pivots_;
 };
 
-} // namespace
+}  // namespace
 
 EliminationOutcome eliminate(double* a, std::size_t n, std::size_t ld, const SolverOptions& options)
 {
     return BlockedElimination(a, n, ld, options).run();
 }
 
-} // namespace kalvor
+}  // namespace kalvor

@@ -23,4 +23,4 @@ enum class EliminationOutcome { Eliminated, NoUniqueSolution, DataError };
 // k instead of the zero the literal algorithm would write there.
 EliminationOutcome eliminate(double* a, std::size_t n, std::size_t ld, const SolverOptions& options);
 
-} // namespace kalvor
+}  // namespace kalvor

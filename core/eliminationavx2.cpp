@@ -40,7 +40,7 @@ constexpr std::size_t ColumnChunk = 32;
 
 #include "core/eliminationsimd.h"
 
-} // namespace
+}  // namespace
 
 KALVOR_SIMD_TARGET bool updateAvx2(const UpdateRange& range)
 {
@@ -52,6 +52,6 @@ KALVOR_SIMD_TARGET void quotientsAvx2(const StepDivisor& s, const double* p, std
     quotientsSimd(s, p, n, out);
 }
 
-} // namespace kalvor
+}  // namespace kalvor
 
 #undef KALVOR_SIMD_TARGET

@@ -36,7 +36,7 @@ constexpr std::size_t ColumnChunk = 32;
 
 #include "core/eliminationsimd.h"
 
-} // namespace
+}  // namespace
 
 KALVOR_SIMD_TARGET bool updateAvx512(const UpdateRange& range)
 {
@@ -48,6 +48,6 @@ KALVOR_SIMD_TARGET void quotientsAvx512(const StepDivisor& s, const double* p, s
     quotientsSimd(s, p, n, out);
 }
 
-} // namespace kalvor
+}  // namespace kalvor
 
 #undef KALVOR_SIMD_TARGET

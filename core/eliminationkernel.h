@@ -14,11 +14,11 @@ namespace kalvor {
 // e = fma(-q0, d, P), q = fma(e, rh, q0) is exactly the rounded P / d while
 // d and P stay inside ReciprocalRange (why: docs/reciprocal-quotient.md).
 struct StepDivisor {
-    double d = 1;   // the pivot
-    double rh = 1;  // 1/d rounded
-    double lo = 0;  // smallest non-zero |u| over the columns updated
-    double hi = 0;  // largest |u| over the columns updated
-    bool fast = false; // d lies in the range where the reciprocal is used
+    double d = 1;       // the pivot
+    double rh = 1;      // 1/d rounded
+    double lo = 0;      // smallest non-zero |u| over the columns updated
+    double hi = 0;      // largest |u| over the columns updated
+    bool fast = false;  // d lies in the range where the reciprocal is used
 };
 
 struct ReciprocalRange {
@@ -34,8 +34,7 @@ struct ReciprocalRange {
 
 // The step for pivot `d` updating the columns [colBegin, colEnd) with pivot
 // row `pivotRow` (indexed by column). `d` must be finite and non-zero.
-inline StepDivisor makeStepDivisor(double d, const double* pivotRow,
-                                   std::size_t colBegin, std::size_t colEnd)
+inline StepDivisor makeStepDivisor(double d, const double* pivotRow, std::size_t colBegin, std::size_t colEnd)
 {
     StepDivisor s;
     s.d = d;
@@ -112,4 +111,4 @@ UpdateKernel updateAvx512;
 void quotientsAvx2(const StepDivisor& s, const double* p, std::size_t n, double* out);
 void quotientsAvx512(const StepDivisor& s, const double* p, std::size_t n, double* out);
 
-} // namespace kalvor
+}  // namespace kalvor

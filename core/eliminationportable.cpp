@@ -36,4 +36,4 @@ bool updatePortable(const UpdateRange& range)
     return finite;
 }
 
-} // namespace kalvor
+}  // namespace kalvor

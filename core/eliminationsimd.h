@@ -27,8 +27,8 @@ KALVOR_SIMD_TARGET inline Simd::V reciprocalQuotient(Simd::V p, Simd::V d, Simd:
 // Masked only the lanes of `mask` of the W columns from j.
 template <int R, bool Fast, bool Masked>
 KALVOR_SIMD_TARGET inline void updateTile(double* a, std::size_t ld, std::size_t kBegin, std::size_t kEnd,
-                       const StepDivisor* steps, std::size_t i, std::size_t j, Simd::Mask mask,
-                       Simd::V& check)
+                                          const StepDivisor* steps, std::size_t i, std::size_t j, Simd::Mask mask,
+                                          Simd::V& check)
 {
     constexpr int Vecs = Masked ? 1 : 2;
     Simd::V acc[R][Vecs];
@@ -90,8 +90,8 @@ KALVOR_SIMD_TARGET inline void updateTile(double* a, std::size_t ld, std::size_t
 
 template <int R, bool Fast>
 KALVOR_SIMD_TARGET inline void updateRowTile(double* a, std::size_t ld, std::size_t kBegin, std::size_t kEnd,
-                          const StepDivisor* steps, std::size_t i, std::size_t colBegin,
-                          std::size_t colEnd, Simd::V& check)
+                                             const StepDivisor* steps, std::size_t i, std::size_t colBegin,
+                                             std::size_t colEnd, Simd::V& check)
 {
     std::size_t j = colBegin;
     for (; j + 2 * Simd::W <= colEnd; j += 2 * Simd::W)
@@ -104,8 +104,8 @@ KALVOR_SIMD_TARGET inline void updateRowTile(double* a, std::size_t ld, std::siz
 
 template <int R>
 KALVOR_SIMD_TARGET inline void updateRows(int rows, bool fast, double* a, std::size_t ld, std::size_t kBegin,
-                       std::size_t kEnd, const StepDivisor* steps, std::size_t i,
-                       std::size_t colBegin, std::size_t colEnd, Simd::V& check)
+                                          std::size_t kEnd, const StepDivisor* steps, std::size_t i,
+                                          std::size_t colBegin, std::size_t colEnd, Simd::V& check)
 {
     if (rows == R) {
         if (fast)

@@ -53,8 +53,8 @@ Decimal15 roundTo15(double magnitude)
     // Precision 767 gives every digit of a double's exact binary value, so
     // the dropped digit is the true one and not itself already rounded.
     std::array<char, 800> buffer{};
-    const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude,
-                                       std::chars_format::scientific, 767);
+    const auto written
+        = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude, std::chars_format::scientific, 767);
     // Layout: d.ddd...ddde[+-]xx
     const char* e = written.ptr;
     while (*e != 'e')
@@ -70,10 +70,10 @@ Decimal15 roundTo15(double magnitude)
     Decimal15 d;
     d.digits[0] = buffer[0];
     for (int i = 1; i < kSignificant; ++i)
-        d.digits[i] = buffer[i + 1]; // skip the point
+        d.digits[i] = buffer[i + 1];  // skip the point
     d.exponent = exponent;
     if (buffer[kSignificant + 1] >= '5' && incrementDigits(d.digits.data(), d.digits.data() + kSignificant)) {
-        d.digits[0] = '1'; // 9.99...9 became 10.00...0
+        d.digits[0] = '1';  // 9.99...9 became 10.00...0
         ++d.exponent;
     }
     return d;
@@ -100,7 +100,7 @@ Decimal15 roundTo5(double magnitude)
     for (int i = 5; i < kSignificant; ++i)
         d.digits[i] = '0';
     if (up && incrementDigits(d.digits.data(), d.digits.data() + 5)) {
-        d.digits[0] = '1'; // 9.99995 became 10.0000
+        d.digits[0] = '1';  // 9.99995 became 10.0000
         ++d.exponent;
     }
     return d;
@@ -156,7 +156,7 @@ std::string shown(double value)
     return same ? fixed : scientific;
 }
 
-} // namespace
+}  // namespace
 
 std::string formatFixed(double value)
 {
@@ -233,4 +233,4 @@ std::string shortestText(double value)
     return text;
 }
 
-} // namespace kalvor
+}  // namespace kalvor

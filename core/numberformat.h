@@ -39,4 +39,4 @@ std::string resultText(double re, double im);
 // `value` must be finite.
 std::string shortestText(double value);
 
-} // namespace kalvor
+}  // namespace kalvor

@@ -54,14 +54,14 @@ constexpr std::int64_t kLargeExponent = 100'000'000;
 // What one pass over a text in the number grammar finds.
 struct Scanned {
     bool negative = false;
-    const char* number = nullptr;     // the first digit or the point
-    const char* numberEnd = nullptr;  // past the last exponent digit
-    const char* integerEnd = nullptr; // past the integer digits
-    const char* firstSignificant = nullptr; // the first non-zero digit, if any
-    const char* mantissaEnd = nullptr; // past the last integer or fraction digit
-    std::ptrdiff_t significant = 0;   // digits from the first non-zero one to the last
+    const char* number = nullptr;            // the first digit or the point
+    const char* numberEnd = nullptr;         // past the last exponent digit
+    const char* integerEnd = nullptr;        // past the integer digits
+    const char* firstSignificant = nullptr;  // the first non-zero digit, if any
+    const char* mantissaEnd = nullptr;       // past the last integer or fraction digit
+    std::ptrdiff_t significant = 0;          // digits from the first non-zero one to the last
     std::ptrdiff_t fractionDigits = 0;
-    std::int64_t exponent = 0;        // saturating at kExponentCap in magnitude
+    std::int64_t exponent = 0;  // saturating at kExponentCap in magnitude
 };
 
 // Checks the whole text against the grammar in one pass: blanks, an
@@ -154,8 +154,8 @@ std::optional<double> readText(std::string_view s)
     // double, so one IEEE multiplication or division rounds correctly.
     const std::int64_t scale = n.exponent - n.fractionDigits;
     if (n.significant <= 15 && scale >= -22 && scale <= 22) {
-        static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11,
-            1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+        static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
         // Gathered only now: a longer number never pays for it.
         std::uint64_t digits = 0;
         for (const char* p = n.firstSignificant; p != n.mantissaEnd; ++p)
@@ -182,7 +182,7 @@ std::optional<double> readText(std::string_view s)
     return sign * magnitude;
 }
 
-} // namespace
+}  // namespace
 
 std::optional<double> readNumber(const PartValue& part)
 {
@@ -191,4 +191,4 @@ std::optional<double> readNumber(const PartValue& part)
     return readText(part.text());
 }
 
-} // namespace kalvor
+}  // namespace kalvor

@@ -16,4 +16,4 @@ namespace kalvor {
 // An empty optional means "not a number".
 std::optional<double> readNumber(const PartValue& part);
 
-} // namespace kalvor
+}  // namespace kalvor

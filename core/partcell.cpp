@@ -22,8 +22,7 @@ constexpr int kHead = kWindow + 1;
 // character as 1.
 class CellEnds {
 public:
-    explicit CellEnds(std::string_view text)
-        : text_(text)
+    explicit CellEnds(std::string_view text) : text_(text)
     {
         // Where both ends are plain ASCII, as typed numbers are, every byte
         // is one character and the offsets need no decoding.
@@ -128,7 +127,7 @@ PartValue integer(int v)
     return PartValue::fromInteger(v);
 }
 
-} // namespace
+}  // namespace
 
 CellParts partcell(std::string_view cellText)
 {
@@ -180,4 +179,4 @@ CellParts partcell(std::string_view cellText)
     return {std::move(re), integer(minus ? -1 : 1)};
 }
 
-} // namespace kalvor
+}  // namespace kalvor

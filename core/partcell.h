@@ -19,4 +19,4 @@ struct CellParts {
 // so a piece never ends inside a character. Pure: depends on the text alone.
 CellParts partcell(std::string_view cellText);
 
-} // namespace kalvor
+}  // namespace kalvor

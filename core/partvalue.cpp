@@ -19,4 +19,4 @@ PartValue PartValue::fromInteger(int value)
     return p;
 }
 
-} // namespace kalvor
+}  // namespace kalvor

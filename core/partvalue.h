@@ -30,4 +30,4 @@ private:
     int integer_ = 0;
 };
 
-} // namespace kalvor
+}  // namespace kalvor

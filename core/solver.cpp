@@ -60,9 +60,8 @@ struct ReadFlags {
 
 // Reads equations [i0, i1) into their four blocks; each equation touches
 // only its own two rows, so ranges can be read in parallel.
-ReadFlags readEquations(RealSystem& s, const PartMatrix& coefRe, const PartMatrix& coefIm,
-                        const PartVector& constRe, const PartVector& constIm, std::size_t i0,
-                        std::size_t i1)
+ReadFlags readEquations(RealSystem& s, const PartMatrix& coefRe, const PartMatrix& coefIm, const PartVector& constRe,
+                        const PartVector& constIm, std::size_t i0, std::size_t i1)
 {
     ReadFlags flags;
     const std::size_t N = s.unknowns;
@@ -162,7 +161,7 @@ SolveResult substituteBack(RealSystem& s)
     return result;
 }
 
-} // namespace
+}  // namespace
 
 bool solverPathAvailable(SolverPath path)
 {
@@ -172,8 +171,8 @@ bool solverPathAvailable(SolverPath path)
     case SolverPath::Avx2:
         return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
     case SolverPath::Avx512:
-        return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq")
-            && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+        return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx2")
+            && __builtin_cpu_supports("fma");
     }
     return false;
 }
@@ -182,15 +181,14 @@ SolverOptions defaultSolverOptions()
 {
     SolverOptions options;
     options.path = solverPathAvailable(SolverPath::Avx512) ? SolverPath::Avx512
-        : solverPathAvailable(SolverPath::Avx2)           ? SolverPath::Avx2
-                                                          : SolverPath::Portable;
+        : solverPathAvailable(SolverPath::Avx2)            ? SolverPath::Avx2
+                                                           : SolverPath::Portable;
     options.threads = std::thread::hardware_concurrency() >= 2 ? 2 : 1;
     return options;
 }
 
-SolveResult solveWithOptions(const PartMatrix& coefRe, const PartMatrix& coefIm,
-                             const PartVector& constRe, const PartVector& constIm,
-                             const SolverOptions& options)
+SolveResult solveWithOptions(const PartMatrix& coefRe, const PartMatrix& coefIm, const PartVector& constRe,
+                             const PartVector& constIm, const SolverOptions& options)
 {
     checkShapes(coefRe, coefIm, constRe, constIm);
     SolverOptions effective = options;
@@ -217,4 +215,4 @@ SolveResult solve(const PartMatrix& coefRe, const PartMatrix& coefIm, const Part
     return solveWithOptions(coefRe, coefIm, constRe, constIm, options);
 }
 
-} // namespace kalvor
+}  // namespace kalvor

@@ -35,8 +35,7 @@ SolverOptions defaultSolverOptions();
 
 // solve() with explicit options; same contract, same results on every path,
 // thread count and block sizes (all of them at least 1).
-SolveResult solveWithOptions(const PartMatrix& coefRe, const PartMatrix& coefIm,
-                             const PartVector& constRe, const PartVector& constIm,
-                             const SolverOptions& options);
+SolveResult solveWithOptions(const PartMatrix& coefRe, const PartMatrix& coefIm, const PartVector& constRe,
+                             const PartVector& constIm, const SolverOptions& options);
 
-} // namespace kalvor
+}  // namespace kalvor

@@ -11,8 +11,7 @@ namespace kalvor {
 // returns when both are done. When no thread can be started the two run one
 // after the other on the calling thread, so the result never depends on it.
 // An exception from `there` is rethrown here after both have finished.
-template <typename Here, typename There>
-void runSideBySide(Here&& here, There&& there)
+template <typename Here, typename There> void runSideBySide(Here&& here, There&& there)
 {
     std::exception_ptr failure;
     std::thread worker;
@@ -40,4 +39,4 @@ void runSideBySide(Here&& here, There&& there)
         std::rethrow_exception(failure);
 }
 
-} // namespace kalvor
+}  // namespace kalvor

@@ -69,7 +69,7 @@ struct RowShape {
     std::size_t fields = 0;
 };
 
-} // namespace
+}  // namespace
 
 SystemFile readSystemFile(std::string_view bytes)
 {
@@ -166,4 +166,4 @@ std::string describeProblem(const SystemFile& file)
     return {};
 }
 
-} // namespace kalvor
+}  // namespace kalvor

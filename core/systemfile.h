@@ -55,4 +55,4 @@ SystemFile readSystemFile(std::string_view bytes);
 // "line 3 has 4 fields, 3 expected". Empty for SystemFileProblem::None.
 std::string describeProblem(const SystemFile& file);
 
-} // namespace kalvor
+}  // namespace kalvor

@@ -9,7 +9,7 @@ bool isLineBreak(char c)
     return c == '\n' || c == '\r';
 }
 
-} // namespace
+}  // namespace
 
 bool TableReader::readField(std::string& field)
 {
@@ -89,4 +89,4 @@ void TableReader::skipLineBreak()
     ++line_;
 }
 
-} // namespace kalvor
+}  // namespace kalvor

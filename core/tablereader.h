@@ -48,4 +48,4 @@ private:
     std::size_t unterminatedField_ = 0;
 };
 
-} // namespace kalvor
+}  // namespace kalvor

@@ -21,7 +21,7 @@ bool needsQuotes(const std::string& field, char separator)
     return false;
 }
 
-} // namespace
+}  // namespace
 
 TableText readTableText(std::string_view text, char separator)
 {
@@ -73,4 +73,4 @@ std::string writeTableText(const std::vector<std::vector<std::string>>& rows, ch
     return out;
 }
 
-} // namespace kalvor
+}  // namespace kalvor

@@ -46,4 +46,4 @@ char fileSeparator(std::string_view text);
 // a double quote, CR or LF, so readTableText gives the same rows back.
 std::string writeTableText(const std::vector<std::vector<std::string>>& rows, char separator);
 
-} // namespace kalvor
+}  // namespace kalvor

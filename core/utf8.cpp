@@ -48,7 +48,7 @@ std::size_t wellFormedLength(std::string_view text, std::size_t at)
     return length;
 }
 
-} // namespace
+}  // namespace
 
 std::size_t utf8LengthAt(std::string_view text, std::size_t at)
 {
@@ -68,4 +68,4 @@ std::size_t utf8StartBefore(std::string_view text, std::size_t end)
     return end - 1;
 }
 
-} // namespace kalvor
+}  // namespace kalvor

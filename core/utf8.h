@@ -16,4 +16,4 @@ std::size_t utf8LengthAt(std::string_view text, std::size_t at);
 // going forward, so both ends of a text agree on its characters.
 std::size_t utf8StartBefore(std::string_view text, std::size_t end);
 
-} // namespace kalvor
+}  // namespace kalvor

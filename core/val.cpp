@@ -25,11 +25,7 @@ bool isDigit(char c)
 // spaces, tabs and line feeds that may stand anywhere.
 class Cursor {
 public:
-    explicit Cursor(std::string_view text)
-        : text_(text)
-    {
-        skip();
-    }
+    explicit Cursor(std::string_view text) : text_(text) { skip(); }
 
     bool atEnd() const { return at_ >= text_.size(); }
     char peek() const { return atEnd() ? '\0' : text_[at_]; }
@@ -68,9 +64,9 @@ double readPrefixed(Cursor& in, int base)
 {
     const int bitsPerDigit = base == 16 ? 4 : 3;
     constexpr int kMantissaBits = 53;
-    std::uint64_t mantissa = 0; // the first 53 significant bits
+    std::uint64_t mantissa = 0;  // the first 53 significant bits
     int kept = 0;
-    std::int64_t dropped = 0; // significant bits past the first 53
+    std::int64_t dropped = 0;  // significant bits past the first 53
     bool roundBit = false;
     bool sticky = false;
     for (int v = digitValue(in.peek(), base); v >= 0; v = digitValue(in.peek(), base)) {
@@ -93,7 +89,7 @@ double readPrefixed(Cursor& in, int base)
         }
     }
     if (roundBit && (sticky || (mantissa & 1)))
-        ++mantissa; // may reach 2^53, which is still exact
+        ++mantissa;  // may reach 2^53, which is still exact
     if (dropped > 2000)
         return HUGE_VAL;
     return std::ldexp(static_cast<double>(mantissa), static_cast<int>(dropped));
@@ -142,7 +138,7 @@ double readDecimal(Cursor& in)
     return number.finish(negative).value;
 }
 
-} // namespace
+}  // namespace
 
 double val(std::string_view text)
 {
@@ -163,4 +159,4 @@ double val(std::string_view text)
     return readDecimal(in);
 }
 
-} // namespace kalvor
+}  // namespace kalvor

@@ -14,4 +14,4 @@ namespace kalvor {
 // depends on the process locale.
 double val(std::string_view text);
 
-} // namespace kalvor
+}  // namespace kalvor

@@ -51,4 +51,4 @@ private:
     std::size_t pos_ = 0;
 };
 
-} // namespace kalvor
+}  // namespace kalvor

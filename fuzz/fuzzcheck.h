@@ -36,4 +36,4 @@ inline std::string numberText(double value)
     return std::string(buf, result.ptr);
 }
 
-} // namespace kalvor
+}  // namespace kalvor

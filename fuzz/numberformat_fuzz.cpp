@@ -94,14 +94,16 @@ void checkScientific(double v)
 {
     const std::string s = formatScientific(v);
     const std::size_t at = s[0] == '-' ? 1 : 0;
-    bool ok = s.size() >= at + 10 && isDigit(s[at]) && s[at + 1] == '.' && s[at + 6] == 'E' && (s[at + 7] == '+' || s[at + 7] == '-');
+    bool ok = s.size() >= at + 10 && isDigit(s[at]) && s[at + 1] == '.' && s[at + 6] == 'E'
+        && (s[at + 7] == '+' || s[at + 7] == '-');
     for (std::size_t d = at + 2; ok && d < at + 6; ++d)
         ok = isDigit(s[d]);
     for (std::size_t d = at + 8; ok && d < s.size(); ++d)
         ok = isDigit(s[d]);
     ok = ok && s.size() - (at + 8) >= 2 && s.size() - (at + 8) <= 3;
     fuzzCheck(ok, "scientific pattern text is not of the form 0.0000E+00", s);
-    fuzzCheck(v == 0 ? s == "0.0000E+00" : s[at] != '0', "scientific pattern mantissa does not start with a non-zero digit", s);
+    fuzzCheck(v == 0 ? s == "0.0000E+00" : s[at] != '0',
+              "scientific pattern mantissa does not start with a non-zero digit", s);
     fuzzCheck((s[0] == '-') == (v < 0), "scientific pattern sign differs from the value's", s);
     int e = 0;
     std::from_chars(s.data() + at + 8, s.data() + s.size(), e);
@@ -131,7 +133,7 @@ void checkGeneral(double v)
     }
     ok = ok && mantissaDigits > 0 && significant <= 15;
     const std::size_t mantissaEnd = i;
-    if (ok && point) // no trailing zero or point after the decimals
+    if (ok && point)  // no trailing zero or point after the decimals
         ok = g[mantissaEnd - 1] != '0' && g[mantissaEnd - 1] != '.';
     const bool hasExponent = ok && i < g.size();
     if (hasExponent) {
@@ -178,8 +180,8 @@ std::optional<std::string> expectedResultText(double re, double im)
     return text;
 }
 
-} // namespace
-} // namespace kalvor
+}  // namespace
+}  // namespace kalvor
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

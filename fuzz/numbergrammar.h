@@ -105,4 +105,4 @@ inline std::optional<double> referenceNumber(std::string_view s)
     return value;
 }
 
-} // namespace kalvor
+}  // namespace kalvor

@@ -26,15 +26,20 @@ std::optional<std::vector<std::string_view>> characters(std::string_view s)
     std::size_t i = 0;
     while (i < s.size()) {
         const auto b = static_cast<unsigned char>(s[i]);
-        std::size_t len = b < 0x80 ? 1 : b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3 : b >= 0xF0 && b <= 0xF4 ? 4 : 0;
+        std::size_t len = b < 0x80   ? 1
+            : b >= 0xC2 && b <= 0xDF ? 2
+            : b >= 0xE0 && b <= 0xEF ? 3
+            : b >= 0xF0 && b <= 0xF4 ? 4
+                                     : 0;
         if (len == 0 || i + len > s.size())
             return std::nullopt;
         for (std::size_t c = 1; c < len; ++c)
             if ((static_cast<unsigned char>(s[i + c]) & 0xC0) != 0x80)
                 return std::nullopt;
         const auto b1 = len > 1 ? static_cast<unsigned char>(s[i + 1]) : 0;
-        if ((b == 0xE0 && b1 < 0xA0) || (b == 0xED && b1 >= 0xA0) || (b == 0xF0 && b1 < 0x90) || (b == 0xF4 && b1 >= 0x90))
-            return std::nullopt; // overlong, surrogate or beyond U+10FFFF
+        if ((b == 0xE0 && b1 < 0xA0) || (b == 0xED && b1 >= 0xA0) || (b == 0xF0 && b1 < 0x90)
+            || (b == 0xF4 && b1 >= 0x90))
+            return std::nullopt;  // overlong, surrogate or beyond U+10FFFF
         out.push_back(s.substr(i, len));
         i += len;
     }
@@ -55,7 +60,7 @@ ModelResult model(const std::vector<std::string_view>& ch)
     const auto is = [&](int q, std::string_view a, std::string_view b = {}) {
         return q >= 1 && q <= L && (ch[q - 1] == a || (!b.empty() && ch[q - 1] == b));
     };
-    const auto join = [&](int from, int count) { // `count` characters from position `from`
+    const auto join = [&](int from, int count) {  // `count` characters from position `from`
         std::string out;
         for (int q = from; q < from + count && q <= L; ++q)
             out += ch[q - 1];
@@ -108,7 +113,7 @@ ModelResult model(const std::vector<std::string_view>& ch)
         }
     const PartValue re = T(first(p - 1));
     if (k > p + 1) {
-        const int n = std::min(e, L); // the first n - 1 of the last n characters
+        const int n = std::min(e, L);  // the first n - 1 of the last n characters
         return {{re, T(join(L - n + 1, n - 1))}};
     }
     if (e == 101)
@@ -145,8 +150,8 @@ void checkPart(const PartValue& part, std::string_view cell)
     }
 }
 
-} // namespace
-} // namespace kalvor
+}  // namespace
+}  // namespace kalvor
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -161,11 +166,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (const auto ch = characters(cell)) {
         const ModelResult expected = model(*ch);
         if (!(parts.re == expected.parts.re))
-            std::fprintf(stderr, "real part: got %s, rules give %s\n", describe(parts.re).c_str(), describe(expected.parts.re).c_str());
+            std::fprintf(stderr, "real part: got %s, rules give %s\n", describe(parts.re).c_str(),
+                         describe(expected.parts.re).c_str());
         fuzzCheck(parts.re == expected.parts.re, "real part differs from the parsing rules", cell);
         if (expected.imaginarySettled) {
             if (!(parts.im == expected.parts.im))
-                std::fprintf(stderr, "imaginary part: got %s, rules give %s\n", describe(parts.im).c_str(), describe(expected.parts.im).c_str());
+                std::fprintf(stderr, "imaginary part: got %s, rules give %s\n", describe(parts.im).c_str(),
+                             describe(expected.parts.im).c_str());
             fuzzCheck(parts.im == expected.parts.im, "imaginary part differs from the parsing rules", cell);
         }
     }

@@ -54,8 +54,8 @@ bool sameBits(const std::vector<double>& a, const std::vector<double>& b)
     return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0);
 }
 
-} // namespace
-} // namespace kalvor
+}  // namespace
+}  // namespace kalvor
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -107,7 +107,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzzCheck(everyPartNumber, "solved although a part is not a number", input);
     fuzzCheck(result.re.size() == n && result.im.size() == n, "solution has the wrong size", input);
     for (std::size_t k = 0; k < n; ++k) {
-        fuzzCheck(std::isfinite(result.re[k]) && std::isfinite(result.im[k]), "solution holds a value outside the double range", input);
+        fuzzCheck(std::isfinite(result.re[k]) && std::isfinite(result.im[k]),
+                  "solution holds a value outside the double range", input);
         const std::string text = resultText(result.re[k], result.im[k]);
         fuzzCheck(text.size() >= 2 && text.front() == ' ' && text.back() == 'i', "result text is malformed", text);
     }

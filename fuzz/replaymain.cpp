@@ -30,7 +30,7 @@ int replayFile(const std::filesystem::path& path)
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

@@ -27,14 +27,19 @@ bool wellFormedUtf8(std::string_view s)
 {
     for (std::size_t i = 0; i < s.size();) {
         const auto b = static_cast<unsigned char>(s[i]);
-        const std::size_t len = b < 0x80 ? 1 : b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3 : b >= 0xF0 && b <= 0xF4 ? 4 : 0;
+        const std::size_t len = b < 0x80 ? 1
+            : b >= 0xC2 && b <= 0xDF     ? 2
+            : b >= 0xE0 && b <= 0xEF     ? 3
+            : b >= 0xF0 && b <= 0xF4     ? 4
+                                         : 0;
         if (len == 0 || i + len > s.size())
             return false;
         for (std::size_t c = 1; c < len; ++c)
             if ((static_cast<unsigned char>(s[i + c]) & 0xC0) != 0x80)
                 return false;
         const auto b1 = len > 1 ? static_cast<unsigned char>(s[i + 1]) : 0;
-        if ((b == 0xE0 && b1 < 0xA0) || (b == 0xED && b1 >= 0xA0) || (b == 0xF0 && b1 < 0x90) || (b == 0xF4 && b1 >= 0x90))
+        if ((b == 0xE0 && b1 < 0xA0) || (b == 0xED && b1 >= 0xA0) || (b == 0xF0 && b1 < 0x90)
+            || (b == 0xF4 && b1 >= 0x90))
             return false;
         i += len;
     }
@@ -104,7 +109,8 @@ void checkFile(const SystemFile& file, std::string_view input)
     fuzzCheck(file.lines.size() == n, "one line number per equation", input);
     for (std::size_t i = 0; i < n; ++i) {
         fuzzCheck(file.rows[i].size() == n + 1, "an accepted line without N + 1 fields", input);
-        fuzzCheck(file.lines[i] >= 1 && (i == 0 || file.lines[i] > file.lines[i - 1]), "line numbers do not rise", input);
+        fuzzCheck(file.lines[i] >= 1 && (i == 0 || file.lines[i] > file.lines[i - 1]), "line numbers do not rise",
+                  input);
     }
     // Written back as a tab file, the rows read again as they are. A byte-order
     // mark goes first, so that a first field that starts with one keeps it.
@@ -125,12 +131,14 @@ void checkRun(const SystemRun& run, std::string_view input)
     if (run.outcome != SolveOutcome::Solved) {
         fuzzCheck(texts.empty() && numbers.empty(), "output without a solution", input);
         fuzzCheck(!failureMessage(run).empty(), "a failure without a message", input);
-        fuzzCheck(run.outcome == SolveOutcome::DataError || run.cellLine == 0, "a cell named without a data error", input);
+        fuzzCheck(run.outcome == SolveOutcome::DataError || run.cellLine == 0, "a cell named without a data error",
+                  input);
         if (run.cellLine != 0) {
             bool known = false;
             for (const std::size_t line : run.file.lines)
                 known = known || line == run.cellLine;
-            fuzzCheck(known && run.cellField >= 1 && run.cellField <= n + 1, "the named cell is not in the file", input);
+            fuzzCheck(known && run.cellField >= 1 && run.cellField <= n + 1, "the named cell is not in the file",
+                      input);
         }
         return;
     }
@@ -147,8 +155,8 @@ void checkRun(const SystemRun& run, std::string_view input)
     fuzzCheck(failureMessage(run).empty(), "a message with a solution", input);
 }
 
-} // namespace
-} // namespace kalvor
+}  // namespace
+}  // namespace kalvor
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

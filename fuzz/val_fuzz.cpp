@@ -55,14 +55,14 @@ bool referenceVal(std::string_view text, double& value)
         digits.push_back(s[i]);
     }
     if (!sawDigit)
-        return true; // no number at the start: 0
+        return true;  // no number at the start: 0
     long long exponent = 0;
     if (i < s.size() && (s[i] == 'E' || s[i] == 'e' || s[i] == 'D' || s[i] == 'd')) {
         ++i;
         const bool negative = i < s.size() && s[i] == '-';
         if (i < s.size() && (s[i] == '+' || s[i] == '-'))
             ++i;
-        exponentDigits(s, i, exponent); // no digits: the exponent is 0
+        exponentDigits(s, i, exponent);  // no digits: the exponent is 0
         if (negative)
             exponent = -exponent;
     }
@@ -70,8 +70,8 @@ bool referenceVal(std::string_view text, double& value)
     return true;
 }
 
-} // namespace
-} // namespace kalvor
+}  // namespace
+}  // namespace kalvor
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

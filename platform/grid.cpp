@@ -20,10 +20,9 @@ namespace {
 constexpr long long maxCells = 1LL << 24;
 constexpr int maxColWidthTwips = 1'000'000;
 
-} // namespace
+}  // namespace
 
-Grid::Grid(int rows, int cols, QWidget* parent)
-    : QTableView(parent)
+Grid::Grid(int rows, int cols, QWidget* parent) : QTableView(parent)
 {
     if (rows < 1 || cols < 1 || static_cast<long long>(rows) * cols > maxCells)
         throw std::out_of_range("grid size out of range");
@@ -63,8 +62,7 @@ void Grid::setUpHeaders()
         header->setSectionsClickable(false);
         header->setHighlightSections(false);
         QPalette silver = header->palette();
-        silver.setColor(QPalette::Button,
-                        GridModel::toQColor(GridModel::fixedColor, silver));
+        silver.setColor(QPalette::Button, GridModel::toQColor(GridModel::fixedColor, silver));
         header->setPalette(silver);
     }
     // The corner cell is a fixed cell too.
@@ -76,12 +74,17 @@ void Grid::setUpHeaders()
     horizontalHeader()->setDefaultSectionSize(twipsToPixels(defaultColWidthTwips));
     horizontalHeader()->setMinimumSectionSize(0);
     verticalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    connect(horizontalHeader(), &QHeaderView::sectionResized, this,
-            &Grid::headerSectionResized);
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, &Grid::headerSectionResized);
 }
 
-int Grid::Rows() const { return model_->rows(); }
-int Grid::Cols() const { return model_->cols(); }
+int Grid::Rows() const
+{
+    return model_->rows();
+}
+int Grid::Cols() const
+{
+    return model_->cols();
+}
 
 void Grid::setRows(int rows)
 {
@@ -140,9 +143,15 @@ void Grid::setCol(int col)
     showCurrentInView(false);
 }
 
-QString Grid::Text() const { return TextMatrix(row_, col_); }
+QString Grid::Text() const
+{
+    return TextMatrix(row_, col_);
+}
 
-void Grid::setText(const QString& text) { setTextMatrix(row_, col_, text); }
+void Grid::setText(const QString& text)
+{
+    setTextMatrix(row_, col_, text);
+}
 
 void Grid::setCellBackColor(std::uint32_t ole)
 {
@@ -202,8 +211,7 @@ void Grid::showCurrentInView(bool scroll)
     movingCurrent_ = true;
     const bool autoScrollBefore = hasAutoScroll();
     setAutoScroll(scroll);
-    selectionModel()->setCurrentIndex(model_->index(row_ - 1, col_ - 1),
-                                      QItemSelectionModel::NoUpdate);
+    selectionModel()->setCurrentIndex(model_->index(row_ - 1, col_ - 1), QItemSelectionModel::NoUpdate);
     setAutoScroll(autoScrollBefore);
     movingCurrent_ = false;
 }
@@ -241,16 +249,22 @@ void Grid::mousePressEvent(QMouseEvent* event)
     event->accept();
 }
 
-void Grid::mouseDoubleClickEvent(QMouseEvent* event) { mousePressEvent(event); }
+void Grid::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    mousePressEvent(event);
+}
 
-void Grid::mouseMoveEvent(QMouseEvent* event) { event->accept(); }
+void Grid::mouseMoveEvent(QMouseEvent* event)
+{
+    event->accept();
+}
 
 void Grid::mouseReleaseEvent(QMouseEvent* event)
 {
     event->accept();
     const QModelIndex released = indexAt(event->position().toPoint());
-    const bool click = event->button() == Qt::LeftButton && released.isValid() &&
-                       pressed_.isValid() && released == QModelIndex(pressed_);
+    const bool click = event->button() == Qt::LeftButton && released.isValid() && pressed_.isValid()
+        && released == QModelIndex(pressed_);
     pressed_ = QPersistentModelIndex();
     if (!click)
         return;
@@ -260,4 +274,4 @@ void Grid::mouseReleaseEvent(QMouseEvent* event)
     emit Click();
 }
 
-} // namespace kalvor
+}  // namespace kalvor

@@ -98,4 +98,4 @@ private:
     QPersistentModelIndex pressed_;
 };
 
-} // namespace kalvor
+}  // namespace kalvor

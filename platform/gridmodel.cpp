@@ -14,8 +14,7 @@ QColor GridModel::toQColor(std::uint32_t ole, const QPalette& palette)
                   static_cast<int>((ole >> 16) & 0xFFu));
 }
 
-GridModel::GridModel(int rows, int cols, QObject* parent)
-    : QAbstractTableModel(parent)
+GridModel::GridModel(int rows, int cols, QObject* parent) : QAbstractTableModel(parent)
 {
     resize(rows, cols);
 }
@@ -29,8 +28,8 @@ void GridModel::resize(int rows, int cols)
     std::vector<std::uint32_t> colors(texts.size());
     for (int r = 0; r < rows; ++r) {
         for (int c = 0; c < cols; ++c) {
-            const std::size_t to = static_cast<std::size_t>(r) * static_cast<std::size_t>(cols) +
-                                   static_cast<std::size_t>(c);
+            const std::size_t to
+                = static_cast<std::size_t>(r) * static_cast<std::size_t>(cols) + static_cast<std::size_t>(c);
             if (r < rows_ && c < cols_) {
                 texts[to] = std::move(texts_[at(r, c)]);
                 colors[to] = colors_[at(r, c)];
@@ -133,4 +132,4 @@ Qt::ItemFlags GridModel::flags(const QModelIndex& index) const
     return index.isValid() ? Qt::ItemIsEnabled : Qt::NoItemFlags;
 }
 
-} // namespace kalvor
+}  // namespace kalvor

@@ -51,8 +51,7 @@ public:
 private:
     std::size_t at(int row, int col) const
     {
-        return static_cast<std::size_t>(row) * static_cast<std::size_t>(cols_) +
-               static_cast<std::size_t>(col);
+        return static_cast<std::size_t>(row) * static_cast<std::size_t>(cols_) + static_cast<std::size_t>(col);
     }
     void cellChanged(int row, int col, bool textToo);
     QVariant cellData(int row, int col, int role) const;
@@ -63,4 +62,4 @@ private:
     std::vector<std::uint32_t> colors_;
 };
 
-} // namespace kalvor
+}  // namespace kalvor

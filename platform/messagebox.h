@@ -9,9 +9,9 @@ namespace kalvor {
 class MessageBox {
 public:
     enum class Style {
-        Stop,  // stop icon, OK only
-        Plain, // no icon, OK only
-        Information // information icon, OK only
+        Stop,        // stop icon, OK only
+        Plain,       // no icon, OK only
+        Information  // information icon, OK only
     };
 
     virtual ~MessageBox() = default;
@@ -21,4 +21,4 @@ public:
     virtual void show(Style style, const QString& message, const QString& title) = 0;
 };
 
-} // namespace kalvor
+}  // namespace kalvor

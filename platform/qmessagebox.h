@@ -12,4 +12,4 @@ public:
     void show(Style style, const QString& message, const QString& title) override;
 };
 
-} // namespace kalvor
+}  // namespace kalvor

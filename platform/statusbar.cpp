@@ -8,8 +8,7 @@
 
 namespace kalvor {
 
-StatusBar::StatusBar(QWidget* parent)
-    : QStatusBar(parent)
+StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent)
 {
     setSizeGripEnabled(false);
     createPanels();
@@ -45,9 +44,15 @@ QLabel* StatusBar::panel(int number) const
     return panels_[static_cast<std::size_t>(number - 1)];
 }
 
-QString StatusBar::panelText(int number) const { return panel(number)->text(); }
+QString StatusBar::panelText(int number) const
+{
+    return panel(number)->text();
+}
 
-void StatusBar::setPanelText(int number, const QString& text) { panel(number)->setText(text); }
+void StatusBar::setPanelText(int number, const QString& text)
+{
+    panel(number)->setText(text);
+}
 
 QString StatusBar::dateText(const QDateTime& when)
 {
@@ -66,4 +71,4 @@ void StatusBar::showClock()
     panel(timePanel)->setText(timeText(now));
 }
 
-} // namespace kalvor
+}  // namespace kalvor

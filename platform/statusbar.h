@@ -42,4 +42,4 @@ private:
     QTimer* clock_ = nullptr;
 };
 
-} // namespace kalvor
+}  // namespace kalvor

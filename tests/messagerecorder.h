@@ -65,4 +65,4 @@ private:
     bool allowed_ = false;
 };
 
-} // namespace kalvor
+}  // namespace kalvor

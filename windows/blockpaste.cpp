@@ -19,8 +19,7 @@ namespace {
 // by the font itself.
 class TextWidths {
 public:
-    explicit TextWidths(const QFont& font)
-        : metrics_(font)
+    explicit TextWidths(const QFont& font) : metrics_(font)
     {
         for (int c = 0; c < 128; ++c)
             ascii_[static_cast<std::size_t>(c)] = metrics_.horizontalAdvance(QChar(c));
@@ -45,12 +44,10 @@ private:
     std::array<int, 128> ascii_{};
 };
 
-} // namespace
+}  // namespace
 
 BlockPaste::BlockPaste(Grid& coefficients, Grid& constants, int widestColumnTwips)
-    : coefficients_(coefficients)
-    , constants_(constants)
-    , widestColumnTwips_(widestColumnTwips)
+    : coefficients_(coefficients), constants_(constants), widestColumnTwips_(widestColumnTwips)
 {
 }
 
@@ -71,10 +68,9 @@ BlockPaste::Outcome BlockPaste::pasteRows(Grid& table, const Rows& rows, int row
     const int lastRow = table.Rows() - 1;
     const int lastCol = table.Cols() - 1;
     const int n = coefficients_.Cols() - 1;
-    outcome.augmented = !intoConstants && col == 1 && !rows.empty() &&
-                        std::all_of(rows.begin(), rows.end(), [n](const auto& fields) {
-                            return static_cast<int>(fields.size()) == n + 1;
-                        });
+    outcome.augmented = !intoConstants && col == 1 && !rows.empty()
+        && std::all_of(rows.begin(), rows.end(),
+                       [n](const auto& fields) { return static_cast<int>(fields.size()) == n + 1; });
     const int tableFields = outcome.augmented ? n : lastCol - col + 1;
     outcome.rowsLeftOut = std::max(0, row + outcome.blockRows - 1 - lastRow);
     outcome.columnsLeftOut = outcome.augmented ? 0 : std::max(0, outcome.blockColumns - tableFields);
@@ -142,4 +138,4 @@ void BlockPaste::fitColumns(const std::vector<int>& columns)
     }
 }
 
-} // namespace kalvor
+}  // namespace kalvor

@@ -25,10 +25,10 @@ public:
     // What one paste did.
     struct Outcome {
         int blockRows = 0;
-        int blockColumns = 0;   // fields of the longest row
-        int rowsLeftOut = 0;    // rows of the block below the table's last row
-        int columnsLeftOut = 0; // columns of the block right of the last column
-        bool augmented = false; // the last field of each row went to the constants
+        int blockColumns = 0;    // fields of the longest row
+        int rowsLeftOut = 0;     // rows of the block below the table's last row
+        int columnsLeftOut = 0;  // columns of the block right of the last column
+        bool augmented = false;  // the last field of each row went to the constants
         std::size_t cellsWritten = 0;
     };
 
@@ -71,4 +71,4 @@ private:
     std::vector<Step> history_;
 };
 
-} // namespace kalvor
+}  // namespace kalvor

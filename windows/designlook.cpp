@@ -36,4 +36,4 @@ void centreOnScreen(QWidget* window)
         window->move(screen->availableGeometry().center() - window->rect().center());
 }
 
-} // namespace kalvor
+}  // namespace kalvor

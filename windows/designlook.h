@@ -25,4 +25,4 @@ void fillBackground(QWidget* widget, const QColor& colour);
 // available area.
 void centreOnScreen(QWidget* window);
 
-} // namespace kalvor
+}  // namespace kalvor

@@ -109,13 +109,13 @@ qsizetype characterCount(const QString& text)
     return count;
 }
 
-} // namespace
+}  // namespace
 
 Form1::Form1(std::function<QString()> countText, MessageBox& messages, QWidget* parent)
-    : QMainWindow(parent)
-    , countText_(std::move(countText))
-    , messages_(messages)
-    , endProgram_([] { QCoreApplication::exit(0); })
+    : QMainWindow(parent),
+      countText_(std::move(countText)),
+      messages_(messages),
+      endProgram_([] { QCoreApplication::exit(0); })
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("KALVOR"));
@@ -278,9 +278,8 @@ void Form1::setCoveredControlsEnabled(bool enabled)
     // Disabled rather than only left out of the tab order: no key, access
     // key or shortcut can reach a cell the panel hides.
     const std::array<QWidget*, 4> covered{Text1, Grid2, Grid1, Text4};
-    const auto isCovered = [&covered](QWidget* widget) {
-        return std::find(covered.begin(), covered.end(), widget) != covered.end();
-    };
+    const auto isCovered
+        = [&covered](QWidget* widget) { return std::find(covered.begin(), covered.end(), widget) != covered.end(); };
     if (!enabled) {
         QWidget* focus = focusWidget();
         focusBeforePanel_ = isCovered(focus) ? focus : Text1;
@@ -325,8 +324,8 @@ void Form1::layOutForClientSize()
         else if (place.control == Grid2)
             constantsDesign = place.design.width();
     }
-    const auto coefficientsExtra =
-        static_cast<int>(extraWidth * coefficientsDesign / (coefficientsDesign + constantsDesign));
+    const auto coefficientsExtra
+        = static_cast<int>(extraWidth * coefficientsDesign / (coefficientsDesign + constantsDesign));
     for (const Placement& place : placements_) {
         QRect rect = place.design;
         switch (place.share) {
@@ -364,9 +363,15 @@ void Form1::linkVerticalScroll()
     follow(Grid2, Grid1);
 }
 
-void Form1::setAboutCommand(std::function<void()> showAbout) { showAbout_ = std::move(showAbout); }
+void Form1::setAboutCommand(std::function<void()> showAbout)
+{
+    showAbout_ = std::move(showAbout);
+}
 
-void Form1::setProgramEnd(std::function<void()> endProgram) { endProgram_ = std::move(endProgram); }
+void Form1::setProgramEnd(std::function<void()> endProgram)
+{
+    endProgram_ = std::move(endProgram);
+}
 
 void Form1::showModal()
 {
@@ -409,7 +414,10 @@ void Form1::Form_Load()
     Timer1->start();
 }
 
-void Form1::Timer1_Timer() { Label1->setText(QStringLiteral("Coefficients Matrix")); }
+void Form1::Timer1_Timer()
+{
+    Label1->setText(QStringLiteral("Coefficients Matrix"));
+}
 
 void Form1::paintSelection(Grid* grid, QLineEdit* previousRow, QLineEdit* previousCol)
 {
@@ -491,7 +499,10 @@ void Form1::Text1_Change()
     }
 }
 
-void Form1::Text4_Change() { Grid2->setText(Text4->text()); }
+void Form1::Text4_Change()
+{
+    Grid2->setText(Text4->text());
+}
 
 void Form1::solve_Click()
 {
@@ -532,7 +543,6 @@ void Form1::closeEvent(QCloseEvent* event)
         modalLoop_->quit();
     endProgram_();
 }
-
 
 void Form1::parted()
 {
@@ -629,4 +639,4 @@ void Form1::frm3grd()
         Grid3->setFocus(Qt::OtherFocusReason);
 }
 
-} // namespace kalvor
+}  // namespace kalvor

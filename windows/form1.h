@@ -258,4 +258,4 @@ private:
     std::vector<double> solutionRe_, solutionIm_;
 };
 
-} // namespace kalvor
+}  // namespace kalvor

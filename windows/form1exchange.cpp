@@ -34,28 +34,25 @@ constexpr int errorPanel = 4;
 // Clipboard text that stands for more than one cell.
 bool isBlock(const QString& text)
 {
-    return text.contains(QLatin1Char('\t')) || text.contains(QLatin1Char('\n')) ||
-           text.contains(QLatin1Char('\r'));
+    return text.contains(QLatin1Char('\t')) || text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
 }
 
 // A key that types something: no control character in its text.
 bool typesText(const QString& text)
 {
-    return !text.isEmpty() && std::none_of(text.begin(), text.end(), [](QChar ch) {
-        return ch.category() == QChar::Other_Control;
-    });
+    return !text.isEmpty()
+        && std::none_of(text.begin(), text.end(), [](QChar ch) { return ch.category() == QChar::Other_Control; });
 }
 
 bool isPasteKey(const QKeyEvent* key)
 {
-    return key->matches(QKeySequence::Paste) ||
-           (key->key() == Qt::Key_Insert && key->modifiers() == Qt::ShiftModifier);
+    return key->matches(QKeySequence::Paste) || (key->key() == Qt::Key_Insert && key->modifiers() == Qt::ShiftModifier);
 }
 
 bool isCopyKey(const QKeyEvent* key)
 {
-    return key->matches(QKeySequence::Copy) ||
-           (key->key() == Qt::Key_Insert && key->modifiers() == Qt::ControlModifier);
+    return key->matches(QKeySequence::Copy)
+        || (key->key() == Qt::Key_Insert && key->modifiers() == Qt::ControlModifier);
 }
 
 bool isDragEvent(const QEvent* event)
@@ -65,16 +62,15 @@ bool isDragEvent(const QEvent* event)
 
 bool isUndoKey(const QKeyEvent* key)
 {
-    return key->matches(QKeySequence::Undo) ||
-           (key->key() == Qt::Key_Z && key->modifiers() == Qt::ControlModifier);
+    return key->matches(QKeySequence::Undo) || (key->key() == Qt::Key_Z && key->modifiers() == Qt::ControlModifier);
 }
 
 // Enter or Shift+Enter, on the main keyboard or the keypad.
 bool isEnterKey(const QKeyEvent* key)
 {
     const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
-    return (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
-           (mods == Qt::NoModifier || mods == Qt::ShiftModifier);
+    return (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+        && (mods == Qt::NoModifier || mods == Qt::ShiftModifier);
 }
 
 QString plural(int count, const char* one, const char* many)
@@ -100,8 +96,8 @@ QString leftOutMessage(const BlockPaste::Outcome& outcome)
     }
     const bool one = parts == 1 && (outcome.rowsLeftOut == 1 || outcome.columnsLeftOut == 1);
     return QStringLiteral("The pasted block has %1 and %2; %3 did not fit and %4 left out.")
-        .arg(plural(outcome.blockRows, "row", "rows"), plural(outcome.blockColumns, "column", "columns"),
-             lost, one ? QStringLiteral("was") : QStringLiteral("were"));
+        .arg(plural(outcome.blockRows, "row", "rows"), plural(outcome.blockColumns, "column", "columns"), lost,
+             one ? QStringLiteral("was") : QStringLiteral("were"));
 }
 
 void putOnClipboard(const std::vector<std::vector<std::string>>& rows)
@@ -109,7 +105,7 @@ void putOnClipboard(const std::vector<std::vector<std::string>>& rows)
     QGuiApplication::clipboard()->setText(QString::fromStdString(writeTableText(rows, '\t')));
 }
 
-} // namespace
+}  // namespace
 
 void Form1::setUpExchange()
 {
@@ -129,7 +125,10 @@ void Form1::setUpExchange()
     }
 }
 
-bool Form1::editing() const { return Frame1->isHidden(); }
+bool Form1::editing() const
+{
+    return Frame1->isHidden();
+}
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
@@ -227,11 +226,10 @@ void Form1::pasteClipboard(Grid* table)
     pasteRows(table, rows, table->Row(), table->Col());
 }
 
-BlockPaste::Outcome Form1::pasteRows(Grid* table, const std::vector<std::vector<std::string>>& rows, int row,
-                                     int col)
+BlockPaste::Outcome Form1::pasteRows(Grid* table, const std::vector<std::vector<std::string>>& rows, int row, int col)
 {
-    if (!editing() || (table != Grid1 && table != Grid2) || row < 1 || col < 1 || row >= table->Rows() ||
-        col >= table->Cols())
+    if (!editing() || (table != Grid1 && table != Grid2) || row < 1 || col < 1 || row >= table->Rows()
+        || col >= table->Cols())
         return {};
     const BlockPaste::Outcome outcome = paste_->pasteRows(*table, rows, row, col);
     showCurrentCellsInEditors();
@@ -271,7 +269,8 @@ bool Form1::takeFileDrag(QDropEvent* event)
     // Read once the drop is over: a message shown inside the drop would keep
     // the program the file came from waiting.
     if (event->type() == QEvent::Drop)
-        QMetaObject::invokeMethod(this, [this, path] { pasteSystemFile(path); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, path] { pasteSystemFile(path); }, Qt::QueuedConnection);
     return true;
 }
 
@@ -295,7 +294,10 @@ bool Form1::undoPaste()
     return true;
 }
 
-bool Form1::canUndoPaste() const { return paste_->canUndo(); }
+bool Form1::canUndoPaste() const
+{
+    return paste_->canUndo();
+}
 
 void Form1::showCurrentCellsInEditors()
 {
@@ -421,4 +423,4 @@ void Form1::pointAtDataError()
     }
 }
 
-} // namespace kalvor
+}  // namespace kalvor

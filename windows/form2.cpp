@@ -31,13 +31,14 @@ QFont fixedFont()
     return font;
 }
 
-} // namespace
+}  // namespace
 
-const QString Form2::countRefusal =
-    QStringLiteral("The number of unknowns must be a whole number from 1 to 500.");
+const QString Form2::countRefusal = QStringLiteral("The number of unknowns must be a whole number from 1 to 500.");
 
 Form2::Form2(MessageBox& messages, EquationWindowOpener openEquationWindow, QWidget* parent)
-    : QDialog(parent), messages_(messages), openEquationWindow_(std::move(openEquationWindow)),
+    : QDialog(parent),
+      messages_(messages),
+      openEquationWindow_(std::move(openEquationWindow)),
       endProgram_([] { QCoreApplication::exit(0); })
 {
     setUpWindow();
@@ -111,11 +112,20 @@ QPoint Form2::placeOn(const QRect& screen, const QRect& available, const QSize& 
     return {x, y};
 }
 
-void Form2::setSplashWindow(QWidget* splash) { splash_ = splash; }
+void Form2::setSplashWindow(QWidget* splash)
+{
+    splash_ = splash;
+}
 
-QString Form2::countText() const { return Text1->text(); }
+QString Form2::countText() const
+{
+    return Text1->text();
+}
 
-void Form2::setProgramEnd(std::function<void()> endProgram) { endProgram_ = std::move(endProgram); }
+void Form2::setProgramEnd(std::function<void()> endProgram)
+{
+    endProgram_ = std::move(endProgram);
+}
 
 void Form2::reject()
 {
@@ -127,7 +137,10 @@ void Form2::reject()
     endProgram_();
 }
 
-void Form2::Text1_Change() { Command1->setEnabled(val(Text1->text().toStdString()) > 0); }
+void Form2::Text1_Change()
+{
+    Command1->setEnabled(val(Text1->text().toStdString()) > 0);
+}
 
 void Form2::Command1_Click()
 {
@@ -146,4 +159,4 @@ void Form2::Command1_Click()
         openEquationWindow_(*this);
 }
 
-} // namespace kalvor
+}  // namespace kalvor

@@ -86,4 +86,4 @@ private:
     QPushButton* Command1 = nullptr;
 };
 
-} // namespace kalvor
+}  // namespace kalvor

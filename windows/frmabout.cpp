@@ -28,7 +28,7 @@ QFont sans(qreal points, bool bold)
     return font;
 }
 
-} // namespace
+}  // namespace
 
 frmAbout::frmAbout(Registry& registry, Launcher& launcher, MessageBox& messages, QWidget* parent)
     : QDialog(parent), messages_(messages), sysInfo_(registry, launcher, [this](const std::string& message) {
@@ -60,36 +60,36 @@ void frmAbout::setUpTitle()
 {
     // Index 0 is the dark shadow, made first so that the yellow copy lies on
     // top of it, 120 twips to its left.
-    lblTitle[0] = addDesignLabel(this, QStringLiteral("lblTitle(0)"), QStringLiteral("KALVOR1"),
-                                 sans(24, true), QColor(0x40, 0x40, 0x40), 1080, 120, 3885, 600);
-    lblTitle[1] = addDesignLabel(this, QStringLiteral("lblTitle(1)"), QStringLiteral("KALVOR1"),
-                                 sans(24, true), yellow, 960, 120, 3885, 600);
+    lblTitle[0] = addDesignLabel(this, QStringLiteral("lblTitle(0)"), QStringLiteral("KALVOR1"), sans(24, true),
+                                 QColor(0x40, 0x40, 0x40), 1080, 120, 3885, 600);
+    lblTitle[1] = addDesignLabel(this, QStringLiteral("lblTitle(1)"), QStringLiteral("KALVOR1"), sans(24, true), yellow,
+                                 960, 120, 3885, 600);
     for (QLabel* title : lblTitle)
         title->setAlignment(Qt::AlignCenter);
-    lblVersion = addDesignLabel(this, QStringLiteral("lblVersion"), QStringLiteral("Version 1.0.0"),
-                                sans(8.25, false), lightYellow, 1920, 720, 3885, 225);
+    lblVersion = addDesignLabel(this, QStringLiteral("lblVersion"), QStringLiteral("Version 1.0.0"), sans(8.25, false),
+                                lightYellow, 1920, 720, 3885, 225);
 }
 
 void frmAbout::setUpAuthors()
 {
-    lblDescription = addDesignLabel(this, QStringLiteral("lblDescription"), QStringLiteral("by"),
-                                    sans(9.75, true), yellow, 120, 1080, 405, 330);
+    lblDescription = addDesignLabel(this, QStringLiteral("lblDescription"), QStringLiteral("by"), sans(9.75, true),
+                                    yellow, 120, 1080, 405, 330);
     const QFont author = sans(9.75, true);
     // The first line names who made the program; the three below it say
     // what it was made with and for, so that every line is true.
     Label1 = addDesignLabel(this, QStringLiteral("Label1"), QStringLiteral("The KALVOR1 developers"), author,
                             lightOrange, 720, 1200, 3735, 375);
-    Label2 = addDesignLabel(this, QStringLiteral("Label2"), QStringLiteral("in C++ with Qt"), author,
-                            lightOrange, 720, 1440, 2895, 375);
-    Label3[0] = addDesignLabel(this, QStringLiteral("Label3(0)"), QStringLiteral("for systems of complex"),
-                               author, lightOrange, 720, 1680, 3375, 375);
+    Label2 = addDesignLabel(this, QStringLiteral("Label2"), QStringLiteral("in C++ with Qt"), author, lightOrange, 720,
+                            1440, 2895, 375);
+    Label3[0] = addDesignLabel(this, QStringLiteral("Label3(0)"), QStringLiteral("for systems of complex"), author,
+                               lightOrange, 720, 1680, 3375, 375);
     Label3[1] = addDesignLabel(this, QStringLiteral("Label3(1)"), QStringLiteral("linear equations"), author,
                                lightOrange, 720, 1920, 3375, 375);
 
     // The one label with an opaque background, in the window's own font.
     Label4 = addDesignLabel(this, QStringLiteral("Label4"),
-                            QStringLiteral("Questions and reports: the project's issue list"), font(),
-                            lightYellow, 120, 2520, 4575, 255);
+                            QStringLiteral("Questions and reports: the project's issue list"), font(), lightYellow, 120,
+                            2520, 4575, 255);
     fillBackground(Label4, Qt::black);
 
     lblDisclaimer = addDesignLabel(
@@ -102,13 +102,11 @@ void frmAbout::setUpAuthors()
     lblDisclaimer->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
-QFrame* frmAbout::addLine(const QString& name, const QColor& colour, int left, int right, int top,
-                          int thickness)
+QFrame* frmAbout::addLine(const QString& name, const QColor& colour, int left, int right, int top, int thickness)
 {
     auto* line = new QFrame(this);
     line->setObjectName(name);
-    line->setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(right) - twipsToPixels(left),
-                      thickness);
+    line->setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(right) - twipsToPixels(left), thickness);
     fillBackground(line, colour);
     return line;
 }
@@ -164,11 +162,20 @@ void frmAbout::changeEvent(QEvent* event)
     }
 }
 
-void frmAbout::cmdOK_Click() { accept(); }
+void frmAbout::cmdOK_Click()
+{
+    accept();
+}
 
-void frmAbout::cmdSysInfo_Click() { StartSysInfo(); }
+void frmAbout::cmdSysInfo_Click()
+{
+    StartSysInfo();
+}
 
-void frmAbout::StartSysInfo() { sysInfo_.StartSysInfo(); }
+void frmAbout::StartSysInfo()
+{
+    sysInfo_.StartSysInfo();
+}
 
 bool frmAbout::GetKeyValue(std::uint32_t KeyRoot, const std::string& KeyName, const std::string& SubKeyRef,
                            std::string& KeyVal)
@@ -176,4 +183,4 @@ bool frmAbout::GetKeyValue(std::uint32_t KeyRoot, const std::string& KeyName, co
     return sysInfo_.GetKeyValue(KeyRoot, KeyName, SubKeyRef, KeyVal);
 }
 
-} // namespace kalvor
+}  // namespace kalvor

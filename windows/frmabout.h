@@ -83,4 +83,4 @@ private:
     QPushButton* cmdSysInfo = nullptr;
 };
 
-} // namespace kalvor
+}  // namespace kalvor

@@ -39,7 +39,7 @@ QFont arial(qreal points, bool bold)
     return font;
 }
 
-} // namespace
+}  // namespace
 
 frmSplash::frmSplash(Form2& dialog, QWidget* parent) : QWidget(parent), dialog_(dialog)
 {
@@ -89,19 +89,16 @@ void frmSplash::setUpLabels()
                                        arial(32.25, true), QColor(0x80, 0x80, 0x80), 2160, 1680, 3765, 765);
     lblProductName[1] = addDesignLabel(this, QStringLiteral("lblProductName(1)"), QStringLiteral("KALVOR1"),
                                        arial(32.25, true), QColor(0xFF, 0xFF, 0x00), 2040, 1680, 3765, 765);
-    lblCompanyProduct =
-        addDesignLabel(this, QStringLiteral("lblCompanyProduct"), QStringLiteral("Complex Equations"),
-                       arial(18, true), lightOrange, 2040, 840, 3765, 435);
-    lblVersion = addDesignLabel(this, QStringLiteral("lblVersion"), QStringLiteral("Version"),
-                                arial(12, true), lightYellow, 3240, 3120, 885, 285);
-    lblPlatform = addDesignLabel(this, QStringLiteral("lblPlatform"), QStringLiteral("1.0.0"),
-                                 arial(15.75, true), lightYellow, 3360, 3480, 720, 360);
-    lblCompany =
-        addDesignLabel(this, QStringLiteral("lblCompany"), QStringLiteral("N equations in N unknowns"),
-                       arial(8.25, false), lightYellow, 2640, 4320, 2415, 255);
-    lblHint =
-        addDesignLabel(this, QStringLiteral("lblHint"), QStringLiteral("Press any key to go on at once"),
-                       arial(8.25, false), lightYellow, 2280, 4680, 3015, 255);
+    lblCompanyProduct = addDesignLabel(this, QStringLiteral("lblCompanyProduct"), QStringLiteral("Complex Equations"),
+                                       arial(18, true), lightOrange, 2040, 840, 3765, 435);
+    lblVersion = addDesignLabel(this, QStringLiteral("lblVersion"), QStringLiteral("Version"), arial(12, true),
+                                lightYellow, 3240, 3120, 885, 285);
+    lblPlatform = addDesignLabel(this, QStringLiteral("lblPlatform"), QStringLiteral("1.0.0"), arial(15.75, true),
+                                 lightYellow, 3360, 3480, 720, 360);
+    lblCompany = addDesignLabel(this, QStringLiteral("lblCompany"), QStringLiteral("N equations in N unknowns"),
+                                arial(8.25, false), lightYellow, 2640, 4320, 2415, 255);
+    lblHint = addDesignLabel(this, QStringLiteral("lblHint"), QStringLiteral("Press any key to go on at once"),
+                             arial(8.25, false), lightYellow, 2280, 4680, 3015, 255);
 
     lblVersion->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblPlatform->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -200,4 +197,4 @@ void frmSplash::closeSplash()
     closed_ = true;
 }
 
-} // namespace kalvor
+}  // namespace kalvor

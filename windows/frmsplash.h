@@ -78,4 +78,4 @@ private:
     QTimer* Timer1 = nullptr;
 };
 
-} // namespace kalvor
+}  // namespace kalvor

@@ -21,8 +21,7 @@ public:
     explicit ScratchBox(QLineEdit* box) : box_(box) {}
 
     // Runs the reading loop `reading`, then leaves the box as it would be.
-    template <typename Reading>
-    void read(Reading&& reading)
+    template <typename Reading> void read(Reading&& reading)
     {
         try {
             reading();
@@ -70,4 +69,4 @@ private:
     std::string utf8_;
 };
 
-} // namespace kalvor
+}  // namespace kalvor

@@ -24,7 +24,7 @@ DroppedSystem refused(const QString& path, const QString& why)
     return {{}, QStringLiteral("The file \"%1\" %2.").arg(QFileInfo(path).fileName(), why)};
 }
 
-} // namespace
+}  // namespace
 
 QString droppedSystemFile(const QMimeData* data)
 {
@@ -66,10 +66,10 @@ DroppedSystem readDroppedSystem(const QString& path, int unknowns)
         return refused(path, QStringLiteral("cannot be used: ") + QString::fromStdString(describeProblem(system)));
     const auto equations = qsizetype(system.unknowns());
     if (equations != unknowns)
-        return refused(path, QStringLiteral("holds a system of %1; this window has %2")
-                                 .arg(counted(equations, "equation", "equations"),
-                                      counted(unknowns, "unknown", "unknowns")));
+        return refused(path,
+                       QStringLiteral("holds a system of %1; this window has %2")
+                           .arg(counted(equations, "equation", "equations"), counted(unknowns, "unknown", "unknowns")));
     return {std::move(system.rows), {}};
 }
 
-} // namespace kalvor
+}  // namespace kalvor

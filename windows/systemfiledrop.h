@@ -27,4 +27,4 @@ struct DroppedSystem {
 // number of equations than `unknowns`.
 DroppedSystem readDroppedSystem(const QString& path, int unknowns);
 
-} // namespace kalvor
+}  // namespace kalvor

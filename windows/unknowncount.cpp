@@ -11,4 +11,4 @@ std::optional<int> unknownCountFromText(const QString& text)
     return unknownCount(text.trimmed().toStdString());
 }
 
-} // namespace kalvor
+}  // namespace kalvor

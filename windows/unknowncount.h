@@ -12,4 +12,4 @@ namespace kalvor {
 // returned only when it is a whole number from 1 to 500.
 std::optional<int> unknownCountFromText(const QString& text);
 
-} // namespace kalvor
+}  // namespace kalvor

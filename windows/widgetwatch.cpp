@@ -5,8 +5,7 @@
 
 namespace kalvor {
 
-WidgetWatch::WidgetWatch(QWidget* widget)
-    : QObject(widget)
+WidgetWatch::WidgetWatch(QWidget* widget) : QObject(widget)
 {
     widget->installEventFilter(this);
 }
@@ -31,4 +30,4 @@ bool WidgetWatch::eventFilter(QObject* watched, QEvent* event)
     return false;
 }
 
-} // namespace kalvor
+}  // namespace kalvor

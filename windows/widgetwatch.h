@@ -25,4 +25,4 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
-} // namespace kalvor
+}  // namespace kalvor

@@ -1,8 +1,8 @@
 // Makes the README's pictures of the windows: builds the equation window and
 // the about window as the program does, offscreen, types a system into the
 // equation window through its own handlers, solves it, and saves what each
-// window shows (the equation window before and after Solve). Run by scripts/make-pictures.sh; the one argument is the folder the
-// PNG files go to.
+// window shows (the equation window before and after Solve). Run by scripts/make-pictures.sh; the one argument is the
+// folder the PNG files go to.
 #include <cstdio>
 #include <memory>
 
@@ -40,8 +40,8 @@ const char* const sources[3] = {"12", "0", "-5+5i"};
 
 // Types `text` into the cell at (row, col) the way a click and the editor
 // line do it, so the columns grow as they do for a user.
-void typeInto(kalvor::Grid* grid, QLineEdit* editor, void (kalvor::Form1::*click)(), kalvor::Form1& form,
-              int row, int col, const char* text)
+void typeInto(kalvor::Grid* grid, QLineEdit* editor, void (kalvor::Form1::*click)(), kalvor::Form1& form, int row,
+              int col, const char* text)
 {
     grid->setRow(row);
     grid->setCol(col);
@@ -61,7 +61,7 @@ bool save(QWidget& window, const QDir& folder, const char* name)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char* argv[])
 {
@@ -82,8 +82,7 @@ int main(int argc, char* argv[])
         for (int c = 1; c <= 3; ++c)
             typeInto(equations.grid1(), equations.text1(), &kalvor::Form1::Grid1_Click, equations, r, c,
                      impedances[r - 1][c - 1]);
-        typeInto(equations.grid2(), equations.text4(), &kalvor::Form1::Grid2_Click, equations, r, 1,
-                 sources[r - 1]);
+        typeInto(equations.grid2(), equations.text4(), &kalvor::Form1::Grid2_Click, equations, r, 1, sources[r - 1]);
     }
     equations.Timer1_Timer();  // the title the window shows after its first seconds
     bool saved = save(equations, folder, "equation-window-input.png");

@@ -18,12 +18,12 @@ public:
     // `make` is called once per lookup, never here.
     explicit FreshRegistry(Factory make);
 
-    std::int32_t RegOpenKeyExA(Handle key, const std::string& subKey, std::uint32_t options,
-                               std::uint32_t samDesired, Handle& result) override;
+    std::int32_t RegOpenKeyExA(Handle key, const std::string& subKey, std::uint32_t options, std::uint32_t samDesired,
+                               Handle& result) override;
     // Both go to the registry that opened the keys; with none made yet they
     // give ERROR_INVALID_HANDLE (6).
-    std::int32_t RegQueryValueExA(Handle key, const std::string& valueName, std::uint32_t reserved,
-                                  std::uint32_t& type, std::uint8_t* data, std::uint32_t& cbData) override;
+    std::int32_t RegQueryValueExA(Handle key, const std::string& valueName, std::uint32_t reserved, std::uint32_t& type,
+                                  std::uint8_t* data, std::uint32_t& cbData) override;
     std::int32_t RegCloseKey(Handle key) override;
 
 private:
@@ -32,4 +32,4 @@ private:
     int openKeys_ = 0;
 };
 
-} // namespace kalvor
+}  // namespace kalvor

@@ -26,4 +26,4 @@ public:
     virtual void Shell(const std::string& path, int windowStyle) = 0;
 };
 
-} // namespace kalvor
+}  // namespace kalvor

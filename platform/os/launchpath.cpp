@@ -4,11 +4,13 @@
 
 namespace kalvor {
 
-bool isUsablePath(const std::string& path) {
+bool isUsablePath(const std::string& path)
+{
     return !path.empty() && path.find('\0') == std::string::npos;
 }
 
-void requireLaunchablePath(const std::string& path) {
+void requireLaunchablePath(const std::string& path)
+{
     if (path.empty()) {
         throw std::runtime_error("cannot start a program with an empty path");
     }
@@ -17,4 +19,4 @@ void requireLaunchablePath(const std::string& path) {
     }
 }
 
-} // namespace kalvor
+}  // namespace kalvor

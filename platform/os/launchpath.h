@@ -12,4 +12,4 @@ bool isUsablePath(const std::string& path);
 // Throws std::runtime_error naming the reason when !isUsablePath(path).
 void requireLaunchablePath(const std::string& path);
 
-} // namespace kalvor
+}  // namespace kalvor

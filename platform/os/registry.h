@@ -22,7 +22,8 @@ public:
     // `samDesired`. Returns 0 and sets `result` to the open key on success;
     // any other result leaves `result` unspecified and the key not open.
     virtual std::int32_t RegOpenKeyExA(Handle key, const std::string& subKey, std::uint32_t options,
-                                       std::uint32_t samDesired, Handle& result) = 0;
+                                       std::uint32_t samDesired, Handle& result)
+        = 0;
 
     // Reads the value `valueName` of the open key `key` into `data`, which
     // holds `cbData` bytes on input. Returns 0 and sets `type` and `cbData`
@@ -30,11 +31,12 @@ public:
     // A value larger than the buffer gives ERROR_MORE_DATA (234); a missing
     // value gives ERROR_FILE_NOT_FOUND (2). Never writes to the registry.
     virtual std::int32_t RegQueryValueExA(Handle key, const std::string& valueName, std::uint32_t reserved,
-                                          std::uint32_t& type, std::uint8_t* data, std::uint32_t& cbData) = 0;
+                                          std::uint32_t& type, std::uint8_t* data, std::uint32_t& cbData)
+        = 0;
 
     // Closes `key`. Must tolerate 0 and handles that are not open (it then
     // returns an error code, which callers ignore).
     virtual std::int32_t RegCloseKey(Handle key) = 0;
 };
 
-} // namespace kalvor
+}  // namespace kalvor

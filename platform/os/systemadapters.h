@@ -15,4 +15,4 @@ std::unique_ptr<Registry> makeSystemRegistry();
 // This operating system's file test and detached process launch.
 std::unique_ptr<Launcher> makeSystemLauncher();
 
-} // namespace kalvor
+}  // namespace kalvor

@@ -16,9 +16,9 @@ namespace {
 const std::string Program = KALVOR_SOLVE_PROGRAM;
 const std::string Data = KALVOR_CLI_DATA;
 
-const std::string NoSolution =
-    "kalvor1-solve: This equations have no solution OR This equation have infinite number of solutions "
-    "The unknowns is dependent variables , Please...Use 'Kalvor2'\n";
+const std::string NoSolution
+    = "kalvor1-solve: This equations have no solution OR This equation have infinite number of solutions "
+      "The unknowns is dependent variables , Please...Use 'Kalvor2'\n";
 const std::string DataError = "kalvor1-solve: Try to write '(imaginary)i in form '0+(imaginary)i";
 
 // One run: arguments (a data file's name stands for its path) and what must
@@ -61,7 +61,8 @@ INSTANTIATE_TEST_SUITE_P(
         Expectation{"real coefficient", {"n1-real.tsv"}, 0, " 2.0000 + 1.0000i\n", ""},
         Expectation{"imaginary coefficient", {"n1-imaginary.csv"}, 0, " 0.0000 - 2i\n", ""},
         Expectation{"two equations", {"n2-worked.tsv"}, 0, Worked, ""},
-        Expectation{"near singular", {"n2-near-singular.csv"}, 0, " 2.7022E+16 + 0.0000i\n -9.0072E+15 + 0.0000i\n", ""},
+        Expectation{
+            "near singular", {"n2-near-singular.csv"}, 0, " 2.7022E+16 + 0.0000i\n -9.0072E+15 + 0.0000i\n", ""},
         Expectation{"CR LF", {"n2-crlf.csv"}, 0, Worked, ""},
         Expectation{"byte-order mark and blank lines at the end", {"n2-bom.tsv"}, 0, Worked, ""},
         Expectation{"quoted comma fields", {"n2-quoted.csv"}, 0, Worked, ""},
@@ -70,26 +71,59 @@ INSTANTIATE_TEST_SUITE_P(
         Expectation{"dependent rows", {"n2-singular.csv"}, 2, "", NoSolution},
         Expectation{"abc cell", {"n2-abc.csv"}, 3, "", DataError + "; line 2, field 2: not a number\n"},
         Expectation{"product beyond the number range", {"n2-overflow.csv"}, 3, "", DataError + "\n"},
-        Expectation{"quoted field holding quotes", {"n2-quoted-quote.csv"}, 3, "", DataError + "; line 1, field 3: not a number\n"},
-        Expectation{"quoted comma is not a separator", {"n2-quoted-comma.csv"}, 3, "", DataError + "; line 2, field 2: not a number\n"},
-        Expectation{"file lines, not equations", {"n3-shifted-lines.csv"}, 3, "", DataError + "; line 4, field 3: not a number\n"},
+        Expectation{"quoted field holding quotes",
+                    {"n2-quoted-quote.csv"},
+                    3,
+                    "",
+                    DataError + "; line 1, field 3: not a number\n"},
+        Expectation{"quoted comma is not a separator",
+                    {"n2-quoted-comma.csv"},
+                    3,
+                    "",
+                    DataError + "; line 2, field 2: not a number\n"},
+        Expectation{"file lines, not equations",
+                    {"n3-shifted-lines.csv"},
+                    3,
+                    "",
+                    DataError + "; line 4, field 3: not a number\n"},
         Expectation{"numbers", {"--numbers", "n1-real.tsv"}, 0, "2\t1\n", ""},
         Expectation{"numbers, nothing when not solved", {"--numbers", "n1-zero.csv"}, 2, "", NoSolution},
-        Expectation{"json solved", {"--json", "n1-real.tsv"}, 0,
-                    "{\"n\": 1, \"outcome\": \"solved\", \"solution\": [\n  {\"re\": 2, \"im\": 1, \"text\": \" 2.0000 + 1.0000i\"}\n]}\n", ""},
-        Expectation{"json no unique solution", {"n2-singular.csv", "--json"}, 2,
-                    "{\"n\": 2, \"outcome\": \"no-unique-solution\"}\n", NoSolution},
-        Expectation{"json data error from a cell", {"--json", "n2-abc.csv"}, 3,
+        Expectation{"json solved",
+                    {"--json", "n1-real.tsv"},
+                    0,
+                    "{\"n\": 1, \"outcome\": \"solved\", \"solution\": [\n  {\"re\": 2, \"im\": 1, \"text\": \" 2.0000 "
+                    "+ 1.0000i\"}\n]}\n",
+                    ""},
+        Expectation{"json no unique solution",
+                    {"n2-singular.csv", "--json"},
+                    2,
+                    "{\"n\": 2, \"outcome\": \"no-unique-solution\"}\n",
+                    NoSolution},
+        Expectation{"json data error from a cell",
+                    {"--json", "n2-abc.csv"},
+                    3,
                     "{\"n\": 2, \"outcome\": \"data-error\", \"cell\": {\"line\": 2, \"field\": 2}}\n",
                     DataError + "; line 2, field 2: not a number\n"},
-        Expectation{"json data error from the range", {"--json", "--", "n2-overflow.csv"}, 3,
-                    "{\"n\": 2, \"outcome\": \"data-error\"}\n", DataError + "\n"},
+        Expectation{"json data error from the range",
+                    {"--json", "--", "n2-overflow.csv"},
+                    3,
+                    "{\"n\": 2, \"outcome\": \"data-error\"}\n",
+                    DataError + "\n"},
         Expectation{"version", {"--version"}, 0, "kalvor1-solve " KALVOR_VERSION "\n", ""},
-        Expectation{"unknown option", {"--fast", "n1-real.tsv"}, 1, "",
+        Expectation{"unknown option",
+                    {"--fast", "n1-real.tsv"},
+                    1,
+                    "",
                     "kalvor1-solve: unknown option '--fast' (kalvor1-solve --help lists the options)\n"},
-        Expectation{"two output forms", {"--json", "--numbers", "n1-real.tsv"}, 1, "",
+        Expectation{"two output forms",
+                    {"--json", "--numbers", "n1-real.tsv"},
+                    1,
+                    "",
                     "kalvor1-solve: --numbers and --json cannot be used together\n"},
-        Expectation{"missing file", {"no-such-file.tsv"}, 1, "",
+        Expectation{"missing file",
+                    {"no-such-file.tsv"},
+                    1,
+                    "",
                     "kalvor1-solve: cannot open " + dataPath("no-such-file.tsv") + ": No such file or directory\n"},
         Expectation{"folder", {Data}, 1, "", "kalvor1-solve: cannot read " + Data + ": Is a directory\n"}),
     [](const auto& info) { return "case" + std::to_string(info.index); });
@@ -168,7 +202,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"10 MB single field", std::string(10'000'000, '7'), "line 1 has 1 field, 2 expected"},
         BadFile{"10 MB of commas", std::string(10'000'000, ','), "line 1 has 10000001 fields, 2 expected"},
         BadFile{"10 MB of line breaks", std::string(10'000'000, '\n'), "the file holds no equation"},
-        BadFile{"a million short lines", lines(1'000'000, "1,2"), "the file has 1000000 lines, at most 500 equations are allowed"}),
+        BadFile{"a million short lines", lines(1'000'000, "1,2"),
+                "the file has 1000000 lines, at most 500 equations are allowed"}),
     [](const auto& info) { return "case" + std::to_string(info.index); });
 
 TEST(KalvorSolveProgram, ReadsStandardInputWithoutFileOrWithDash)
@@ -255,5 +290,5 @@ TEST(KalvorSolveProgram, SolvesFiveHundredUnknowns)
     EXPECT_EQ(run.out.substr(run.out.rfind('\n', run.out.size() - 2) + 1), " 2.0000 + 1.0000i\n");
 }
 
-} // namespace
-} // namespace kalvor
+}  // namespace
+}  // namespace kalvor

@@ -62,9 +62,9 @@ inline std::string readWhole(const std::filesystem::path& file)
 // ("/dev/null" for none), standard output to `outFile` (a scratch file unless
 // given) and standard error to a scratch file; waits for it to end. With
 // `addressSpaceMegabytes` the program may not map more than that.
-inline ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
-                             const std::string& input, const ScratchFolder& scratch,
-                             const std::string& outFile = {}, long addressSpaceMegabytes = 0)
+inline ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args, const std::string& input,
+                             const ScratchFolder& scratch, const std::string& outFile = {},
+                             long addressSpaceMegabytes = 0)
 {
     const std::string outPath = outFile.empty() ? (scratch.path() / "stdout").string() : outFile;
     const std::string errPath = (scratch.path() / "stderr").string();
@@ -84,7 +84,9 @@ inline ProgramRun runProgram(const std::string& program, const std::vector<std::
             ::_exit(126);
         if (addressSpaceMegabytes > 0) {
             const rlim_t bytes = rlim_t(addressSpaceMegabytes) * 1024 * 1024;
-            const struct rlimit limit {bytes, bytes};
+            const struct rlimit limit {
+                bytes, bytes
+            };
             if (::setrlimit(RLIMIT_AS, &limit) != 0)
                 ::_exit(126);
         }
@@ -104,4 +106,4 @@ inline ProgramRun runProgram(const std::string& program, const std::vector<std::
     return run;
 }
 
-} // namespace kalvor
+}  // namespace kalvor

@@ -47,10 +47,25 @@ TEST(ParseOptions, ReadsModesFileAndMistakes)
         {{"--help", "x"}, Options::Output::Texts, "x", true, false, ""},
         {{"-h"}, Options::Output::Texts, "-", true, false, ""},
         {{"--version"}, Options::Output::Texts, "-", false, true, ""},
-        {{"-x"}, Options::Output::Texts, "-", false, false, "unknown option '-x' (kalvor1-solve --help lists the options)"},
-        {{"--help", "--nope"}, Options::Output::Texts, "-", true, false, "unknown option '--nope' (kalvor1-solve --help lists the options)"},
+        {{"-x"},
+         Options::Output::Texts,
+         "-",
+         false,
+         false,
+         "unknown option '-x' (kalvor1-solve --help lists the options)"},
+        {{"--help", "--nope"},
+         Options::Output::Texts,
+         "-",
+         true,
+         false,
+         "unknown option '--nope' (kalvor1-solve --help lists the options)"},
         {{"a", "b"}, Options::Output::Texts, "a", false, false, "more than one file given ('a' and 'b')"},
-        {{"--numbers", "--json"}, Options::Output::Texts, "-", false, false, "--numbers and --json cannot be used together"},
+        {{"--numbers", "--json"},
+         Options::Output::Texts,
+         "-",
+         false,
+         false,
+         "--numbers and --json cannot be used together"},
     };
     for (const auto& c : cases) {
         const Options o = parseOptions(c.args);
@@ -75,10 +90,10 @@ TEST(RunSystem, NamesTheFirstUnreadableCellInTheWindowsOrder)
         std::string file;
         std::size_t line, field;
     } cases[] = {
-        {"1,x,1\ny,1,1\n", 2, 1},       // column 1 before column 2
-        {"1,0,q\n0,x,1\n", 2, 2},       // coefficients before constants
-        {"1,0,1\n0,1,q\n", 2, 3},       // the constant is field N + 1
-        {"1,0,1\n0,3+4i ,1\n", 2, 2},   // a blank after the unit
+        {"1,x,1\ny,1,1\n", 2, 1},                  // column 1 before column 2
+        {"1,0,q\n0,x,1\n", 2, 2},                  // coefficients before constants
+        {"1,0,1\n0,1,q\n", 2, 3},                  // the constant is field N + 1
+        {"1,0,1\n0,3+4i ,1\n", 2, 2},              // a blank after the unit
         {"1E200,1E200,1\n1E200,1E200,1\n", 0, 0},  // no cell: the range
     };
     for (const auto& c : cases) {
@@ -104,5 +119,5 @@ TEST(RunSystem, FailureMessagesAndOutputPerOutcome)
     EXPECT_EQ(writeResult(solved, Options::Output::Texts), " 0.0000 - 2i\n");
 }
 
-} // namespace
-} // namespace kalvor
+}  // namespace
+}  // namespace kalvor

@@ -51,39 +51,44 @@ TEST_P(PatternTest, WritesBothPatternsAndChoosesOne)
     EXPECT_EQ(shownReal(p.value), p.shown);
 }
 
-INSTANTIATE_TEST_SUITE_P(WorkedTable, PatternTest, ::testing::Values(
-    Pattern{"two", 2.0, "2.0000E+00", "2.0000", "2.0000"},
-    Pattern{"half", 0.5, "5.0000E-01", "0.5000", "0.5000"},
-    Pattern{"third", 1.0 / 3.0, "3.3333E-01", "0.3333", "3.3333E-01"},
-    Pattern{"five_digits", 12345.0, "1.2345E+04", "12345.0000", "12345.0000"},
-    Pattern{"six_digits", 123456.0, "1.2346E+05", "123456.0000", "1.2346E+05"},
-    Pattern{"one_ten_thousandth", 0.0001, "1.0000E-04", "0.0001", "0.0001"},
-    Pattern{"small", 0.00012, "1.2000E-04", "0.0001", "1.2000E-04"},
-    Pattern{"zero", 0.0, "0.0000E+00", "0.0000", "0.0000"},
-    Pattern{"negative", -1.5, "-1.5000E+00", "-1.5000", "-1.5000"},
-    Pattern{"six_significant", 12.3456, "1.2346E+01", "12.3456", "1.2346E+01"},
-    Pattern{"carry_to_ten", 9.99996, "1.0000E+01", "10.0000", "10.0000"}));
+INSTANTIATE_TEST_SUITE_P(WorkedTable, PatternTest,
+                         ::testing::Values(Pattern{"two", 2.0, "2.0000E+00", "2.0000", "2.0000"},
+                                           Pattern{"half", 0.5, "5.0000E-01", "0.5000", "0.5000"},
+                                           Pattern{"third", 1.0 / 3.0, "3.3333E-01", "0.3333", "3.3333E-01"},
+                                           Pattern{"five_digits", 12345.0, "1.2345E+04", "12345.0000", "12345.0000"},
+                                           Pattern{"six_digits", 123456.0, "1.2346E+05", "123456.0000", "1.2346E+05"},
+                                           Pattern{"one_ten_thousandth", 0.0001, "1.0000E-04", "0.0001", "0.0001"},
+                                           Pattern{"small", 0.00012, "1.2000E-04", "0.0001", "1.2000E-04"},
+                                           Pattern{"zero", 0.0, "0.0000E+00", "0.0000", "0.0000"},
+                                           Pattern{"negative", -1.5, "-1.5000E+00", "-1.5000", "-1.5000"},
+                                           Pattern{"six_significant", 12.3456, "1.2346E+01", "12.3456", "1.2346E+01"},
+                                           Pattern{"carry_to_ten", 9.99996, "1.0000E+01", "10.0000", "10.0000"}));
 
 // Rounding half away from zero on the exact binary value after the first
 // rounding to 15 significant digits; zeros; the ends of the double range.
-INSTANTIATE_TEST_SUITE_P(Rounding, PatternTest, ::testing::Values(
-    Pattern{"exact_tie_fixed", 1.03125, "1.0313E+00", "1.0313", "1.0313"},
-    Pattern{"exact_tie_negative", -1.03125, "-1.0313E+00", "-1.0313", "-1.0313"},
-    Pattern{"tie_after_15_digits", 2.00005, "2.0001E+00", "2.0001", "2.0001"},
-    Pattern{"sci_tie_after_15_digits", 1.23455, "1.2346E+00", "1.2346", "1.2346"},
-    Pattern{"below_tie_stays", 1.2345499999, "1.2345E+00", "1.2345", "1.2345"},
-    Pattern{"sixteen_digit_tie", 1000000000000005.0, "1.0000E+15", "1000000000000010.0000", "1.0000E+15"},
-    Pattern{"nearest_below_decimal", 1.2345e25, "1.2345E+25", "12345" + std::string(21, '0') + ".0000", "12345" + std::string(21, '0') + ".0000"},
-    Pattern{"hundredth_power", 1e100, "1.0000E+100", "1" + std::string(100, '0') + ".0000", "1" + std::string(100, '0') + ".0000"},
-    Pattern{"negative_zero", -0.0, "0.0000E+00", "0.0000", "0.0000"},
-    Pattern{"negative_tiny", -0.00004, "-4.0000E-05", "-0.0000", "-4.0000E-05"},
-    Pattern{"tiny_rounds_up", 0.00005, "5.0000E-05", "0.0001", "5.0000E-05"},
-    Pattern{"nines_carry", 99999.99995, "1.0000E+05", "100000.0000", "100000.0000"},
-    Pattern{"fifteen_nines", 0.999999999999999999, "1.0000E+00", "1.0000", "1.0000"},
-    Pattern{"largest", kMax, "1.7977E+308", "179769313486232" + std::string(294, '0') + ".0000", "1.7977E+308"},
-    Pattern{"largest_negative", -kMax, "-1.7977E+308", "-179769313486232" + std::string(294, '0') + ".0000", "-1.7977E+308"},
-    Pattern{"smallest", kMin, "4.9407E-324", "0.0000", "4.9407E-324"},
-    Pattern{"smallest_negative", -kMin, "-4.9407E-324", "-0.0000", "-4.9407E-324"}));
+INSTANTIATE_TEST_SUITE_P(
+    Rounding, PatternTest,
+    ::testing::Values(
+        Pattern{"exact_tie_fixed", 1.03125, "1.0313E+00", "1.0313", "1.0313"},
+        Pattern{"exact_tie_negative", -1.03125, "-1.0313E+00", "-1.0313", "-1.0313"},
+        Pattern{"tie_after_15_digits", 2.00005, "2.0001E+00", "2.0001", "2.0001"},
+        Pattern{"sci_tie_after_15_digits", 1.23455, "1.2346E+00", "1.2346", "1.2346"},
+        Pattern{"below_tie_stays", 1.2345499999, "1.2345E+00", "1.2345", "1.2345"},
+        Pattern{"sixteen_digit_tie", 1000000000000005.0, "1.0000E+15", "1000000000000010.0000", "1.0000E+15"},
+        Pattern{"nearest_below_decimal", 1.2345e25, "1.2345E+25", "12345" + std::string(21, '0') + ".0000",
+                "12345" + std::string(21, '0') + ".0000"},
+        Pattern{"hundredth_power", 1e100, "1.0000E+100", "1" + std::string(100, '0') + ".0000",
+                "1" + std::string(100, '0') + ".0000"},
+        Pattern{"negative_zero", -0.0, "0.0000E+00", "0.0000", "0.0000"},
+        Pattern{"negative_tiny", -0.00004, "-4.0000E-05", "-0.0000", "-4.0000E-05"},
+        Pattern{"tiny_rounds_up", 0.00005, "5.0000E-05", "0.0001", "5.0000E-05"},
+        Pattern{"nines_carry", 99999.99995, "1.0000E+05", "100000.0000", "100000.0000"},
+        Pattern{"fifteen_nines", 0.999999999999999999, "1.0000E+00", "1.0000", "1.0000"},
+        Pattern{"largest", kMax, "1.7977E+308", "179769313486232" + std::string(294, '0') + ".0000", "1.7977E+308"},
+        Pattern{"largest_negative", -kMax, "-1.7977E+308", "-179769313486232" + std::string(294, '0') + ".0000",
+                "-1.7977E+308"},
+        Pattern{"smallest", kMin, "4.9407E-324", "0.0000", "4.9407E-324"},
+        Pattern{"smallest_negative", -kMin, "-4.9407E-324", "-0.0000", "-4.9407E-324"}));
 
 TEST(FormatGeneral, WritesUpToFifteenDigitsAndAnExponentOutsideTheRange)
 {
@@ -201,8 +206,8 @@ std::string referenceFixed(bool negative, std::uint64_t m, int k)
     u128 n = static_cast<u128>(m);
     for (int i = 0; i < k; ++i)
         n *= 5;
-    n = roundSignificant(n, 15); // value is n / 10^k
-    u128 scaled;                 // value * 10^4, rounded
+    n = roundSignificant(n, 15);  // value is n / 10^k
+    u128 scaled;                  // value * 10^4, rounded
     if (k >= 4) {
         const u128 unit = pow10(k - 4);
         scaled = n / unit + (2 * (n % unit) >= unit ? 1 : 0);
@@ -301,5 +306,5 @@ TEST(FormatLocale, FullStopUnderADecimalCommaLocale)
     EXPECT_EQ(text, " 3.3333E-01 - 0.5i");
 }
 
-} // namespace
-} // namespace kalvor
+}  // namespace
+}  // namespace kalvor

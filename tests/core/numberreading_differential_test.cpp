@@ -131,5 +131,5 @@ TEST(ReadNumberDifferential, ShortestTextsOfRandomDoublesReadBackExactly)
     }
 }
 
-} // namespace
-} // namespace kalvor
+}  // namespace
+}  // namespace kalvor

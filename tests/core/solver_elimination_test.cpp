@@ -52,15 +52,16 @@ EliminationOutcome literalEliminate(const Rows& rows, literal::Rows& reference)
         for (double x : rows[i])
             reference[i].push_back(literal::computed(x));
     const std::optional<literal::Ending> ending = literal::eliminate(reference);
-    return !ending                    ? EliminationOutcome::Eliminated
+    return !ending                  ? EliminationOutcome::Eliminated
         : literal::noPivot(*ending) ? EliminationOutcome::NoUniqueSolution
                                     : EliminationOutcome::DataError;
 }
 
 const char* name(EliminationOutcome o)
 {
-    return o == EliminationOutcome::Eliminated ? "Eliminated"
-        : o == EliminationOutcome::NoUniqueSolution ? "NoUniqueSolution" : "DataError";
+    return o == EliminationOutcome::Eliminated      ? "Eliminated"
+        : o == EliminationOutcome::NoUniqueSolution ? "NoUniqueSolution"
+                                                    : "DataError";
 }
 
 std::vector<SolverOptions> configurations()
@@ -70,8 +71,14 @@ std::vector<SolverOptions> configurations()
         if (!kalvor::solverPathAvailable(path))
             continue;
         for (unsigned threads : {1u, 2u})
-            for (const auto& [block, panel] : {std::pair<std::size_t, std::size_t>{1, 1}, {2, 1}, {3, 3}, {4, 2},
-                                               {7, 3}, {16, 5}, {64, 8}, {64, 64}}) {
+            for (const auto& [block, panel] : {std::pair<std::size_t, std::size_t>{1, 1},
+                                               {2, 1},
+                                               {3, 3},
+                                               {4, 2},
+                                               {7, 3},
+                                               {16, 5},
+                                               {64, 8},
+                                               {64, 64}}) {
                 SolverOptions o;
                 o.path = path;
                 o.threads = threads;
@@ -153,7 +160,12 @@ const Crafted craftedCases[] = {
      EliminationOutcome::Eliminated},
     // A larger pivot would have been harmless; the first non-zero one wins.
     {"first non-zero pivot wins over a larger one", {{1e-300, 1e10, 1}, {1, 1, 1}}, EliminationOutcome::DataError},
-    {"tiny first pivot, no overflow", {{0, 1, 1}, {1e-300, 1, 1}, }, EliminationOutcome::Eliminated},
+    {"tiny first pivot, no overflow",
+     {
+         {0, 1, 1},
+         {1e-300, 1, 1},
+     },
+     EliminationOutcome::Eliminated},
 };
 
 class EliminationCrafted : public testing::TestWithParam<Crafted> {};
@@ -201,15 +213,26 @@ Rows identityWith(const std::vector<Entry>& changes)
 
 const Sparse sparseCases[] = {
     {"overflow far right in step 1, no pivot in column 5",
-     {{1, 0, 1e10}, {0, 39, 1e300}, {4, 4, 0}}, EliminationOutcome::DataError},
+     {{1, 0, 1e10}, {0, 39, 1e300}, {4, 4, 0}},
+     EliminationOutcome::DataError},
     {"overflow near the block in step 1, no pivot in column 5",
-     {{1, 0, 1e10}, {0, 9, 1e300}, {4, 4, 0}}, EliminationOutcome::DataError},
+     {{1, 0, 1e10}, {0, 9, 1e300}, {4, 4, 0}},
+     EliminationOutcome::DataError},
     {"overflow in the right-hand side in step 1, no pivot in column 5",
-     {{1, 0, 1e10}, {0, 40, 1e300}, {4, 4, 0}}, EliminationOutcome::DataError},
+     {{1, 0, 1e10}, {0, 40, 1e300}, {4, 4, 0}},
+     EliminationOutcome::DataError},
     {"no pivot in column 5 before an overflow in step 6",
-     {{4, 4, 0}, {6, 5, 1e10}, {5, 39, 1e300}}, EliminationOutcome::NoUniqueSolution},
+     {{4, 4, 0}, {6, 5, 1e10}, {5, 39, 1e300}},
+     EliminationOutcome::NoUniqueSolution},
     {"no pivot in column 12 after exchanges in the block before it",
-     {{8, 8, 0}, {9, 8, 2}, {11, 11, 0}, {12, 11, 3}, {11, 12, 0}, {12, 12, 0}, {13, 12, 0}, {13, 13, 1},
+     {{8, 8, 0},
+      {9, 8, 2},
+      {11, 11, 0},
+      {12, 11, 3},
+      {11, 12, 0},
+      {12, 12, 0},
+      {13, 12, 0},
+      {13, 13, 1},
       {20, 30, 1e300}},
      EliminationOutcome::NoUniqueSolution},
     {"overflow in the next block's own columns", {{5, 4, 1e10}, {4, 6, 1e300}}, EliminationOutcome::DataError},
@@ -271,4 +294,4 @@ TEST(EliminationRandom, MatchesTheLiteralElimination)
         EXPECT_GE(outcomes[o], 20) << name(static_cast<EliminationOutcome>(o)) << " reached too rarely";
 }
 
-} // namespace
+}  // namespace

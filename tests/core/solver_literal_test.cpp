@@ -178,8 +178,10 @@ System randomSystem(std::uint64_t seed)
                     s.coefIm[r][0] = g.zero();
                 }
     }
-    static const char* const names[] = {"moderate", "wide", "scaled", "sparse", "singular", "non-number", "small", "overflowing", "large-solution"};
-    s.label = std::string(names[static_cast<int>(g.kind)]) + " N=" + std::to_string(N) + " seed=" + std::to_string(seed);
+    static const char* const names[]
+        = {"moderate", "wide", "scaled", "sparse", "singular", "non-number", "small", "overflowing", "large-solution"};
+    s.label
+        = std::string(names[static_cast<int>(g.kind)]) + " N=" + std::to_string(N) + " seed=" + std::to_string(seed);
     return s;
 }
 
@@ -203,10 +205,10 @@ void expectSame(const SolveResult& expected, const SolveResult& actual, const st
     ASSERT_EQ(expected.im.size(), actual.im.size()) << what;
     for (std::size_t k = 0; k < expected.re.size(); ++k) {
         // == on doubles: equal values, either sign of zero.
-        ASSERT_TRUE(expected.re[k] == actual.re[k]) << what << " re[" << k << "] " << shortest(expected.re[k])
-                                                   << " vs " << shortest(actual.re[k]);
-        ASSERT_TRUE(expected.im[k] == actual.im[k]) << what << " im[" << k << "] " << shortest(expected.im[k])
-                                                   << " vs " << shortest(actual.im[k]);
+        ASSERT_TRUE(expected.re[k] == actual.re[k])
+            << what << " re[" << k << "] " << shortest(expected.re[k]) << " vs " << shortest(actual.re[k]);
+        ASSERT_TRUE(expected.im[k] == actual.im[k])
+            << what << " im[" << k << "] " << shortest(expected.im[k]) << " vs " << shortest(actual.im[k]);
     }
 }
 
@@ -215,7 +217,8 @@ struct Configuration {
     std::size_t blockSize, panelBlockSize;
 };
 
-const Configuration configurations[] = {{1, 1, 1}, {2, 1, 1}, {1, 5, 2}, {2, 5, 2}, {1, 64, 8}, {2, 64, 8}, {2, 12, 12}};
+const Configuration configurations[]
+    = {{1, 1, 1}, {2, 1, 1}, {1, 5, 2}, {2, 5, 2}, {1, 64, 8}, {2, 64, 8}, {2, 12, 12}};
 
 const char* pathName(SolverPath p)
 {
@@ -261,9 +264,11 @@ TEST_P(SolverAgainstLiteral, AgreesBitForBitOnRandomSystems)
 
 INSTANTIATE_TEST_SUITE_P(EveryPath, SolverAgainstLiteral,
                          testing::Values(SolverPath::Portable, SolverPath::Avx2, SolverPath::Avx512),
-                         [](const testing::TestParamInfo<SolverPath>& info) { return std::string(pathName(info.param)); });
+                         [](const testing::TestParamInfo<SolverPath>& info) {
+                             return std::string(pathName(info.param));
+                         });
 
-} // namespace
+}  // namespace
 
 namespace {
 
@@ -276,22 +281,70 @@ TEST(SolverReadOnTwoThreads, NonNumbersInEitherHalfEndAsTheLiteralRun)
     const PartValue junk = PartValue::fromText("abc");
     struct Case {
         const char* name;
-        bool zeroFirstColumn;    // every part of column 1 zero...
-        std::size_t pivotRow;    // ...but this row's real part, if below N
-        std::vector<std::pair<std::size_t, std::size_t>> junkRe, junkIm; // (equation, unknown)
+        bool zeroFirstColumn;                                             // every part of column 1 zero...
+        std::size_t pivotRow;                                             // ...but this row's real part, if below N
+        std::vector<std::pair<std::size_t, std::size_t>> junkRe, junkIm;  // (equation, unknown)
         std::vector<std::size_t> junkConst;
         SolveOutcome expected;
     };
     const Case cases[] = {
-        {"no pivot wins over a later non-number in the second half", true, N, {{secondHalf, 5}}, {}, {}, SolveOutcome::NoUniqueSolution},
-        {"no pivot wins over a non-number constant in the first half", true, N, {}, {}, {firstHalf}, SolveOutcome::NoUniqueSolution},
-        {"first-column non-number in the second half met before a pivot", true, N, {{secondHalf, 0}}, {}, {}, SolveOutcome::DataError},
-        {"imaginary non-number in the second half beats no pivot", true, N, {}, {{secondHalf, 7}}, {}, SolveOutcome::DataError},
+        {"no pivot wins over a later non-number in the second half",
+         true,
+         N,
+         {{secondHalf, 5}},
+         {},
+         {},
+         SolveOutcome::NoUniqueSolution},
+        {"no pivot wins over a non-number constant in the first half",
+         true,
+         N,
+         {},
+         {},
+         {firstHalf},
+         SolveOutcome::NoUniqueSolution},
+        {"first-column non-number in the second half met before a pivot",
+         true,
+         N,
+         {{secondHalf, 0}},
+         {},
+         {},
+         SolveOutcome::DataError},
+        {"imaginary non-number in the second half beats no pivot",
+         true,
+         N,
+         {},
+         {{secondHalf, 7}},
+         {},
+         SolveOutcome::DataError},
         {"imaginary non-number in the first half", false, N, {}, {{firstHalf, 3}}, {}, SolveOutcome::DataError},
-        {"pivot in the second half, non-number in the first", true, secondHalf, {{firstHalf, 4}}, {}, {}, SolveOutcome::DataError},
-        {"pivot in the first half, non-number constant in the second", true, firstHalf, {}, {}, {secondHalf}, SolveOutcome::DataError},
-        {"first-column non-number after the pivot", true, firstHalf, {{secondHalf, 0}}, {}, {}, SolveOutcome::DataError},
-        {"non-numbers in both halves", false, N, {{firstHalf, 1}, {secondHalf, 2}}, {{secondHalf, 9}}, {firstHalf}, SolveOutcome::DataError},
+        {"pivot in the second half, non-number in the first",
+         true,
+         secondHalf,
+         {{firstHalf, 4}},
+         {},
+         {},
+         SolveOutcome::DataError},
+        {"pivot in the first half, non-number constant in the second",
+         true,
+         firstHalf,
+         {},
+         {},
+         {secondHalf},
+         SolveOutcome::DataError},
+        {"first-column non-number after the pivot",
+         true,
+         firstHalf,
+         {{secondHalf, 0}},
+         {},
+         {},
+         SolveOutcome::DataError},
+        {"non-numbers in both halves",
+         false,
+         N,
+         {{firstHalf, 1}, {secondHalf, 2}},
+         {{secondHalf, 9}},
+         {firstHalf},
+         SolveOutcome::DataError},
         {"every part a number", false, N, {}, {}, {}, SolveOutcome::Solved},
     };
     for (const Case& c : cases) {
@@ -338,4 +391,4 @@ TEST(SolverReadOnTwoThreads, NonNumbersInEitherHalfEndAsTheLiteralRun)
     }
 }
 
-} // namespace
+}  // namespace

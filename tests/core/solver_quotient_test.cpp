@@ -72,7 +72,10 @@ std::size_t mismatches(const Path& path, double d, const std::vector<double>& p,
     return bad;
 }
 
-std::uint64_t allOnes() { return (std::uint64_t{1} << 52) - 1; }
+std::uint64_t allOnes()
+{
+    return (std::uint64_t{1} << 52) - 1;
+}
 
 // Divisors: random, all-ones mantissas, powers of two, one bit above a power
 // of two, at both ends of the guarded range.
@@ -113,7 +116,9 @@ std::vector<double> dividends(std::mt19937_64& random, std::size_t count)
         const std::uint64_t r = random();
         // A quarter with mantissas of many trailing ones or zeros, which
         // give quotients close to halfway cases.
-        const std::uint64_t m = (r & 3) == 0 ? (random() | (allOnes() >> (r >> 58))) : (r & 3) == 1 ? (random() << (r >> 58)) : random();
+        const std::uint64_t m = (r & 3) == 0 ? (random() | (allOnes() >> (r >> 58)))
+            : (r & 3) == 1                   ? (random() << (r >> 58))
+                                             : random();
         p.push_back(withBits(exponent(random), m, (r >> 2) & 1));
     }
     return p;
@@ -301,4 +306,4 @@ TEST(ReciprocalQuotient, StepDivisorBoundsThePivotRow)
     EXPECT_FALSE(stepFor(0x1p-400).fast);
 }
 
-} // namespace
+}  // namespace

@@ -90,7 +90,9 @@ std::vector<SolverOptions> everyAvailableOption()
 
 const char* outcomeName(SolveOutcome o)
 {
-    return o == SolveOutcome::Solved ? "Solved" : o == SolveOutcome::NoUniqueSolution ? "NoUniqueSolution" : "DataError";
+    return o == SolveOutcome::Solved          ? "Solved"
+        : o == SolveOutcome::NoUniqueSolution ? "NoUniqueSolution"
+                                              : "DataError";
 }
 
 void expectValues(const std::vector<double>& expected, const std::vector<double>& actual, double tolerance,
@@ -113,8 +115,8 @@ TEST_P(SolverCase, GivesTheExpectedOutcome)
     const Tables t = tablesOf(c);
     const std::vector<SolverOptions> options = everyAvailableOption();
     for (const SolverOptions& o : options) {
-        const std::string what = std::string(c.name) + " path " + std::to_string(static_cast<int>(o.path))
-            + " threads " + std::to_string(o.threads);
+        const std::string what = std::string(c.name) + " path " + std::to_string(static_cast<int>(o.path)) + " threads "
+            + std::to_string(o.threads);
         const SolveResult r = kalvor::solveWithOptions(t.coefRe, t.coefIm, t.constRe, t.constIm, o);
         ASSERT_STREQ(outcomeName(c.outcome), outcomeName(r.outcome)) << what;
         if (c.outcome == SolveOutcome::Solved) {
@@ -144,19 +146,40 @@ const Case workedCases[] = {
     {"two complex equations",
      {{{"1", "#1"}, {"1", "#0"}}, {{"1", "#0"}, {"-1", "#1"}}},
      {{"2", "3"}, {"#0", "#1"}},
-     SolveOutcome::Solved, {5.0 / 3, 1}, {2.0 / 3, 2.0 / 3}, 1e-15},
+     SolveOutcome::Solved,
+     {5.0 / 3, 1},
+     {2.0 / 3, 2.0 / 3},
+     1e-15},
     {"coefficient 0", {{{"#0", "#0"}}}, {{"7", "1"}}, SolveOutcome::NoUniqueSolution, {}, {}, 0},
     {"coefficient typed 0.0 and 0", {{{"0.0", "0"}}}, {{"7", "1"}}, SolveOutcome::NoUniqueSolution, {}, {}, 0},
-    {"rows 1 2 and 2 4", {{{"1", "#0"}, {"2", "#0"}}, {{"2", "#0"}, {"4", "#0"}}}, {{"1", "#0"}, {"5", "#0"}},
-     SolveOutcome::NoUniqueSolution, {}, {}, 0},
+    {"rows 1 2 and 2 4",
+     {{{"1", "#0"}, {"2", "#0"}}, {{"2", "#0"}, {"4", "#0"}}},
+     {{"1", "#0"}, {"5", "#0"}},
+     SolveOutcome::NoUniqueSolution,
+     {},
+     {},
+     0},
     {"0.1 0.3 0.3 0.9 is solved through rounding",
      {{{"0.1", "#0"}, {"0.3", "#0"}}, {{"0.3", "#0"}, {"0.9", "#0"}}},
      {{"1", "#0"}, {"2", "#0"}},
-     SolveOutcome::Solved, {2.7022e16, -9.0072e15}, {0, 0}, 1e-4},
-    {"abc in a coefficient", {{{"5", "#0"}, {"1", "#0"}}, {{"1", "#0"}, {"abc", "#0"}}}, {{"1", "#0"}, {"1", "#0"}},
-     SolveOutcome::DataError, {}, {}, 0},
-    {"1E200 everywhere", {{{"1E200", "#0"}, {"1E200", "#0"}}, {{"1E200", "#0"}, {"1E200", "#0"}}},
-     {{"1", "#0"}, {"1", "#0"}}, SolveOutcome::DataError, {}, {}, 0},
+     SolveOutcome::Solved,
+     {2.7022e16, -9.0072e15},
+     {0, 0},
+     1e-4},
+    {"abc in a coefficient",
+     {{{"5", "#0"}, {"1", "#0"}}, {{"1", "#0"}, {"abc", "#0"}}},
+     {{"1", "#0"}, {"1", "#0"}},
+     SolveOutcome::DataError,
+     {},
+     {},
+     0},
+    {"1E200 everywhere",
+     {{{"1E200", "#0"}, {"1E200", "#0"}}, {{"1E200", "#0"}, {"1E200", "#0"}}},
+     {{"1", "#0"}, {"1", "#0"}},
+     SolveOutcome::DataError,
+     {},
+     {},
+     0},
     // An infinity must never be absorbed: 1 + 1e200 * 1e200 / 1 overflows.
     {"coefficient 1+1e200i, constant 0", {{{"1", "1e200"}}}, {{"#0", "#0"}}, SolveOutcome::DataError, {}, {}, 0},
     {"subnormal coefficient", {{{"1e-320", "#0"}}}, {{"1e-320", "#0"}}, SolveOutcome::Solved, {1}, {0}, 0},
@@ -171,26 +194,54 @@ const Case orderCases[] = {
     // The imaginary parts are read while the system is built, before any
     // pivot search.
     {"imaginary non-number beats an all-zero first column",
-     {{{"#0", "#0"}, {"1", "x"}}, {{"#0", "#0"}, {"1", "#0"}}}, {{"1", "#0"}, {"1", "#0"}},
-     SolveOutcome::DataError, {}, {}, 0},
+     {{{"#0", "#0"}, {"1", "x"}}, {{"#0", "#0"}, {"1", "#0"}}},
+     {{"1", "#0"}, {"1", "#0"}},
+     SolveOutcome::DataError,
+     {},
+     {},
+     0},
     {"first pivot search meets a non-number first",
-     {{{"abc", "#0"}, {"1", "#0"}}, {{"1", "#0"}, {"1", "#0"}}}, {{"1", "#0"}, {"1", "#0"}},
-     SolveOutcome::DataError, {}, {}, 0},
+     {{{"abc", "#0"}, {"1", "#0"}}, {{"1", "#0"}, {"1", "#0"}}},
+     {{"1", "#0"}, {"1", "#0"}},
+     SolveOutcome::DataError,
+     {},
+     {},
+     0},
     {"first pivot search meets a non-number after a zero",
-     {{{"0", "#0"}, {"1", "#0"}}, {{"1,5", "#0"}, {"1", "#0"}}}, {{"1", "#0"}, {"1", "#0"}},
-     SolveOutcome::DataError, {}, {}, 0},
+     {{{"0", "#0"}, {"1", "#0"}}, {{"1,5", "#0"}, {"1", "#0"}}},
+     {{"1", "#0"}, {"1", "#0"}},
+     SolveOutcome::DataError,
+     {},
+     {},
+     0},
     {"non-number in the first column below the pivot is read by the first update",
-     {{{"1", "#0"}, {"1", "#0"}}, {{"1e", "#0"}, {"1", "#0"}}}, {{"1", "#0"}, {"1", "#0"}},
-     SolveOutcome::DataError, {}, {}, 0},
+     {{{"1", "#0"}, {"1", "#0"}}, {{"1e", "#0"}, {"1", "#0"}}},
+     {{"1", "#0"}, {"1", "#0"}},
+     SolveOutcome::DataError,
+     {},
+     {},
+     0},
     {"all-zero first column beats a non-number real part elsewhere",
-     {{{"#0", "#0"}, {"abc", "#0"}}, {{"0", "#0"}, {"1", "#0"}}}, {{"1", "#0"}, {"1", "#0"}},
-     SolveOutcome::NoUniqueSolution, {}, {}, 0},
+     {{{"#0", "#0"}, {"abc", "#0"}}, {{"0", "#0"}, {"1", "#0"}}},
+     {{"1", "#0"}, {"1", "#0"}},
+     SolveOutcome::NoUniqueSolution,
+     {},
+     {},
+     0},
     {"all-zero first column beats a non-number constant",
-     {{{"#0", "#0"}, {"1", "#0"}}, {{"#0", "#0"}, {"1", "#0"}}}, {{"abc", "#0"}, {"1", "def"}},
-     SolveOutcome::NoUniqueSolution, {}, {}, 0},
+     {{{"#0", "#0"}, {"1", "#0"}}, {{"#0", "#0"}, {"1", "#0"}}},
+     {{"abc", "#0"}, {"1", "def"}},
+     SolveOutcome::NoUniqueSolution,
+     {},
+     {},
+     0},
     {"a later missing pivot never hides a non-number",
-     {{{"1", "#0"}, {"2", "#0"}}, {{"2", "#0"}, {"4", "#0"}}}, {{"1", "#0"}, {"?", "#0"}},
-     SolveOutcome::DataError, {}, {}, 0},
+     {{{"1", "#0"}, {"2", "#0"}}, {{"2", "#0"}, {"4", "#0"}}},
+     {{"1", "#0"}, {"?", "#0"}},
+     SolveOutcome::DataError,
+     {},
+     {},
+     0},
 };
 
 INSTANTIATE_TEST_SUITE_P(Order, SolverCase, testing::ValuesIn(orderCases), caseName);
@@ -246,4 +297,4 @@ TEST(SolverShapes, AcceptsOneAndFiveHundredUnknowns)
     }
 }
 
-} // namespace
+}  // namespace

@@ -14,8 +14,15 @@ TEST(RunSideBySide, RunsBothHalvesOnTwoThreads)
 {
     std::thread::id hereId, thereId;
     int here = 0, there = 0;
-    kalvor::runSideBySide([&] { here = 1; hereId = std::this_thread::get_id(); },
-                          [&] { there = 2; thereId = std::this_thread::get_id(); });
+    kalvor::runSideBySide(
+        [&] {
+            here = 1;
+            hereId = std::this_thread::get_id();
+        },
+        [&] {
+            there = 2;
+            thereId = std::this_thread::get_id();
+        });
     EXPECT_EQ(1, here);
     EXPECT_EQ(2, there);
     EXPECT_EQ(std::this_thread::get_id(), hereId);
@@ -29,9 +36,8 @@ struct Failure {
 
 TEST(RunSideBySide, PassesOnAFailureAfterBothHalvesEnded)
 {
-    const Failure cases[] = {{"second half throws", false, true},
-                             {"first half throws", true, false},
-                             {"both throw", true, true}};
+    const Failure cases[]
+        = {{"second half throws", false, true}, {"first half throws", true, false}, {"both throw", true, true}};
     for (const Failure& c : cases) {
         std::atomic<bool> thereDone{false};
         const auto here = [&] {
@@ -50,4 +56,4 @@ TEST(RunSideBySide, PassesOnAFailureAfterBothHalvesEnded)
     }
 }
 
-} // namespace
+}  // namespace

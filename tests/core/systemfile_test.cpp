@@ -27,7 +27,11 @@ TEST(ReadSystemFile, AcceptedFilesGiveTheirCellTexts)
         {"commas", "1+i,1,2+3i\n1,-1+i,i\n", {{"1+i", "1", "2+3i"}, {"1", "-1+i", "i"}}, {1, 2}},
         {"empty fields", ",,\n,,\n", {{"", "", ""}, {"", "", ""}}, {1, 2}},
         {"CR LF", "1,2\r\n", {{"1", "2"}}, {1}},
-        {"byte-order mark", "\xEF\xBB\xBF" "1\t2\n", {{"1", "2"}}, {1}},
+        {"byte-order mark",
+         "\xEF\xBB\xBF"
+         "1\t2\n",
+         {{"1", "2"}},
+         {1}},
         {"blank lines at the end", "1,2\n\n\r\n\n", {{"1", "2"}}, {1}},
         {"blanks kept", " 1 , 2 \n", {{" 1 ", " 2 "}}, {1}},
         {"a tab wins over commas", "1,5\t2\n", {{"1,5", "2"}}, {1}},
@@ -71,7 +75,10 @@ TEST(ReadSystemFile, ProblemsSayWhatAndWhere)
         {"empty", "", P::NoLines, "the file holds no equation"},
         {"blank lines", "\n\n", P::NoLines, "the file holds no equation"},
         {"mark only", "\xEF\xBB\xBF", P::NoLines, "the file holds no equation"},
-        {"mark twice", "\xEF\xBB\xBF\xEF\xBB\xBF" "1,2\n", P::None, ""},
+        {"mark twice",
+         "\xEF\xBB\xBF\xEF\xBB\xBF"
+         "1,2\n",
+         P::None, ""},
         {"stray continuation byte", "1,2\n3,\x80\n", P::NotUtf8, "line 2 is not UTF-8 text"},
         {"overlong slash", "1,\xC0\xAF\n", P::NotUtf8, "line 1 is not UTF-8 text"},
         {"surrogate", "1,2\r\n\xED\xA0\x80,1\r\n", P::NotUtf8, "line 2 is not UTF-8 text"},
@@ -84,7 +91,8 @@ TEST(ReadSystemFile, ProblemsSayWhatAndWhere)
         {"long line", "1,2,3\n", P::WrongFieldCount, "line 1 has 3 fields, 2 expected"},
         {"blank line inside", "1,2,3\n\n4,5,6\n", P::WrongFieldCount, "line 1 has 3 fields, 4 expected"},
         {"line after a quoted break", "1,\"a\nb\",1\n1,1\n", P::WrongFieldCount, "line 3 has 2 fields, 3 expected"},
-        {"unterminated quote", "1,0,1\n0,\"1,3\n", P::UnterminatedQuote, "line 2, field 2: a quote is opened and never closed"},
+        {"unterminated quote", "1,0,1\n0,\"1,3\n", P::UnterminatedQuote,
+         "line 2, field 2: a quote is opened and never closed"},
         {"501 lines", square(501), P::TooManyLines, "the file has 501 lines, at most 500 equations are allowed"},
         {"500 lines", square(500), P::None, ""},
     };
@@ -99,5 +107,5 @@ TEST(ReadSystemFile, ProblemsSayWhatAndWhere)
     }
 }
 
-} // namespace
-} // namespace kalvor
+}  // namespace
+}  // namespace kalvor

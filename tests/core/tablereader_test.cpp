@@ -63,5 +63,5 @@ TEST(TableReader, FirstUnclosedQuoteIsRemembered)
     EXPECT_EQ(reader.unterminatedField(), 2u);
 }
 
-} // namespace
-} // namespace kalvor
+}  // namespace
+}  // namespace kalvor

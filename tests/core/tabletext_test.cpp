@@ -41,8 +41,7 @@ TEST(TableText, SplitsRowsAndFieldsAsSpreadsheetsWriteThem)
         {"lone CR rows", "1\t2\r3\t4", '\t', {{"1", "2"}, {"3", "4"}}},
         {"empty fields kept", "\t\t\n", '\t', {{"", "", ""}}},
         {"no trimming", " 1 \t 2i", '\t', {{" 1 ", " 2i"}}},
-        {"quoted tab, break and quote", "\"a\tb\"\t\"c\nd\"\t\"e\"\"f\"\n", '\t',
-         {{"a\tb", "c\nd", "e\"f"}}},
+        {"quoted tab, break and quote", "\"a\tb\"\t\"c\nd\"\t\"e\"\"f\"\n", '\t', {{"a\tb", "c\nd", "e\"f"}}},
         {"quote inside a plain field stays", "3\"4\t5", '\t', {{"3\"4", "5"}}},
         {"text after a closing quote is kept", "\"ab\"c\td", '\t', {{"abc", "d"}}},
         {"commas", "1,2i,\"3,4\"\n", ',', {{"1", "2i", "3,4"}}},
@@ -94,8 +93,8 @@ TEST(TableText, FileSeparatorIsATabWhenThereIsOne)
 
 TEST(ShortestText, ReadsBackToTheSameDoubleWithAFullStopAndCapitalE)
 {
-    const std::vector<std::pair<double, std::string>> known = {
-        {0.1, "0.1"}, {-2.5e-7, "-2.5E-07"}, {1e300, "1E+300"}, {0.0, "0"}, {-0.0, "-0"}, {12345.5, "12345.5"}};
+    const std::vector<std::pair<double, std::string>> known
+        = {{0.1, "0.1"}, {-2.5e-7, "-2.5E-07"}, {1e300, "1E+300"}, {0.0, "0"}, {-0.0, "-0"}, {12345.5, "12345.5"}};
     for (const auto& [value, text] : known)
         EXPECT_EQ(shortestText(value), text);
 
@@ -178,5 +177,5 @@ TEST(FirstUnreadableCell, FindsNothingWhenTheDataErrorIsAnOverflow)
     EXPECT_FALSE(firstUnreadableCell(p.coefRe, p.coefIm, p.constRe, p.constIm).has_value());
 }
 
-} // namespace
-} // namespace kalvor
+}  // namespace
+}  // namespace kalvor

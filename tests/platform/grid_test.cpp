@@ -28,10 +28,7 @@ private:
         return grid->visualRect(index).center();
     }
 
-    void clickCell(int row, int col)
-    {
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cellCentre(row, col));
-    }
+    void clickCell(int row, int col) { QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cellCentre(row, col)); }
 
 private slots:
     void init()
@@ -85,8 +82,7 @@ private slots:
         QCOMPARE(grid->model()->columnCount(), cols - 1);
         for (int r = 0; r < rows; ++r)
             for (int c = 0; c < cols; ++c) {
-                const QString expected =
-                    (r < 4 && c < 4) ? QStringLiteral("%1,%2").arg(r).arg(c) : QString();
+                const QString expected = (r < 4 && c < 4) ? QStringLiteral("%1,%2").arg(r).arg(c) : QString();
                 QCOMPARE(grid->TextMatrix(r, c), expected);
             }
         // The current cell stays inside the table.
@@ -247,7 +243,7 @@ private slots:
     {
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("modifiers");
-        QTest::addColumn<int>("expectedCode"); // -1: no KeyPress
+        QTest::addColumn<int>("expectedCode");  // -1: no KeyPress
         QTest::newRow("letter") << int(Qt::Key_A) << int(Qt::NoModifier) << int('a');
         QTest::newRow("digit") << int(Qt::Key_7) << int(Qt::NoModifier) << int('7');
         QTest::newRow("space") << int(Qt::Key_Space) << int(Qt::NoModifier) << int(' ');
@@ -367,8 +363,7 @@ private slots:
         QTest::newRow("red is the low byte") << quint32(0x000000FF) << QColor(255, 0, 0);
         QTest::newRow("blue is the high byte") << quint32(0x00FF0000) << QColor(0, 0, 255);
         QPalette palette;
-        QTest::newRow("system window colour")
-            << quint32(0x80000005) << palette.color(QPalette::Base);
+        QTest::newRow("system window colour") << quint32(0x80000005) << palette.color(QPalette::Base);
     }
 
     void oleColoursToQt()

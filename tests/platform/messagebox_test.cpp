@@ -20,16 +20,13 @@ private slots:
         QTest::addColumn<QString>("title");
         QTest::addColumn<int>("icon");
         QTest::addColumn<QString>("shownTitle");
-        QTest::newRow("stop with title")
-            << int(MessageBox::Style::Stop)
-            << "Try to write '(imaginary)i in form '0+(imaginary)i"
-            << "Check your data" << int(QMessageBox::Critical) << "Check your data";
-        QTest::newRow("plain, program title")
-            << int(MessageBox::Style::Plain) << "Some  text  with  blanks " << ""
-            << int(QMessageBox::NoIcon) << "KALVOR1";
-        QTest::newRow("stop, program title")
-            << int(MessageBox::Style::Stop) << "x" << "" << int(QMessageBox::Critical)
-            << "KALVOR1";
+        QTest::newRow("stop with title") << int(MessageBox::Style::Stop)
+                                         << "Try to write '(imaginary)i in form '0+(imaginary)i"
+                                         << "Check your data" << int(QMessageBox::Critical) << "Check your data";
+        QTest::newRow("plain, program title") << int(MessageBox::Style::Plain) << "Some  text  with  blanks "
+                                              << "" << int(QMessageBox::NoIcon) << "KALVOR1";
+        QTest::newRow("stop, program title") << int(MessageBox::Style::Stop) << "x"
+                                             << "" << int(QMessageBox::Critical) << "KALVOR1";
     }
 
     void showsModalBoxAsAskedAndReturnsOnOk()
@@ -81,7 +78,7 @@ private slots:
         QCOMPARE(seenIcon, icon);
         QCOMPARE(buttons, qsizetype(1));
         QVERIFY(modal);
-        QVERIFY(giveUp.isActive()); // dismissed by OK, not by the safety net
+        QVERIFY(giveUp.isActive());  // dismissed by OK, not by the safety net
     }
 };
 

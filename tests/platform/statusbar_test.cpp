@@ -98,8 +98,8 @@ private slots:
         QVERIFY(bar->panelText(5) != QStringLiteral("stale"));
         const QTime shown = QTime::fromString(bar->panelText(6), QStringLiteral("HH:mm:ss"));
         QVERIFY(shown.isValid());
-        QVERIFY(qAbs(shown.secsTo(QTime::currentTime())) <= 2 ||
-                qAbs(shown.secsTo(QTime::currentTime())) >= 86398); // around midnight
+        QVERIFY(qAbs(shown.secsTo(QTime::currentTime())) <= 2
+                || qAbs(shown.secsTo(QTime::currentTime())) >= 86398);  // around midnight
     }
 };
 

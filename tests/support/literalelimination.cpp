@@ -34,7 +34,7 @@ double update(double x, double u, double m, double d)
     return inRange(x - quotient);
 }
 
-} // namespace
+}  // namespace
 
 std::optional<Ending> eliminate(Rows& a)
 {
@@ -96,4 +96,4 @@ Result solve(const PartMatrix& coefRe, const PartMatrix& coefIm, const PartVecto
     }
 }
 
-} // namespace kalvor::literal
+}  // namespace kalvor::literal

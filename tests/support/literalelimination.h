@@ -13,15 +13,24 @@ namespace kalvor::literal {
 
 // Why a run ended, so a test can show its systems reach every ending.
 enum class Ending { Solved, NoPivotFirstColumn, NoPivotLater, NotANumber, OverflowInElimination, OverflowAfter };
-inline bool noPivot(Ending e) { return e == Ending::NoPivotFirstColumn || e == Ending::NoPivotLater; }
+inline bool noPivot(Ending e)
+{
+    return e == Ending::NoPivotFirstColumn || e == Ending::NoPivotLater;
+}
 
 // An entry of the working storage: a part unread until used, or a number.
 struct Entry {
     std::optional<PartValue> part;
     double number = 0;
 };
-inline Entry unread(const PartValue& p) { return Entry{p, 0}; }
-inline Entry computed(double x) { return Entry{std::nullopt, x}; }
+inline Entry unread(const PartValue& p)
+{
+    return Entry{p, 0};
+}
+inline Entry computed(double x)
+{
+    return Entry{std::nullopt, x};
+}
 
 // n rows of n + 1 entries: the matrix and, last, the right-hand side.
 using Rows = std::vector<std::vector<Entry>>;
@@ -35,7 +44,10 @@ std::optional<Ending> eliminate(Rows& rows);
 // The N complex equations as the real 2N system [Re -Im; Im Re], eliminated,
 // substituted back on the right-hand side alone, each unknown that over its
 // diagonal entry.
-struct Result { SolveResult result; Ending ending; };
+struct Result {
+    SolveResult result;
+    Ending ending;
+};
 Result solve(const PartMatrix& coefRe, const PartMatrix& coefIm, const PartVector& constRe, const PartVector& constIm);
 
-} // namespace kalvor::literal
+}  // namespace kalvor::literal

@@ -20,7 +20,8 @@ public:
     std::vector<std::string> dirCalls;
     std::vector<std::pair<std::string, int>> shellCalls;
 
-    std::string Dir(const std::string& path) override {
+    std::string Dir(const std::string& path) override
+    {
         dirCalls.push_back(path);
         if (files.count(path) == 0) {
             return {};
@@ -29,7 +30,8 @@ public:
         return slash == std::string::npos ? path : path.substr(slash + 1);
     }
 
-    void Shell(const std::string& path, int windowStyle) override {
+    void Shell(const std::string& path, int windowStyle) override
+    {
         shellCalls.emplace_back(path, windowStyle);
         if (unstartable.count(path) != 0) {
             throw std::runtime_error("cannot start " + path);
@@ -37,4 +39,4 @@ public:
     }
 };
 
-} // namespace kalvor
+}  // namespace kalvor

@@ -39,7 +39,8 @@ public:
     static constexpr std::int32_t InvalidHandle = 6;
     static constexpr std::int32_t MoreData = 234;
 
-    void set(Handle root, const std::string& key, const std::string& name, Value value) {
+    void set(Handle root, const std::string& key, const std::string& name, Value value)
+    {
         keys_[{root, lower(key)}][lower(name)] = std::move(value);
     }
     void addKey(Handle root, const std::string& key) { keys_[{root, lower(key)}]; }
@@ -51,8 +52,9 @@ public:
     std::vector<Handle> closes;
     std::set<Handle> openHandles;
 
-    std::int32_t RegOpenKeyExA(Handle key, const std::string& subKey, std::uint32_t options,
-                               std::uint32_t samDesired, Handle& result) override {
+    std::int32_t RegOpenKeyExA(Handle key, const std::string& subKey, std::uint32_t options, std::uint32_t samDesired,
+                               Handle& result) override
+    {
         opens.push_back({key, subKey, options, samDesired});
         const auto found = keys_.find({key, lower(subKey)});
         if (found == keys_.end()) {
@@ -67,8 +69,9 @@ public:
         return 0;
     }
 
-    std::int32_t RegQueryValueExA(Handle key, const std::string& valueName, std::uint32_t reserved,
-                                  std::uint32_t& type, std::uint8_t* data, std::uint32_t& cbData) override {
+    std::int32_t RegQueryValueExA(Handle key, const std::string& valueName, std::uint32_t reserved, std::uint32_t& type,
+                                  std::uint8_t* data, std::uint32_t& cbData) override
+    {
         const bool zeroed = data != nullptr && std::all_of(data, data + cbData, [](std::uint8_t b) { return b == 0; });
         queries.push_back({key, valueName, reserved, cbData, zeroed});
         if (openHandles.count(key) == 0) {
@@ -90,7 +93,8 @@ public:
         return 0;
     }
 
-    std::int32_t RegCloseKey(Handle key) override {
+    std::int32_t RegCloseKey(Handle key) override
+    {
         closes.push_back(key);
         return openHandles.erase(key) == 1 ? 0 : InvalidHandle;
     }
@@ -98,7 +102,8 @@ public:
 private:
     using KeyId = std::pair<Handle, std::string>;
 
-    static std::string lower(std::string text) {
+    static std::string lower(std::string text)
+    {
         for (char& c : text) {
             if (c >= 'A' && c <= 'Z') {
                 c = static_cast<char>(c - 'A' + 'a');
@@ -109,8 +114,8 @@ private:
 
     std::map<KeyId, std::map<std::string, Value>> keys_;
     std::map<Handle, KeyId> handleKeys_;
-    std::uint32_t granted_ = 0xF003F; // all access
+    std::uint32_t granted_ = 0xF003F;  // all access
     Handle nextHandle_ = 0x2A0;
 };
 
-} // namespace kalvor
+}  // namespace kalvor

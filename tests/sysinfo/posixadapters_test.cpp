@@ -31,21 +31,24 @@ const std::string InfoKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 
 class Scratch {
 public:
-    Scratch() : root_(fs::temp_directory_path() / ("kalvor-sysinfo-" + std::to_string(::getpid()))) {
+    Scratch() : root_(fs::temp_directory_path() / ("kalvor-sysinfo-" + std::to_string(::getpid())))
+    {
         fs::remove_all(root_);
         fs::create_directories(root_);
     }
     ~Scratch() { fs::remove_all(root_); }
     const fs::path& root() const { return root_; }
 
-    fs::path file(const std::string& relative, const std::string& content, bool executable) const {
+    fs::path file(const std::string& relative, const std::string& content, bool executable) const
+    {
         const fs::path path = root_ / relative;
         fs::create_directories(path.parent_path());
         std::ofstream(path) << content;
         fs::permissions(path, executable ? fs::perms::owner_all : fs::perms::owner_read | fs::perms::owner_write);
         return path;
     }
-    fs::path folder(const std::string& relative) const {
+    fs::path folder(const std::string& relative) const
+    {
         fs::create_directories(root_ / relative);
         return root_ / relative;
     }
@@ -54,7 +57,8 @@ private:
     fs::path root_;
 };
 
-std::string readWhenThere(const fs::path& path) {
+std::string readWhenThere(const fs::path& path)
+{
     for (int i = 0; i < 500 && !fs::exists(path); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
@@ -66,23 +70,25 @@ std::string readWhenThere(const fs::path& path) {
 
 // A script that writes its session id into `marker` (renamed into place, so
 // a reader never sees half a file).
-std::string markerScript(const fs::path& marker) {
+std::string markerScript(const fs::path& marker)
+{
     return "#!/bin/sh\nset -f\nset -- $(cat /proc/$$/stat)\necho \"$6\" > '" + marker.string() + ".tmp' && mv '"
-           + marker.string() + ".tmp' '" + marker.string() + "'\n";
+        + marker.string() + ".tmp' '" + marker.string() + "'\n";
 }
 
 // ---- search path ----
 
 struct SearchCase {
     const char* name;
-    std::string searchPath; // "@" stands for the scratch folder
+    std::string searchPath;  // "@" stands for the scratch folder
     std::vector<std::string> programs;
-    std::string expected; // relative to the scratch folder, or empty
+    std::string expected;  // relative to the scratch folder, or empty
 };
 
 class FindProgramTest : public ::testing::TestWithParam<SearchCase> {};
 
-TEST_P(FindProgramTest, FindsFirstExecutable) {
+TEST_P(FindProgramTest, FindsFirstExecutable)
+{
     const SearchCase& c = GetParam();
     Scratch s;
     s.file("bin1/info", "#!/bin/sh\n", true);
@@ -91,7 +97,7 @@ TEST_P(FindProgramTest, FindsFirstExecutable) {
     s.file("bin2/info", "#!/bin/sh\n", true);
     s.file("bin2/other", "#!/bin/sh\n", true);
     s.file("bin2/plain", "#!/bin/sh\n", true);
-    s.file("info", "#!/bin/sh\n", true); // in the current folder during the test
+    s.file("info", "#!/bin/sh\n", true);  // in the current folder during the test
 
     std::string searchPath = c.searchPath;
     for (std::size_t at; (at = searchPath.find('@')) != std::string::npos;) {
@@ -120,7 +126,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- stand-in registry ----
 
-TEST(StandInRegistry, HoldsOnlyTheProgramPath) {
+TEST(StandInRegistry, HoldsOnlyTheProgramPath)
+{
     Scratch s;
     const fs::path program = s.file("bin/info", "#!/bin/sh\n", true);
     StandInRegistry registry(s.root().string() + "/bin", {"info"});
@@ -131,11 +138,10 @@ TEST(StandInRegistry, HoldsOnlyTheProgramPath) {
         std::string key;
         bool opens;
     };
-    for (const OpenCase& c : {OpenCase{HKLM, InfoKey, true},
-                              OpenCase{HKLM, "software\\MICROSOFT\\shared tools\\msinfo", true},
-                              OpenCase{HKLM, "SOFTWARE\\Microsoft\\Shared Tools Location", false},
-                              OpenCase{HKLM, InfoKey + "\\Sub", false},
-                              OpenCase{0x80000001, InfoKey, false}}) {
+    for (const OpenCase& c :
+         {OpenCase{HKLM, InfoKey, true}, OpenCase{HKLM, "software\\MICROSOFT\\shared tools\\msinfo", true},
+          OpenCase{HKLM, "SOFTWARE\\Microsoft\\Shared Tools Location", false}, OpenCase{HKLM, InfoKey + "\\Sub", false},
+          OpenCase{0x80000001, InfoKey, false}}) {
         Registry::Handle key = 0;
         const std::int32_t rc = registry.RegOpenKeyExA(c.root, c.key, 0, 0x2003F, key);
         EXPECT_EQ(rc == 0, c.opens) << c.key;
@@ -163,7 +169,8 @@ TEST(StandInRegistry, HoldsOnlyTheProgramPath) {
     EXPECT_EQ(registry.RegCloseKey(key), 0);
 }
 
-TEST(StandInRegistry, NoProgramNoKey) {
+TEST(StandInRegistry, NoProgramNoKey)
+{
     Scratch s;
     StandInRegistry registry(s.root().string(), {"info"});
     EXPECT_EQ(registry.programPath(), "");
@@ -173,7 +180,8 @@ TEST(StandInRegistry, NoProgramNoKey) {
 
 // ---- file test ----
 
-TEST(PosixLauncher, DirFindsNormalFilesOnly) {
+TEST(PosixLauncher, DirFindsNormalFilesOnly)
+{
     Scratch s;
     const fs::path file = s.file("data/MSINFO32.EXE", "x", false);
     s.file("data/.hidden", "x", false);
@@ -185,10 +193,10 @@ TEST(PosixLauncher, DirFindsNormalFilesOnly) {
         std::string expected;
     };
     const std::string d = (s.root() / "data").string();
-    for (const DirCase& c : {DirCase{d + "/MSINFO32.EXE", "MSINFO32.EXE"}, DirCase{d + "/link", "link"},
-                             DirCase{d + "/missing", ""}, DirCase{d + "/sub", ""}, DirCase{d + "/.hidden", ""},
-                             DirCase{d, ""}, DirCase{"", ""}, DirCase{d + "/MSINFO32.EXE\0tail"s, ""},
-                             DirCase{d + "\\MSINFO32.EXE", ""}}) {
+    for (const DirCase& c :
+         {DirCase{d + "/MSINFO32.EXE", "MSINFO32.EXE"}, DirCase{d + "/link", "link"}, DirCase{d + "/missing", ""},
+          DirCase{d + "/sub", ""}, DirCase{d + "/.hidden", ""}, DirCase{d, ""}, DirCase{"", ""},
+          DirCase{d + "/MSINFO32.EXE\0tail"s, ""}, DirCase{d + "\\MSINFO32.EXE", ""}}) {
         PosixLauncher launcher;
         EXPECT_EQ(launcher.Dir(c.path), c.expected) << c.path;
     }
@@ -196,7 +204,8 @@ TEST(PosixLauncher, DirFindsNormalFilesOnly) {
 
 // ---- launch ----
 
-TEST(PosixLauncher, ShellStartsDetachedAndReapsItsHelper) {
+TEST(PosixLauncher, ShellStartsDetachedAndReapsItsHelper)
+{
     Scratch s;
     const fs::path marker = s.root() / "marker";
     const fs::path script = s.file("bin/info", markerScript(marker), true);
@@ -213,15 +222,16 @@ TEST(PosixLauncher, ShellStartsDetachedAndReapsItsHelper) {
     EXPECT_NE(std::stol(session), static_cast<long>(::getsid(0))) << "the program must run in a session of its own";
 }
 
-TEST(PosixLauncher, ShellFailureThrows) {
+TEST(PosixLauncher, ShellFailureThrows)
+{
     Scratch s;
     const std::string plain = s.file("plain", "#!/bin/sh\n", false).string();
     const std::string noInterpreter = s.file("broken", "#!/nonexistent/shell\n", true).string();
     const std::string folder = s.folder("folder").string();
     const std::string good = s.file("good", "#!/bin/sh\n", true).string();
 
-    for (const std::string& path : {s.root().string() + "/missing", plain, noInterpreter, folder, std::string(),
-                                    good + "\0junk"s}) {
+    for (const std::string& path :
+         {s.root().string() + "/missing", plain, noInterpreter, folder, std::string(), good + "\0junk"s}) {
         PosixLauncher launcher;
         EXPECT_THROW(launcher.Shell(path, Launcher::NormalFocus), std::runtime_error) << path;
     }
@@ -231,7 +241,8 @@ TEST(PosixLauncher, ShellFailureThrows) {
 
 // ---- the two together, as the about window uses them ----
 
-TEST(PosixAdapters, StartSysInfoRunsTheProgramFound) {
+TEST(PosixAdapters, StartSysInfoRunsTheProgramFound)
+{
     Scratch s;
     const fs::path marker = s.root() / "started";
     s.file("bin/sysinfo-tool", markerScript(marker), true);
@@ -244,7 +255,8 @@ TEST(PosixAdapters, StartSysInfoRunsTheProgramFound) {
     EXPECT_FALSE(readWhenThere(marker).empty());
 }
 
-TEST(PosixAdapters, StartSysInfoWithoutProgramSaysUnavailable) {
+TEST(PosixAdapters, StartSysInfoWithoutProgramSaysUnavailable)
+{
     Scratch s;
     StandInRegistry registry(s.root().string(), {"sysinfo-tool"});
     PosixLauncher launcher;
@@ -254,7 +266,8 @@ TEST(PosixAdapters, StartSysInfoWithoutProgramSaysUnavailable) {
     EXPECT_EQ(messages, std::vector<std::string>{"System Information Is Unavailable At This Time"});
 }
 
-TEST(PosixAdapters, SystemAdaptersSearchThePathOfTheEnvironment) {
+TEST(PosixAdapters, SystemAdaptersSearchThePathOfTheEnvironment)
+{
     Scratch s;
     const fs::path marker = s.root() / "from-path";
     s.file("bin/" + StandInRegistry::defaultPrograms().back(), markerScript(marker), true);
@@ -274,7 +287,8 @@ TEST(PosixAdapters, SystemAdaptersSearchThePathOfTheEnvironment) {
 
 // The registry as the program holds it: nothing is searched before System
 // Information is asked for, and a program installed while it runs is found.
-TEST(PosixAdapters, FreshRegistrySearchesWhenAsked) {
+TEST(PosixAdapters, FreshRegistrySearchesWhenAsked)
+{
     Scratch s;
     s.folder("bin");
     const char* saved = std::getenv("PATH");
@@ -312,7 +326,8 @@ TEST(PosixAdapters, FreshRegistrySearchesWhenAsked) {
 }
 
 // A key opened before another is closed keeps its registry.
-TEST(FreshRegistry, OpenKeysKeepTheirRegistry) {
+TEST(FreshRegistry, OpenKeysKeepTheirRegistry)
+{
     const std::string folderKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
     int made = 0;
     FreshRegistry registry([&] {
@@ -349,5 +364,5 @@ TEST(FreshRegistry, OpenKeysKeepTheirRegistry) {
     EXPECT_EQ(made, 3);
 }
 
-} // namespace
-} // namespace kalvor
+}  // namespace
+}  // namespace kalvor

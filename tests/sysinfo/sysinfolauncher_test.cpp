@@ -23,7 +23,7 @@ constexpr std::uint32_t RegSz = 1;
 constexpr std::uint32_t RegExpandSz = 2;
 constexpr std::uint32_t RegBinary = 3;
 constexpr std::uint32_t RegDword = 4;
-constexpr std::uint32_t KeyRead = 0x20019; // what a user with read rights only holds
+constexpr std::uint32_t KeyRead = 0x20019;  // what a user with read rights only holds
 
 const std::string InfoKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 const std::string LocationKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
@@ -36,7 +36,8 @@ struct Harness {
     SysInfoLauncher sysInfo{registry, launcher, [this](const std::string& text) { messages.push_back(text); }};
 };
 
-std::string dword(std::uint32_t value) {
+std::string dword(std::uint32_t value)
+{
     std::string bytes;
     for (int i = 0; i < 4; ++i) {
         bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
@@ -48,14 +49,15 @@ std::string dword(std::uint32_t value) {
 
 struct ValueCase {
     const char* name;
-    std::optional<FakeRegistry::Value> stored; // nullopt: the value does not exist
+    std::optional<FakeRegistry::Value> stored;  // nullopt: the value does not exist
     bool expectedResult;
-    std::string expectedText; // KeyVal after the call; it starts as "before"
+    std::string expectedText;  // KeyVal after the call; it starts as "before"
 };
 
 class GetKeyValueTest : public ::testing::TestWithParam<ValueCase> {};
 
-TEST_P(GetKeyValueTest, ReadsValueAsDefined) {
+TEST_P(GetKeyValueTest, ReadsValueAsDefined)
+{
     const ValueCase& c = GetParam();
     Harness h;
     h.registry.addKey(HKLM, "SOFTWARE\\Test");
@@ -94,7 +96,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- GetKeyValue: the calls it makes ----
 
-TEST(GetKeyValueCalls, OpenQueryCloseWithDefinedArguments) {
+TEST(GetKeyValueCalls, OpenQueryCloseWithDefinedArguments)
+{
     Harness h;
     h.registry.set(HKLM, InfoKey, "PATH", {RegSz, "x"});
     std::string text;
@@ -117,16 +120,17 @@ TEST(GetKeyValueCalls, OpenQueryCloseWithDefinedArguments) {
 
 struct AbsentCase {
     const char* name;
-    Registry::Handle root;     // where the value is stored
-    std::uint32_t granted;     // the user's rights
-    bool valuePresent;         // the key exists either way
+    Registry::Handle root;  // where the value is stored
+    std::uint32_t granted;  // the user's rights
+    bool valuePresent;      // the key exists either way
     bool expectedQueried;
     bool expectedCloseWithZero;
 };
 
 class AbsentTest : public ::testing::TestWithParam<AbsentCase> {};
 
-TEST_P(AbsentTest, EmptiesTextAndStillCloses) {
+TEST_P(AbsentTest, EmptiesTextAndStillCloses)
+{
     const AbsentCase& c = GetParam();
     Harness h;
     h.registry.addKey(c.root, InfoKey);
@@ -143,14 +147,14 @@ TEST_P(AbsentTest, EmptiesTextAndStillCloses) {
     EXPECT_TRUE(h.registry.openHandles.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Absent, AbsentTest,
-    ::testing::Values(AbsentCase{"KeyMissing", HKCU, 0xF003F, true, false, true},
-                      AbsentCase{"ReadRightsOnly", HKLM, KeyRead, true, false, true},
-                      AbsentCase{"ValueMissing", HKLM, 0xF003F, false, true, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Absent, AbsentTest,
+                         ::testing::Values(AbsentCase{"KeyMissing", HKCU, 0xF003F, true, false, true},
+                                           AbsentCase{"ReadRightsOnly", HKLM, KeyRead, true, false, true},
+                                           AbsentCase{"ValueMissing", HKLM, 0xF003F, false, true, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
-TEST(GetKeyValueCalls, ZeroLengthValueThrowsAfterClosingTheKey) {
+TEST(GetKeyValueCalls, ZeroLengthValueThrowsAfterClosingTheKey)
+{
     for (std::uint32_t type : {RegSz, RegDword, RegBinary}) {
         Harness h;
         h.registry.set(HKLM, InfoKey, "PATH", {type, ""});
@@ -165,15 +169,17 @@ TEST(GetKeyValueCalls, ZeroLengthValueThrowsAfterClosingTheKey) {
 // A registry that claims success with more bytes than the buffer holds.
 class OverclaimingRegistry : public FakeRegistry {
 public:
-    std::int32_t RegQueryValueExA(Handle key, const std::string& valueName, std::uint32_t reserved,
-                                  std::uint32_t& type, std::uint8_t* data, std::uint32_t& cbData) override {
+    std::int32_t RegQueryValueExA(Handle key, const std::string& valueName, std::uint32_t reserved, std::uint32_t& type,
+                                  std::uint8_t* data, std::uint32_t& cbData) override
+    {
         const std::int32_t rc = FakeRegistry::RegQueryValueExA(key, valueName, reserved, type, data, cbData);
         cbData = 4096;
         return rc;
     }
 };
 
-TEST(GetKeyValueCalls, CountBeyondTheBufferIsAbsentNotReadPastIt) {
+TEST(GetKeyValueCalls, CountBeyondTheBufferIsAbsentNotReadPastIt)
+{
     OverclaimingRegistry registry;
     FakeLauncher launcher;
     registry.set(HKLM, InfoKey, "PATH", {RegSz, "C:\\a.exe"});
@@ -188,19 +194,20 @@ TEST(GetKeyValueCalls, CountBeyondTheBufferIsAbsentNotReadPastIt) {
 
 struct LaunchCase {
     const char* name;
-    std::optional<FakeRegistry::Value> path;     // first lookup: MSINFO\PATH
-    std::optional<FakeRegistry::Value> location; // second lookup: Shared Tools Location\MSINFO
-    std::vector<std::string> files;              // files that exist
-    std::vector<std::string> unstartable;        // paths whose launch fails
+    std::optional<FakeRegistry::Value> path;      // first lookup: MSINFO\PATH
+    std::optional<FakeRegistry::Value> location;  // second lookup: Shared Tools Location\MSINFO
+    std::vector<std::string> files;               // files that exist
+    std::vector<std::string> unstartable;         // paths whose launch fails
     std::uint32_t granted;
     std::vector<std::string> expectedShells;
     bool expectedMessage;
-    std::size_t expectedLookups; // keys opened
+    std::size_t expectedLookups;  // keys opened
 };
 
 class StartSysInfoTest : public ::testing::TestWithParam<LaunchCase> {};
 
-TEST_P(StartSysInfoTest, LaunchesOrSaysUnavailable) {
+TEST_P(StartSysInfoTest, LaunchesOrSaysUnavailable)
+{
     const LaunchCase& c = GetParam();
     Harness h;
     h.registry.addKey(HKLM, InfoKey);
@@ -248,38 +255,102 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, StartSysInfoTest,
     ::testing::Values(
         // The first value is launched without an existence test.
-        LaunchCase{"FirstPresentLaunchedWithoutFile", InfoPath, Folder, {}, {}, 0xF003F,
-                   {"C:\\Tools\\MSInfo\\msinfo32.exe"}, false, 1},
-        LaunchCase{"FirstPresentWithoutNul", FakeRegistry::Value{RegSz, "C:\\Tools\\MSInfo\\msinfo32.exe"},
-                   std::nullopt, {}, {}, 0xF003F, {"C:\\Tools\\MSInfo\\msinfo32.exe"}, false, 1},
-        LaunchCase{"FirstPresentLaunchFails", InfoPath, Folder, {FolderProgram}, {"C:\\Tools\\MSInfo\\msinfo32.exe"},
-                   0xF003F, {"C:\\Tools\\MSInfo\\msinfo32.exe"}, true, 1},
+        LaunchCase{"FirstPresentLaunchedWithoutFile",
+                   InfoPath,
+                   Folder,
+                   {},
+                   {},
+                   0xF003F,
+                   {"C:\\Tools\\MSInfo\\msinfo32.exe"},
+                   false,
+                   1},
+        LaunchCase{"FirstPresentWithoutNul",
+                   FakeRegistry::Value{RegSz, "C:\\Tools\\MSInfo\\msinfo32.exe"},
+                   std::nullopt,
+                   {},
+                   {},
+                   0xF003F,
+                   {"C:\\Tools\\MSInfo\\msinfo32.exe"},
+                   false,
+                   1},
+        LaunchCase{"FirstPresentLaunchFails",
+                   InfoPath,
+                   Folder,
+                   {FolderProgram},
+                   {"C:\\Tools\\MSInfo\\msinfo32.exe"},
+                   0xF003F,
+                   {"C:\\Tools\\MSInfo\\msinfo32.exe"},
+                   true,
+                   1},
         LaunchCase{"SecondWithProgram", std::nullopt, Folder, {FolderProgram}, {}, 0xF003F, {FolderProgram}, false, 2},
-        LaunchCase{"SecondWithoutProgram", std::nullopt, Folder, {"C:\\Common\\MSInfo\\other.exe"}, {}, 0xF003F, {},
-                   true, 2},
-        LaunchCase{"SecondLaunchFails", std::nullopt, Folder, {FolderProgram}, {FolderProgram}, 0xF003F,
-                   {FolderProgram}, true, 2},
+        LaunchCase{
+            "SecondWithoutProgram", std::nullopt, Folder, {"C:\\Common\\MSInfo\\other.exe"}, {}, 0xF003F, {}, true, 2},
+        LaunchCase{"SecondLaunchFails",
+                   std::nullopt,
+                   Folder,
+                   {FolderProgram},
+                   {FolderProgram},
+                   0xF003F,
+                   {FolderProgram},
+                   true,
+                   2},
         LaunchCase{"BothAbsent", std::nullopt, std::nullopt, {FolderProgram}, {}, 0xF003F, {}, true, 2},
-        LaunchCase{"FirstTooLongFallsBackToSecond", FakeRegistry::Value{RegSz, std::string(1500, 'p')}, Folder,
-                   {FolderProgram}, {}, 0xF003F, {FolderProgram}, false, 2},
+        LaunchCase{"FirstTooLongFallsBackToSecond",
+                   FakeRegistry::Value{RegSz, std::string(1500, 'p')},
+                   Folder,
+                   {FolderProgram},
+                   {},
+                   0xF003F,
+                   {FolderProgram},
+                   false,
+                   2},
         // The error of a zero-length value skips the second lookup.
-        LaunchCase{"FirstZeroLengthTrapped", FakeRegistry::Value{RegSz, ""}, Folder, {FolderProgram}, {}, 0xF003F, {},
-                   true, 1},
-        LaunchCase{"SecondZeroLengthTrapped", std::nullopt, FakeRegistry::Value{RegSz, ""}, {FolderProgram}, {},
-                   0xF003F, {}, true, 2},
+        LaunchCase{"FirstZeroLengthTrapped",
+                   FakeRegistry::Value{RegSz, ""},
+                   Folder,
+                   {FolderProgram},
+                   {},
+                   0xF003F,
+                   {},
+                   true,
+                   1},
+        LaunchCase{"SecondZeroLengthTrapped",
+                   std::nullopt,
+                   FakeRegistry::Value{RegSz, ""},
+                   {FolderProgram},
+                   {},
+                   0xF003F,
+                   {},
+                   true,
+                   2},
         // 1024 bytes of FF as a number are beyond any double: an error too.
-        LaunchCase{"FirstHugeDwordTrapped", FakeRegistry::Value{RegDword, std::string(1024, '\xff')}, Folder,
-                   {FolderProgram}, {}, 0xF003F, {}, true, 1},
+        LaunchCase{"FirstHugeDwordTrapped",
+                   FakeRegistry::Value{RegDword, std::string(1024, '\xff')},
+                   Folder,
+                   {FolderProgram},
+                   {},
+                   0xF003F,
+                   {},
+                   true,
+                   1},
         LaunchCase{"ReadRightsOnlyFindsNothing", InfoPath, Folder, {FolderProgram}, {}, KeyRead, {}, true, 2},
         // A first value of another type is read as true with the path still
         // empty; starting nothing fails as a real launch does.
-        LaunchCase{"FirstOfOtherTypeLaunchesEmptyPath", FakeRegistry::Value{RegExpandSz, "%x%\0"s}, Folder,
-                   {FolderProgram}, {""}, 0xF003F, {""}, true, 1}),
+        LaunchCase{"FirstOfOtherTypeLaunchesEmptyPath",
+                   FakeRegistry::Value{RegExpandSz, "%x%\0"s},
+                   Folder,
+                   {FolderProgram},
+                   {""},
+                   0xF003F,
+                   {""},
+                   true,
+                   1}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(StartSysInfoCalls, SecondLookupTestsTheProgramFileOnly) {
+TEST(StartSysInfoCalls, SecondLookupTestsTheProgramFileOnly)
+{
     Harness h;
-    h.registry.addKey(HKLM, InfoKey); // the first key exists, without the value
+    h.registry.addKey(HKLM, InfoKey);  // the first key exists, without the value
     h.registry.set(HKLM, LocationKey, "MSINFO", Folder);
     h.launcher.files.insert(FolderProgram);
     h.sysInfo.StartSysInfo();
@@ -290,7 +361,8 @@ TEST(StartSysInfoCalls, SecondLookupTestsTheProgramFileOnly) {
     EXPECT_EQ(h.registry.opens[1].subKey, LocationKey);
 }
 
-TEST(StartSysInfoCalls, MessageBoxFailureIsNotReportedTwice) {
+TEST(StartSysInfoCalls, MessageBoxFailureIsNotReportedTwice)
+{
     FakeRegistry registry;
     FakeLauncher launcher;
     int shown = 0;
@@ -302,5 +374,5 @@ TEST(StartSysInfoCalls, MessageBoxFailureIsNotReportedTwice) {
     EXPECT_EQ(shown, 1);
 }
 
-} // namespace
-} // namespace kalvor
+}  // namespace
+}  // namespace kalvor

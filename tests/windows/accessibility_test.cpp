@@ -79,7 +79,7 @@ QAccessibleInterface* panelInterface(Form1* form, int panel)
         form->statusBar1()->findChild<QLabel*>(QStringLiteral("Panel%1").arg(panel)));
 }
 
-} // namespace
+}  // namespace
 
 class AccessibilityTest : public QObject {
     Q_OBJECT
@@ -157,8 +157,8 @@ void AccessibilityTest::otherWindowsSayWhatEachControlIs()
     FakeLauncher launcher;
     frmAbout about(registry, launcher, messages);
     frmSplash splash(dialog);
-    for (QWidget* window : {static_cast<QWidget*>(&dialog), static_cast<QWidget*>(&about),
-                            static_cast<QWidget*>(&splash)}) {
+    for (QWidget* window :
+         {static_cast<QWidget*>(&dialog), static_cast<QWidget*>(&about), static_cast<QWidget*>(&splash)}) {
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window));
         const QStringList silent = silentControls(window);
@@ -190,8 +190,8 @@ void AccessibilityTest::messageBoxesSayTheirMessage()
             seen.push_back({alert->text(QAccessible::Name), alert->text(QAccessible::Value), silentControls(box)});
             box->close();
         });
-        boxes.show(style, QStringLiteral("Try again"), style == MessageBox::Style::Stop ? QStringLiteral("Check")
-                                                                                        : QString());
+        boxes.show(style, QStringLiteral("Try again"),
+                   style == MessageBox::Style::Stop ? QStringLiteral("Check") : QString());
     }
     QCOMPARE(seen.size(), std::size_t{2});
     QCOMPARE(seen[0].name, QStringLiteral("Check"));

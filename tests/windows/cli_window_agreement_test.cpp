@@ -37,7 +37,7 @@ ProgramResult runProgram(const QString& file)
     return result;
 }
 
-} // namespace
+}  // namespace
 
 class CliWindowAgreementTest : public QObject {
     Q_OBJECT
@@ -64,8 +64,7 @@ private slots:
         QTest::newRow("N = 2, near singular") << QByteArray("0.1,0.3,1\n0.3,0.9,2\n");
         QTest::newRow("N = 4, every cell form")
             << QByteArray("4i+3,i,,-j,1e-3\n-2.5,+i3,j-2,0i,3-4-5i\n 7 ,25i,-i+3,2.5j,i\n1,0,0.0001,123456,-0.25\n");
-        QTest::newRow("N = 3, negative imaginary parts")
-            << QByteArray("1,,,-1.5j\n,2,,-246912i\n,,3,-0.000036j\n");
+        QTest::newRow("N = 3, negative imaginary parts") << QByteArray("1,,,-1.5j\n,2,,-246912i\n,,3,-0.000036j\n");
         QTest::newRow("N = 1, zero coefficient") << QByteArray("0,5\n");
         QTest::newRow("N = 2, dependent rows") << QByteArray("1,2,5\n2,4,7\n");
         QTest::newRow("N = 2, abc") << QByteArray("5,0,1\n0,abc,1\n");

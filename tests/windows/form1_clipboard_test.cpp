@@ -24,8 +24,14 @@ namespace {
 constexpr quint32 lightYellow = 0x00C0FFFF;
 constexpr quint32 windowColour = 0x80000005;
 
-QString clipboardText() { return QGuiApplication::clipboard()->text(); }
-void setClipboard(const QString& text) { QGuiApplication::clipboard()->setText(text); }
+QString clipboardText()
+{
+    return QGuiApplication::clipboard()->text();
+}
+void setClipboard(const QString& text)
+{
+    QGuiApplication::clipboard()->setText(text);
+}
 
 QAction* actionNamed(QMenu* menu, const QString& text)
 {
@@ -35,7 +41,7 @@ QAction* actionNamed(QMenu* menu, const QString& text)
     return nullptr;
 }
 
-} // namespace
+}  // namespace
 
 class Form1ClipboardTest : public QObject {
     Q_OBJECT
@@ -190,14 +196,17 @@ private slots:
         QTest::addColumn<int>("rows");
         QTest::addColumn<int>("fields");
         QTest::addColumn<QString>("message");
-        QTest::newRow("rows and columns") << 5 << 3 << 2 << 4 << 6
+        QTest::newRow("rows and columns")
+            << 5 << 3 << 2 << 4 << 6
             << "The pasted block has 4 rows and 6 columns; 1 row and 2 columns did not fit and were left out.";
         QTest::newRow("one row") << 3 << 3 << 1 << 2 << 2
-            << "The pasted block has 2 rows and 2 columns; 1 row did not fit and was left out.";
-        QTest::newRow("columns") << 3 << 1 << 2 << 1 << 4
+                                 << "The pasted block has 2 rows and 2 columns; 1 row did not fit and was left out.";
+        QTest::newRow("columns")
+            << 3 << 1 << 2 << 1 << 4
             << "The pasted block has 1 row and 4 columns; 2 columns did not fit and were left out.";
         // At column 1 but one field short of N + 1: not augmented.
-        QTest::newRow("one column") << 3 << 1 << 1 << 3 << 4
+        QTest::newRow("one column")
+            << 3 << 1 << 1 << 3 << 4
             << "The pasted block has 3 rows and 4 columns; 1 column did not fit and was left out.";
     }
 
@@ -477,8 +486,8 @@ private slots:
             Qt::KeyboardModifiers mods;
             int row, col;
         };
-        const Step steps[] = {{Qt::NoModifier, 1, 2}, {Qt::NoModifier, 2, 1}, {Qt::NoModifier, 2, 2},
-                              {Qt::NoModifier, 2, 2}, {Qt::ShiftModifier, 2, 1}, {Qt::ShiftModifier, 1, 2},
+        const Step steps[] = {{Qt::NoModifier, 1, 2},    {Qt::NoModifier, 2, 1},    {Qt::NoModifier, 2, 2},
+                              {Qt::NoModifier, 2, 2},    {Qt::ShiftModifier, 2, 1}, {Qt::ShiftModifier, 1, 2},
                               {Qt::ShiftModifier, 1, 1}, {Qt::ShiftModifier, 1, 1}};
         Form1Harness::clickCell(g1(), 1, 1);
         int previousRow = 1, previousCol = 1;
@@ -528,15 +537,15 @@ private slots:
         QTest::addColumn<QStringList>("coefficients");
         QTest::addColumn<QStringList>("constants");
         QTest::addColumn<QString>("panel4");
-        QTest::addColumn<int>("table"); // 0: none made current
+        QTest::addColumn<int>("table");  // 0: none made current
         QTest::addColumn<int>("row");
         QTest::addColumn<int>("col");
         QTest::newRow("coefficient") << QStringList{"1", "2", "3", "abc"} << QStringList{"1", "1"}
                                      << "EQ.2, X2: not a number" << 1 << 2 << 2;
-        QTest::newRow("first in column order") << QStringList{"1", "x", "y", "1"} << QStringList{"1", "1"}
-                                               << "EQ.2, X1: not a number" << 1 << 2 << 1;
-        QTest::newRow("constant") << QStringList{"1", "2", "3", "4"} << QStringList{"1", "2+zi"}
-                                  << "C 2: not a number" << 2 << 2 << 1;
+        QTest::newRow("first in column order")
+            << QStringList{"1", "x", "y", "1"} << QStringList{"1", "1"} << "EQ.2, X1: not a number" << 1 << 2 << 1;
+        QTest::newRow("constant") << QStringList{"1", "2", "3", "4"} << QStringList{"1", "2+zi"} << "C 2: not a number"
+                                  << 2 << 2 << 1;
         QTest::newRow("overflow") << QStringList{"1E200", "1E200", "1E200", "1E200"} << QStringList{"1", "1"}
                                   << "A value left the number range" << 0 << 0 << 0;
     }

@@ -18,12 +18,12 @@ using namespace kalvor;
 namespace {
 
 // N = 2 worked system: (1+i) X1 + X2 = 2+3i, X1 + (-1+i) X2 = i.
-const QStringList coefficients = {QStringLiteral("1+i"), QStringLiteral("1"), QStringLiteral("1"),
-                                  QStringLiteral("-1+i")};
+const QStringList coefficients
+    = {QStringLiteral("1+i"), QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("-1+i")};
 const QStringList constants = {QStringLiteral("2+3i"), QStringLiteral("i")};
 const QStringList solution = {QStringLiteral(" 1.6667 + 6.6667E-01i"), QStringLiteral(" 1.0000 + 6.6667E-01i")};
 
-} // namespace
+}  // namespace
 
 class Form1DropTest : public QObject {
     Q_OBJECT
@@ -86,10 +86,7 @@ private:
         return enter.isAccepted();
     }
 
-    void checkNoMessage()
-    {
-        QVERIFY(h->messages.messages.empty());
-    }
+    void checkNoMessage() { QVERIFY(h->messages.messages.empty()); }
 
 private slots:
     void init()
@@ -109,8 +106,7 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("onto");
-        QTest::newRow("tsv on the coefficients") << "system.tsv" << QByteArray("1+i\t1\t2+3i\n1\t-1+i\ti\n")
-                                                 << "Grid1";
+        QTest::newRow("tsv on the coefficients") << "system.tsv" << QByteArray("1+i\t1\t2+3i\n1\t-1+i\ti\n") << "Grid1";
         QTest::newRow("CSV on an editor line") << "SYSTEM.CSV" << QByteArray("1+i,1,2+3i\n1,-1+i,i\n") << "Text4";
         QTest::newRow("txt, BOM and CR LF, on the constants")
             << "system.Txt" << QByteArray("\xEF\xBB\xBF\"1+i\"\t1\t2+3i\r\n1\t-1+i\ti\r\n\r\n") << "Grid2";
@@ -193,8 +189,7 @@ private slots:
         QTest::newRow("a picture") << QList<QUrl>{fileUrl(QStringLiteral("good.png"), good)} << false;
         QTest::newRow("no extension") << QList<QUrl>{fileUrl(QStringLiteral("tsv"), good)} << false;
         QTest::newRow("two files") << QList<QUrl>{tsv, fileUrl(QStringLiteral("more.csv"), good)} << false;
-        QTest::newRow("not a local file") << QList<QUrl>{QUrl(QStringLiteral("https://example.org/a.tsv"))}
-                                          << false;
+        QTest::newRow("not a local file") << QList<QUrl>{QUrl(QStringLiteral("https://example.org/a.tsv"))} << false;
         QTest::newRow("solution shown") << QList<QUrl>{tsv} << true;
     }
 

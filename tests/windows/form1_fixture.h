@@ -23,8 +23,7 @@ struct Form1Harness {
     int aboutShown = 0;
     std::unique_ptr<Form1> form;
 
-    Form1Harness()
-        : form(std::make_unique<Form1>([this] { return count; }, messages))
+    Form1Harness() : form(std::make_unique<Form1>([this] { return count; }, messages))
     {
         form->setProgramEnd([this] { ++programEnds; });
         form->setAboutCommand([this] { ++aboutShown; });
@@ -71,10 +70,7 @@ struct Form1Harness {
         typeIntoCell(form->grid1(), form->text1(), row, col, text);
     }
 
-    void typeConstant(int row, const QString& text)
-    {
-        typeIntoCell(form->grid2(), form->text4(), row, 1, text);
-    }
+    void typeConstant(int row, const QString& text) { typeIntoCell(form->grid2(), form->text4(), row, 1, text); }
 
     // Saves the window as a picture in the artifacts folder, if one is set.
     void screenshot(const QString& name) const
@@ -87,4 +83,4 @@ struct Form1Harness {
     }
 };
 
-} // namespace kalvor
+}  // namespace kalvor

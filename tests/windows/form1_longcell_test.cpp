@@ -44,8 +44,8 @@ qint64 threadMs()
 }
 
 struct Block {
-    qint64 threadMs = 0; // longest gap between heartbeats, in this thread's time
-    qint64 wallMs = 0;   // the same gap on the wall clock, for the log
+    qint64 threadMs = 0;  // longest gap between heartbeats, in this thread's time
+    qint64 wallMs = 0;    // the same gap on the wall clock, for the log
 };
 
 // Runs `action` from inside the event loop and returns the longest time that
@@ -85,16 +85,16 @@ Block longestBlock(const std::function<void()>& action)
 QString contentOf(int kind)
 {
     switch (kind) {
-    case 0: // a number: no unit within the first 100 characters
+    case 0:  // a number: no unit within the first 100 characters
         return QString(kMillion, QLatin1Char('1'));
-    case 1: // not a number
+    case 1:  // not a number
         return QString(kMillion, QLatin1Char('x'));
-    default: // a unit far beyond the search window, and non-ASCII text
+    default:  // a unit far beyond the search window, and non-ASCII text
         return QString(kMillion / 2, QChar(0x00e9)) + QString(kMillion / 2 - 1, QLatin1Char('2')) + QStringLiteral("i");
     }
 }
 
-} // namespace
+}  // namespace
 
 class Form1LongCellTest : public QObject {
     Q_OBJECT
@@ -191,7 +191,8 @@ private slots:
         if (expected.outcome == SolveOutcome::Solved) {
             QVERIFY(h->messages.messages.empty());
             QVERIFY(!form()->frame1()->isHidden());
-            QCOMPARE(form()->grid3()->TextMatrix(1, 1), QString::fromStdString(resultText(expected.re[0], expected.im[0])));
+            QCOMPARE(form()->grid3()->TextMatrix(1, 1),
+                     QString::fromStdString(resultText(expected.re[0], expected.im[0])));
         } else {
             QCOMPARE(h->messages.messages.size(), std::size_t{1});
             QCOMPARE(h->messages.messages.back().title, QStringLiteral("Check your data"));

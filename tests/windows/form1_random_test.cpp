@@ -54,18 +54,37 @@ public:
 
     QString number()
     {
-        static const char* const forms[] = {
-            "0", "1", "-1", "2", "3.5", "-2.5", "0.1", "1e-3", "1E5", "4.", ".5", "12345", "1e200", "1e308",
-            "1e400", "1e-400", "-1.7976931348623157e308", "4.9e-324", "0.000012", "9.99996", "2.00005"};
+        static const char* const forms[] = {"0",
+                                            "1",
+                                            "-1",
+                                            "2",
+                                            "3.5",
+                                            "-2.5",
+                                            "0.1",
+                                            "1e-3",
+                                            "1E5",
+                                            "4.",
+                                            ".5",
+                                            "12345",
+                                            "1e200",
+                                            "1e308",
+                                            "1e400",
+                                            "1e-400",
+                                            "-1.7976931348623157e308",
+                                            "4.9e-324",
+                                            "0.000012",
+                                            "9.99996",
+                                            "2.00005"};
         return QString::fromLatin1(forms[below(std::size(forms))]);
     }
 
     QString complex()
     {
-        static const char* const forms[] = {
-            "i", "+i", "-i", "j", "-j", "3+4i", "3-4i", "-3+4j", "4i", "-25i", "2.5j", "0i", "4i+3", "i3", "i+3",
-            "+i3", "-i+3", "3+i", "-3-i", "3-4-5i", "1e-3+4i", "3+i4", "3 + 4i", "4 i", "ii", "3+4i ", "3+4i+2",
-            "1e308+1e308i", "0+1e-400i", "-1.5-0.5j", "3+4I"};
+        static const char* const forms[]
+            = {"i",       "+i",   "-i",     "j",   "-j",  "3+4i",  "3-4i",   "-3+4j",        "4i",        "-25i",
+               "2.5j",    "0i",   "4i+3",   "i3",  "i+3", "+i3",   "-i+3",   "3+i",          "-3-i",      "3-4-5i",
+               "1e-3+4i", "3+i4", "3 + 4i", "4 i", "ii",  "3+4i ", "3+4i+2", "1e308+1e308i", "0+1e-400i", "-1.5-0.5j",
+               "3+4I"};
         return QString::fromLatin1(forms[below(std::size(forms))]);
     }
 
@@ -81,10 +100,10 @@ public:
             return pick(QStringLiteral("0123456789+-.eEij "), 1 + below(6));
         case 3:
             return pick(QStringLiteral("abcxyzIJDd&H,;()*/%$"), 1 + below(4));
-        case 4: // U+2212 minus, no-break space, full-width digits and i, an accent
+        case 4:  // U+2212 minus, no-break space, full-width digits and i, an accent
             return pick(QStringLiteral("\u2212\u00a0\uff13\uff49\u00e9\u0669"), 1 + below(3));
         default:
-            return QString::fromUtf8("\xF0\x9F\x98\x80"); // a character outside the BMP
+            return QString::fromUtf8("\xF0\x9F\x98\x80");  // a character outside the BMP
         }
     }
 
@@ -97,7 +116,8 @@ public:
         case 1:
             return QString(10000, QLatin1Char('7'));
         case 2:
-            return QString(5000, QLatin1Char('1')) + QStringLiteral("+") + QString(4998, QLatin1Char('2')) + QStringLiteral("i");
+            return QString(5000, QLatin1Char('1')) + QStringLiteral("+") + QString(4998, QLatin1Char('2'))
+                + QStringLiteral("i");
         case 3: {
             QString junk;
             for (int k = 0, n = 1 + below(40); k < n; ++k)
@@ -145,7 +165,7 @@ void typeText(QWidget* widget, const QString& text)
     }
 }
 
-} // namespace
+}  // namespace
 
 class Form1RandomTest : public QObject {
     Q_OBJECT
@@ -156,7 +176,7 @@ private:
     int N = 0;
     // The model: what the user put into every data cell, and where each
     // table's current cell is.
-    std::vector<QString> coef; // row-major, (r, c) at (r - 1) * N + (c - 1)
+    std::vector<QString> coef;  // row-major, (r, c) at (r - 1) * N + (c - 1)
     std::vector<QString> constants;
     int row1 = 1, col1 = 1, row2 = 1;
     bool showing = false;
@@ -232,7 +252,8 @@ private:
         grid->scrollTo(top ? grid->model()->index(0, section) : grid->model()->index(section, 0));
         const int at = header->sectionViewportPosition(section) + header->sectionSize(section) / 2;
         const QPoint pos = top ? QPoint(at, header->height() / 2) : QPoint(header->width() / 2, at);
-        note(QStringLiteral("click %1 header %2 section %3").arg(grid->objectName(), top ? "top" : "side").arg(section));
+        note(
+            QStringLiteral("click %1 header %2 section %3").arg(grid->objectName(), top ? "top" : "side").arg(section));
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, pos);
     }
 
@@ -262,10 +283,7 @@ private:
         return true;
     }
 
-    QString& modelCell(bool constants, int r, int c)
-    {
-        return constants ? constants_(r) : coefCell(r, c);
-    }
+    QString& modelCell(bool constants, int r, int c) { return constants ? constants_(r) : coefCell(r, c); }
     QString& constants_(int r) { return constants[static_cast<std::size_t>(r - 1)]; }
 
     // Text with a tab or a line break is a block: the window pastes it into
@@ -303,9 +321,13 @@ private:
         const auto& messages = h->messages.messages;
         if (messages.size() != messagesSeen + (leftOut ? 1 : 0))
             return fail(QStringLiteral("a paste of %1 rows at (%2, %3) brought %4 messages")
-                            .arg(block.rows.size()).arg(row).arg(col).arg(messages.size() - messagesSeen));
-        if (leftOut && (messages.back().title != QStringLiteral("KALVOR1") ||
-                        !messages.back().message.startsWith(QStringLiteral("The pasted block has "))))
+                            .arg(block.rows.size())
+                            .arg(row)
+                            .arg(col)
+                            .arg(messages.size() - messagesSeen));
+        if (leftOut
+            && (messages.back().title != QStringLiteral("KALVOR1")
+                || !messages.back().message.startsWith(QStringLiteral("The pasted block has "))))
             return fail(QStringLiteral("a paste that did not fit brought \"%1\"").arg(messages.back().message));
         messagesSeen = messages.size();
         return true;
@@ -339,17 +361,23 @@ private:
     {
         QLineEdit* editor = someEditor();
         const QString pasted = texts.pasteable();
-        note(QStringLiteral("paste into %1: %2 characters \"%3\"").arg(editor->objectName()).arg(pasted.size()).arg(pasted.left(60)));
+        note(QStringLiteral("paste into %1: %2 characters \"%3\"")
+                 .arg(editor->objectName())
+                 .arg(pasted.size())
+                 .arg(pasted.left(60)));
         QGuiApplication::clipboard()->setText(pasted);
         QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
-        if (pasted.contains(QLatin1Char('\t')) || pasted.contains(QLatin1Char('\n')) || pasted.contains(QLatin1Char('\r')))
+        if (pasted.contains(QLatin1Char('\t')) || pasted.contains(QLatin1Char('\n'))
+            || pasted.contains(QLatin1Char('\r')))
             return pasteBlockIntoModel(editor, pasted);
         // Control characters are the line editor's own business; anything
         // else must arrive whole.
         if (!hasControlCharacter(pasted) && editor->text() != pasted)
             return fail(QStringLiteral("%1 holds %2 characters after pasting %3")
-                            .arg(editor->objectName()).arg(editor->text().size()).arg(pasted.size()));
+                            .arg(editor->objectName())
+                            .arg(editor->text().size())
+                            .arg(pasted.size()));
         editorWroteCell(editor);
         return true;
     }
@@ -358,15 +386,19 @@ private:
     // cell must follow the editor whatever it does.
     void editKeysIntoEditor()
     {
-        static const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {
-            {Qt::Key_Backspace, Qt::NoModifier}, {Qt::Key_Delete, Qt::NoModifier}, {Qt::Key_Home, Qt::NoModifier},
-            {Qt::Key_Left, Qt::NoModifier},      {Qt::Key_Right, Qt::ShiftModifier}, {Qt::Key_Z, Qt::ControlModifier},
-            {Qt::Key_Y, Qt::ControlModifier},    {Qt::Key_X, Qt::ControlModifier},  {Qt::Key_Return, Qt::NoModifier},
-            {Qt::Key_Escape, Qt::NoModifier},    {Qt::Key_Backspace, Qt::ControlModifier}};
+        static const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[]
+            = {{Qt::Key_Backspace, Qt::NoModifier},     {Qt::Key_Delete, Qt::NoModifier},
+               {Qt::Key_Home, Qt::NoModifier},          {Qt::Key_Left, Qt::NoModifier},
+               {Qt::Key_Right, Qt::ShiftModifier},      {Qt::Key_Z, Qt::ControlModifier},
+               {Qt::Key_Y, Qt::ControlModifier},        {Qt::Key_X, Qt::ControlModifier},
+               {Qt::Key_Return, Qt::NoModifier},        {Qt::Key_Escape, Qt::NoModifier},
+               {Qt::Key_Backspace, Qt::ControlModifier}};
         QLineEdit* editor = someEditor();
         const auto& [key, mods] = keys[below(std::size(keys))];
-        note(QStringLiteral("key %1 into %2").arg(QKeySequence(QKeyCombination(mods, key)).toString(), editor->objectName()));
-        const bool undoesPaste = key == Qt::Key_Z && mods == Qt::ControlModifier && !editor->isUndoAvailable() && !pastes.empty();
+        note(QStringLiteral("key %1 into %2")
+                 .arg(QKeySequence(QKeyCombination(mods, key)).toString(), editor->objectName()));
+        const bool undoesPaste
+            = key == Qt::Key_Z && mods == Qt::ControlModifier && !editor->isUndoAvailable() && !pastes.empty();
         QTest::keyClick(editor, key, mods);
         if (undoesPaste)
             undoPasteInModel();
@@ -401,7 +433,11 @@ private:
             col1 = col;
         if (grid->Row() != row || grid->Col() != col)
             return fail(QStringLiteral("%1's current cell is (%2, %3), expected (%4, %5)")
-                            .arg(grid->objectName()).arg(grid->Row()).arg(grid->Col()).arg(row).arg(col));
+                            .arg(grid->objectName())
+                            .arg(grid->Row())
+                            .arg(grid->Col())
+                            .arg(row)
+                            .arg(col));
         return true;
     }
 
@@ -417,7 +453,8 @@ private:
         const QString typed = (coefficients ? coefCell(row1, col1) : constants_(row2)) + QStringLiteral("q");
         QTest::keyClick(grid, Qt::Key_Q);
         if (QApplication::focusWidget() != editor)
-            return fail(QStringLiteral("a character key on %1 did not move the focus to %2").arg(grid->objectName(), editor->objectName()));
+            return fail(QStringLiteral("a character key on %1 did not move the focus to %2")
+                            .arg(grid->objectName(), editor->objectName()));
         if (editor->text() != typed)
             return fail(QStringLiteral("%1 holds \"%2\" after 'q' on %3, expected \"%4\"")
                             .arg(editor->objectName(), editor->text().left(200), grid->objectName(), typed.left(200)));
@@ -429,7 +466,8 @@ private:
     bool solve()
     {
         note(QStringLiteral("Solve"));
-        PartMatrix coefRe(static_cast<std::size_t>(N), PartVector(static_cast<std::size_t>(N), PartValue::fromInteger(0)));
+        PartMatrix coefRe(static_cast<std::size_t>(N),
+                          PartVector(static_cast<std::size_t>(N), PartValue::fromInteger(0)));
         PartMatrix coefIm = coefRe;
         PartVector constRe(static_cast<std::size_t>(N), PartValue::fromInteger(0)), constIm = constRe;
         for (int r = 1; r <= N; ++r) {
@@ -461,26 +499,31 @@ private:
         messagesSeen = messages.size();
         if (expected.outcome == SolveOutcome::Solved && !dataErr) {
             if (fresh != 0)
-                return fail(QStringLiteral("a solvable system brought the message \"%1\"").arg(messages.back().message));
+                return fail(
+                    QStringLiteral("a solvable system brought the message \"%1\"").arg(messages.back().message));
             showing = true;
             ++solved;
             Grid* g3 = form()->grid3();
             if (g3->Rows() != N + 1)
                 return fail(QStringLiteral("the solution table has %1 rows for N = %2").arg(g3->Rows()).arg(N));
             for (int k = 1; k <= N; ++k) {
-                if (g3->TextMatrix(k, 0) != QStringLiteral("X%1").arg(k) || g3->TextMatrix(k, 1) != texts[static_cast<std::size_t>(k - 1)])
-                    return fail(QStringLiteral("solution row %1 shows \"%2\" \"%3\", expected \"%4\"")
-                                    .arg(k).arg(g3->TextMatrix(k, 0), g3->TextMatrix(k, 1), texts[static_cast<std::size_t>(k - 1)]));
+                if (g3->TextMatrix(k, 0) != QStringLiteral("X%1").arg(k)
+                    || g3->TextMatrix(k, 1) != texts[static_cast<std::size_t>(k - 1)])
+                    return fail(
+                        QStringLiteral("solution row %1 shows \"%2\" \"%3\", expected \"%4\"")
+                            .arg(k)
+                            .arg(g3->TextMatrix(k, 0), g3->TextMatrix(k, 1), texts[static_cast<std::size_t>(k - 1)]));
             }
             return true;
         }
         const bool noUnique = expected.outcome == SolveOutcome::NoUniqueSolution;
         const QString wantMessage = noUnique ? noSolutionMessage : dataErrorMessage;
         const QString wantTitle = noUnique ? QStringLiteral("KALVOR1") : QStringLiteral("Check your data");
-        if (fresh != 1 || messages.back().message != wantMessage || messages.back().title != wantTitle ||
-            messages.back().style != MessageBox::Style::Stop)
+        if (fresh != 1 || messages.back().message != wantMessage || messages.back().title != wantTitle
+            || messages.back().style != MessageBox::Style::Stop)
             return fail(QStringLiteral("Solve brought %1 message(s), the last \"%2\"; expected one \"%3\"")
-                            .arg(fresh).arg(fresh ? messages.back().message : QString(), wantMessage));
+                            .arg(fresh)
+                            .arg(fresh ? messages.back().message : QString(), wantMessage));
         showing = false;
         // After a data error the first cell that does not read is made current.
         if (!noUnique) {
@@ -537,7 +580,9 @@ private:
         note(QStringLiteral("About"));
         form()->aboutAction()->trigger();
         if (h->aboutShown != ++aboutSeen)
-            return fail(QStringLiteral("About ran the about command %1 times in all, expected %2").arg(h->aboutShown).arg(aboutSeen));
+            return fail(QStringLiteral("About ran the about command %1 times in all, expected %2")
+                            .arg(h->aboutShown)
+                            .arg(aboutSeen));
         return true;
     }
 
@@ -551,25 +596,37 @@ private:
             for (int c = 1; c <= N; ++c)
                 if (g1->TextMatrix(r, c) != coefCell(r, c))
                     return fail(QStringLiteral("coefficient (%1, %2) holds \"%3\", the user put \"%4\" there")
-                                    .arg(r).arg(c).arg(g1->TextMatrix(r, c).left(200), coefCell(r, c).left(200)));
+                                    .arg(r)
+                                    .arg(c)
+                                    .arg(g1->TextMatrix(r, c).left(200), coefCell(r, c).left(200)));
             if (g2->TextMatrix(r, 1) != constants[static_cast<std::size_t>(r - 1)])
-                return fail(QStringLiteral("constant %1 holds \"%2\", the user put \"%3\" there")
-                                .arg(r).arg(g2->TextMatrix(r, 1).left(200), constants[static_cast<std::size_t>(r - 1)].left(200)));
-            if (g1->TextMatrix(0, r) != QStringLiteral("X%1").arg(r) || g1->TextMatrix(r, 0) != QStringLiteral("EQ. NO.%1").arg(r) ||
-                g2->TextMatrix(r, 0) != QStringLiteral("EQ. NO.%1").arg(r))
+                return fail(
+                    QStringLiteral("constant %1 holds \"%2\", the user put \"%3\" there")
+                        .arg(r)
+                        .arg(g2->TextMatrix(r, 1).left(200), constants[static_cast<std::size_t>(r - 1)].left(200)));
+            if (g1->TextMatrix(0, r) != QStringLiteral("X%1").arg(r)
+                || g1->TextMatrix(r, 0) != QStringLiteral("EQ. NO.%1").arg(r)
+                || g2->TextMatrix(r, 0) != QStringLiteral("EQ. NO.%1").arg(r))
                 return fail(QStringLiteral("a header of row or column %1 changed").arg(r));
         }
         // Each editor shows its table's current cell, so the next key
         // changes that cell and no other.
         if (g1->Row() != row1 || g1->Col() != col1 || g2->Row() != row2 || g2->Col() != 1)
             return fail(QStringLiteral("current cells are (%1, %2) and (%3, %4), expected (%5, %6) and (%7, 1)")
-                            .arg(g1->Row()).arg(g1->Col()).arg(g2->Row()).arg(g2->Col()).arg(row1).arg(col1).arg(row2));
+                            .arg(g1->Row())
+                            .arg(g1->Col())
+                            .arg(g2->Row())
+                            .arg(g2->Col())
+                            .arg(row1)
+                            .arg(col1)
+                            .arg(row2));
         if (form()->text1()->text() != coefCell(row1, col1))
             return fail(QStringLiteral("Text1 shows \"%1\" but its current cell holds \"%2\"")
                             .arg(form()->text1()->text().left(200), coefCell(row1, col1).left(200)));
         if (form()->text4()->text() != constants[static_cast<std::size_t>(row2 - 1)])
-            return fail(QStringLiteral("Text4 shows \"%1\" but its current cell holds \"%2\"")
-                            .arg(form()->text4()->text().left(200), constants[static_cast<std::size_t>(row2 - 1)].left(200)));
+            return fail(
+                QStringLiteral("Text4 shows \"%1\" but its current cell holds \"%2\"")
+                    .arg(form()->text4()->text().left(200), constants[static_cast<std::size_t>(row2 - 1)].left(200)));
 
         const bool panel = !form()->frame1()->isHidden();
         const bool solveOn = form()->solveAction()->isEnabled();
@@ -578,9 +635,13 @@ private:
         const bool showingSolution = panel && !solveOn && backOn;
         if (editing == showingSolution || showingSolution != showing)
             return fail(QStringLiteral("window mode: panel %1, Solve %2, Back %3; expected %4")
-                            .arg(panel).arg(solveOn).arg(backOn).arg(showing ? "showing the solution" : "editing"));
+                            .arg(panel)
+                            .arg(solveOn)
+                            .arg(backOn)
+                            .arg(showing ? "showing the solution" : "editing"));
         if (h->messages.messages.size() != messagesSeen)
-            return fail(QStringLiteral("a message appeared outside Solve: \"%1\"").arg(h->messages.messages.back().message));
+            return fail(
+                QStringLiteral("a message appeared outside Solve: \"%1\"").arg(h->messages.messages.back().message));
         if (!h->watchdog.unexpected().isEmpty())
             return fail(QStringLiteral("an unexpected modal window: %1").arg(h->watchdog.unexpected().join(", ")));
         return true;
@@ -678,10 +739,13 @@ private slots:
             for (const QString& e : recent)
                 history += QStringLiteral("\n    ") + e;
             QFAIL(qPrintable(QStringLiteral("seed %1, N = %2, event %3: %4\n  last events:%5")
-                                 .arg(seed).arg(N).arg(done).arg(failure, history)));
+                                 .arg(seed)
+                                 .arg(N)
+                                 .arg(done)
+                                 .arg(failure, history)));
         }
-        qInfo("seed %llu, N = %d: %d events, %d solutions shown, %zu messages",
-              static_cast<unsigned long long>(seed), N, done, solved, messagesSeen);
+        qInfo("seed %llu, N = %d: %d events, %d solutions shown, %zu messages", static_cast<unsigned long long>(seed),
+              N, done, solved, messagesSeen);
         h.reset();
     }
 };

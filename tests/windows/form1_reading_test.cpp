@@ -93,7 +93,7 @@ private slots:
     }
 };
 
-} // namespace
+}  // namespace
 
 QTEST_MAIN(Form1ReadingTest)
 #include "form1_reading_test.moc"

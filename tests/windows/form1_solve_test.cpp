@@ -15,9 +15,9 @@ using namespace kalvor;
 
 namespace {
 
-const QString noSolution = QStringLiteral(
-    "This equations have no solution OR This equation have infinite number of solutions "
-    "The unknowns is dependent variables , Please...Use 'Kalvor2'");
+const QString noSolution
+    = QStringLiteral("This equations have no solution OR This equation have infinite number of solutions "
+                     "The unknowns is dependent variables , Please...Use 'Kalvor2'");
 const QString dataError = QStringLiteral("Try to write '(imaginary)i in form '0+(imaginary)i");
 
 struct Snapshot {
@@ -38,7 +38,7 @@ Snapshot snapshot(Form1* form)
     return s;
 }
 
-} // namespace
+}  // namespace
 
 class Form1SolveTest : public QObject {
     Q_OBJECT
@@ -49,13 +49,13 @@ private:
 
     bool editing()
     {
-        return !form()->frame1()->isVisible() && form()->solveAction()->isEnabled() &&
-               !form()->backAction()->isEnabled();
+        return !form()->frame1()->isVisible() && form()->solveAction()->isEnabled()
+            && !form()->backAction()->isEnabled();
     }
     bool showingSolution()
     {
-        return form()->frame1()->isVisible() && !form()->solveAction()->isEnabled() &&
-               form()->backAction()->isEnabled();
+        return form()->frame1()->isVisible() && !form()->solveAction()->isEnabled()
+            && form()->backAction()->isEnabled();
     }
 
     // The two window modes a command may start from.
@@ -84,8 +84,7 @@ private slots:
 
     void cleanup()
     {
-        QVERIFY2(h->watchdog.unexpected().isEmpty(),
-                 qPrintable(h->watchdog.unexpected().join(", ")));
+        QVERIFY2(h->watchdog.unexpected().isEmpty(), qPrintable(h->watchdog.unexpected().join(", ")));
         h.reset();
     }
 
@@ -96,15 +95,13 @@ private slots:
         QTest::addColumn<QStringList>("results");
         QTest::newRow("N = 1, 2 X1 = 4+2i")
             << QStringList{"2"} << QStringList{"4+2i"} << QStringList{" 2.0000 + 1.0000i"};
-        QTest::newRow("N = 2, diagonal")
-            << QStringList{"1", "", "", "1"} << QStringList{"3", "2i"}
-            << QStringList{" 3.0000 + 0.0000i", " 0.0000 + 2.0000i"};
+        QTest::newRow("N = 2, diagonal") << QStringList{"1", "", "", "1"} << QStringList{"3", "2i"}
+                                         << QStringList{" 3.0000 + 0.0000i", " 0.0000 + 2.0000i"};
         QTest::newRow("N = 2, negative imaginary in general form")
             << QStringList{"1", "", "", "2"} << QStringList{"-2j", "2-3j"}
             << QStringList{" 0.0000 - 2i", " 1.0000 - 1.5i"};
-        QTest::newRow("N = 2, coupled")
-            << QStringList{"1", "1", "1", "-1"} << QStringList{"3", "1"}
-            << QStringList{" 2.0000 + 0.0000i", " 1.0000 + 0.0000i"};
+        QTest::newRow("N = 2, coupled") << QStringList{"1", "1", "1", "-1"} << QStringList{"3", "1"}
+                                        << QStringList{" 2.0000 + 0.0000i", " 1.0000 + 0.0000i"};
     }
 
     void solvesAndShowsThenBackRestoresEditing()
@@ -223,14 +220,13 @@ private slots:
         QTest::addColumn<QStringList>("constants");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("title");
-        QTest::newRow("zero coefficient")
-            << QStringList{"0"} << QStringList{"5+i"} << noSolution << "KALVOR1";
-        QTest::newRow("untouched table") << QStringList{"", "", "", ""} << QStringList{"", ""}
-                                         << noSolution << "KALVOR1";
-        QTest::newRow("dependent rows") << QStringList{"1", "2", "2", "4"} << QStringList{"1", "2"}
-                                        << noSolution << "KALVOR1";
-        QTest::newRow("not a number") << QStringList{"1", "", "", "abc"} << QStringList{"1", "1"}
-                                      << dataError << "Check your data";
+        QTest::newRow("zero coefficient") << QStringList{"0"} << QStringList{"5+i"} << noSolution << "KALVOR1";
+        QTest::newRow("untouched table") << QStringList{"", "", "", ""} << QStringList{"", ""} << noSolution
+                                         << "KALVOR1";
+        QTest::newRow("dependent rows") << QStringList{"1", "2", "2", "4"} << QStringList{"1", "2"} << noSolution
+                                        << "KALVOR1";
+        QTest::newRow("not a number") << QStringList{"1", "", "", "abc"} << QStringList{"1", "1"} << dataError
+                                      << "Check your data";
     }
 
     void failureShowsMessageAndReturnsToEditing()

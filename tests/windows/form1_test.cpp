@@ -21,7 +21,7 @@ namespace {
 constexpr quint32 lightYellow = 0x00C0FFFF;
 constexpr quint32 silver = 0x00C0C0C0;
 constexpr quint32 windowColour = 0x80000005;
-} // namespace
+}  // namespace
 
 class Form1Test : public QObject {
     Q_OBJECT
@@ -43,15 +43,14 @@ private slots:
 
     void cleanup()
     {
-        QVERIFY2(h->watchdog.unexpected().isEmpty(),
-                 qPrintable(h->watchdog.unexpected().join(", ")));
+        QVERIFY2(h->watchdog.unexpected().isEmpty(), qPrintable(h->watchdog.unexpected().join(", ")));
         h.reset();
     }
 
     void countTextConversion_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("expected"); // 0: refused
+        QTest::addColumn<int>("expected");  // 0: refused
         QTest::newRow("plain") << "3" << 3;
         QTest::newRow("blanks around") << "  4 " << 4;
         QTest::newRow("half to even, down") << "2.5" << 2;
@@ -106,9 +105,12 @@ private slots:
         QTest::addColumn<int>("n");
         QTest::addColumn<QString>("lastColumnHeader");
         QTest::addColumn<QString>("lastRowHeader");
-        QTest::newRow("N = 1") << 1 << "X1" << "EQ. NO.1";
-        QTest::newRow("N = 3") << 3 << "X3" << "EQ. NO.3";
-        QTest::newRow("N = 12") << 12 << "X12" << "EQ. NO.12";
+        QTest::newRow("N = 1") << 1 << "X1"
+                               << "EQ. NO.1";
+        QTest::newRow("N = 3") << 3 << "X3"
+                               << "EQ. NO.3";
+        QTest::newRow("N = 12") << 12 << "X12"
+                                << "EQ. NO.12";
     }
 
     void headersForN()
@@ -165,8 +167,7 @@ private slots:
         QCOMPARE(form()->txt8()->text(), QString("Text8"));
         QCOMPARE(form()->text7()->text(), QString("Text7"));
         QCOMPARE(form()->text8()->text(), QString("Text8"));
-        for (QLineEdit* hidden : {form()->txt7(), form()->txt8(), form()->text7(),
-                                  form()->text8(), form()->text9()})
+        for (QLineEdit* hidden : {form()->txt7(), form()->txt8(), form()->text7(), form()->text8(), form()->text9()})
             QVERIFY(!hidden->isVisible());
         QCOMPARE(form()->grid3()->ColWidth(1), 10585);
         QCOMPARE(form()->timer1()->interval(), 9000);
@@ -254,8 +255,7 @@ private slots:
         QAccessibleInterface* cell = table->tableInterface()->cellAt(1, 0);
         QVERIFY(cell);
         QCOMPARE(cell->text(QAccessible::Name), QString("5-3i"));
-        const QList<QAccessibleInterface*> rowHeaders =
-            cell->tableCellInterface()->rowHeaderCells();
+        const QList<QAccessibleInterface*> rowHeaders = cell->tableCellInterface()->rowHeaderCells();
         QCOMPARE(rowHeaders.size(), 1);
         QCOMPARE(rowHeaders.at(0)->text(QAccessible::Name), QString("EQ. NO.2"));
         // Qt 6.4 hands out header cells without registering them, so nobody
@@ -484,8 +484,7 @@ private slots:
     {
         QVERIFY(h->open(2));
         form()->text1()->setFocus();
-        const QList<QWidget*> expected = {form()->grid2(), form()->grid1(), form()->text4(),
-                                          form()->text1()};
+        const QList<QWidget*> expected = {form()->grid2(), form()->grid1(), form()->text4(), form()->text1()};
         for (QWidget* next : expected) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), next);

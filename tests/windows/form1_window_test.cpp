@@ -48,7 +48,7 @@ void saveScreenshot(QWidget* window, const QString& name)
         QVERIFY(window->grab().save(path));
 }
 
-} // namespace
+}  // namespace
 
 class Form1WindowTest : public QObject {
     Q_OBJECT
@@ -182,8 +182,8 @@ private slots:
         QCOMPARE(grid1.height(), 448 + dy);
         QCOMPARE(grid2.top(), 64);
         QCOMPARE(grid2.height(), 449 + dy);
-        QCOMPARE(grid2.left() - grid1.right(), 624 - 616); // the design gap
-        QCOMPARE(client->width() - 1 - grid2.right(), 801 - 785); // the design margin
+        QCOMPARE(grid2.left() - grid1.right(), 624 - 616);         // the design gap
+        QCOMPARE(client->width() - 1 - grid2.right(), 801 - 785);  // the design margin
         QVERIFY(grid1.width() > 617 + dx / 2);
         QVERIFY(grid2.width() > 161);
         QCOMPARE(form()->text1()->geometry(), QRect(0, 40, grid1.width(), 19));

@@ -29,7 +29,7 @@ struct Opening {
     bool dialogVisible = true;
 };
 
-} // namespace
+}  // namespace
 
 class Form2Test : public QObject {
     Q_OBJECT
@@ -124,7 +124,7 @@ void Form2Test::designValues()
     }
 
     QVERIFY(form->text1()->text().isEmpty());
-    QCOMPARE(form->text1()->maxLength(), INT_MAX); // no limit
+    QCOMPARE(form->text1()->maxLength(), INT_MAX);  // no limit
     QVERIFY(!form->command1()->isEnabled());
     QTRY_COMPARE(QApplication::focusWidget(), form->text1());
 }
@@ -137,14 +137,11 @@ void Form2Test::placeOnScreen_data()
     // The design place is 255, 317 pixels from the screen's corner; the
     // dialog is 312 x 213.
     QTest::newRow("large screen") << QRect(0, 0, 1024, 768) << QRect(0, 0, 1024, 768) << QPoint(255, 317);
-    QTest::newRow("second screen") << QRect(1920, 0, 1024, 768) << QRect(1920, 0, 1024, 768)
-                                   << QPoint(2175, 317);
+    QTest::newRow("second screen") << QRect(1920, 0, 1024, 768) << QRect(1920, 0, 1024, 768) << QPoint(2175, 317);
     QTest::newRow("just fits") << QRect(0, 0, 567, 530) << QRect(0, 0, 567, 530) << QPoint(255, 317);
     QTest::newRow("too low") << QRect(0, 0, 640, 480) << QRect(0, 0, 640, 480) << QPoint(255, 267);
-    QTest::newRow("panel at the bottom")
-        << QRect(0, 0, 800, 560) << QRect(0, 0, 800, 520) << QPoint(255, 307);
-    QTest::newRow("smaller than the dialog")
-        << QRect(0, 0, 300, 200) << QRect(0, 0, 300, 200) << QPoint(0, 0);
+    QTest::newRow("panel at the bottom") << QRect(0, 0, 800, 560) << QRect(0, 0, 800, 520) << QPoint(255, 307);
+    QTest::newRow("smaller than the dialog") << QRect(0, 0, 300, 200) << QRect(0, 0, 300, 200) << QPoint(0, 0);
 }
 
 void Form2Test::placeOnScreen()

@@ -40,7 +40,7 @@ const QString unavailable = QStringLiteral("System Information Is Unavailable At
 // Where the System Information program is to be found, for one case.
 enum class Setup { PathValue, PathValueUnstartable, FolderWithProgram, FolderWithoutProgram, Nothing };
 
-} // namespace
+}  // namespace
 
 Q_DECLARE_METATYPE(Setup)
 
@@ -150,13 +150,11 @@ void FrmAboutTest::labelDesign()
     // Every text must be readable whole: within its design box and within
     // the window (some design boxes reach past the window's edge).
     const QRect box = label->geometry();
-    const QSize needed = label->wordWrap()
-                             ? QSize(box.width(), label->heightForWidth(box.width()))
-                             : QSize(label->fontMetrics().horizontalAdvance(label->text()), box.height());
+    const QSize needed = label->wordWrap() ? QSize(box.width(), label->heightForWidth(box.width()))
+                                           : QSize(label->fontMetrics().horizontalAdvance(label->text()), box.height());
     const QRect used = QStyle::alignedRect(Qt::LeftToRight, label->alignment(), needed, box);
-    QVERIFY2(
-        box.contains(used) && about->rect().contains(used),
-        qPrintable(QStringLiteral("%1 needs %2 x %3").arg(name).arg(needed.width()).arg(needed.height())));
+    QVERIFY2(box.contains(used) && about->rect().contains(used),
+             qPrintable(QStringLiteral("%1 needs %2 x %3").arg(name).arg(needed.width()).arg(needed.height())));
 }
 
 void FrmAboutTest::ruleAndButtons()
@@ -342,8 +340,7 @@ namespace {
 // its modal wait once it is on screen.
 class AboutSpotter final : public QObject {
 public:
-    AboutSpotter(const frmAbout* known, std::function<void(frmAbout*)> step)
-        : known_(known), step_(std::move(step))
+    AboutSpotter(const frmAbout* known, std::function<void(frmAbout*)> step) : known_(known), step_(std::move(step))
     {
         qApp->installEventFilter(this);
     }
@@ -365,7 +362,7 @@ private:
     bool spotted_ = false;
 };
 
-} // namespace
+}  // namespace
 
 void FrmAboutTest::aboutCommandOwnedAndNeverMinimised()
 {

@@ -92,8 +92,7 @@ void FrmSplashTest::cleanup()
 Moment FrmSplashTest::now() const
 {
     return {splash->isVisible(), splash->isClosed(), splash->image1()->isVisible(),
-            splash->timer1() && splash->timer1()->isActive(),
-            QApplication::activeModalWidget() == dialog.get()};
+            splash->timer1() && splash->timer1()->isActive(), QApplication::activeModalWidget() == dialog.get()};
 }
 
 void FrmSplashTest::confirm(const QString& count)
@@ -109,8 +108,7 @@ void FrmSplashTest::windowDesign()
     QVERIFY(flags & Qt::FramelessWindowHint);
     // A tool window: no taskbar entry.
     QCOMPARE(flags & Qt::WindowType_Mask, Qt::Tool);
-    QCOMPARE(splash->frameGeometry().center(),
-             QGuiApplication::primaryScreen()->availableGeometry().center());
+    QCOMPARE(splash->frameGeometry().center(), QGuiApplication::primaryScreen()->availableGeometry().center());
     QCOMPARE(splash->palette().color(QPalette::Window), QColor(Qt::black));
     QVERIFY(splash->autoFillBackground());
     auto* shape1 = splash->findChild<QFrame*>(QStringLiteral("Shape1"));

@@ -44,7 +44,7 @@ struct Run {
     int programEnds = 0;
 };
 
-} // namespace
+}  // namespace
 
 Q_DECLARE_METATYPE(HandOver)
 Q_DECLARE_METATYPE(Ending)

@@ -59,8 +59,7 @@ private:
 // window's own modal wait, which does not return until the window goes.
 class ShowWatcher final : public QObject {
 public:
-    explicit ShowWatcher(QWidget* window, std::function<void()> whenShown = {})
-        : whenShown_(std::move(whenShown))
+    explicit ShowWatcher(QWidget* window, std::function<void()> whenShown = {}) : whenShown_(std::move(whenShown))
     {
         window->installEventFilter(this);
     }
@@ -100,4 +99,4 @@ inline QString artifactPath(const QString& name)
     return dir + QLatin1Char('/') + name;
 }
 
-} // namespace kalvor
+}  // namespace kalvor

@@ -2,7 +2,8 @@
 // writing the file "<its own path>.ran", then ends.
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show)
+{
     char path[MAX_PATH + 8] = {};
     const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) {

@@ -29,7 +29,8 @@ struct StoredValue {
     std::string bytes;
 };
 
-std::optional<StoredValue> readValue(const char* key, const char* name) {
+std::optional<StoredValue> readValue(const char* key, const char* name)
+{
     HKEY handle = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) {
         return std::nullopt;
@@ -49,7 +50,8 @@ std::optional<StoredValue> readValue(const char* key, const char* name) {
     return value;
 }
 
-bool keyExists(const char* key) {
+bool keyExists(const char* key)
+{
     HKEY handle = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) {
         return false;
@@ -58,7 +60,8 @@ bool keyExists(const char* key) {
     return true;
 }
 
-void writeValue(const char* key, const char* name, const StoredValue& value) {
+void writeValue(const char* key, const char* name, const StoredValue& value)
+{
     HKEY handle = nullptr;
     ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr),
               ERROR_SUCCESS)
@@ -69,7 +72,8 @@ void writeValue(const char* key, const char* name, const StoredValue& value) {
     ASSERT_EQ(rc, ERROR_SUCCESS) << key << " " << name;
 }
 
-void removeValue(const char* key, const char* name) {
+void removeValue(const char* key, const char* name)
+{
     HKEY handle = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_WRITE, &handle) == ERROR_SUCCESS) {
         RegDeleteValueA(handle, name);
@@ -81,13 +85,15 @@ void removeValue(const char* key, const char* name) {
 // tests and puts them back afterwards, so the registry ends as it began.
 class RegistryGuard : public ::testing::Environment {
 public:
-    void SetUp() override {
+    void SetUp() override
+    {
         for (Slot& slot : slots_) {
             slot.keyExisted = keyExists(slot.key);
             slot.before = readValue(slot.key, slot.name);
         }
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         for (Slot& slot : slots_) {
             if (slot.before) {
                 writeValue(slot.key, slot.name, *slot.before);
@@ -110,28 +116,33 @@ private:
     Slot slots_[2] = {{InfoKey, "PATH"}, {LocationKey, "MSINFO"}};
 };
 
-std::string folderOf(const std::string& path) {
+std::string folderOf(const std::string& path)
+{
     return path.substr(0, path.find_last_of('\\'));
 }
 
-std::string thisProgram() {
+std::string thisProgram()
+{
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     return path;
 }
 
 // The small program that writes "<its path>.ran" when started.
-std::string markerProgram() {
+std::string markerProgram()
+{
     return folderOf(thisProgram()) + "\\marker.exe";
 }
 
-bool fileExists(const std::string& path) {
+bool fileExists(const std::string& path)
+{
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 // Waits up to 20 s for the marker a started program writes.
-std::string waitForMarker(const std::string& program) {
+std::string waitForMarker(const std::string& program)
+{
     const std::string marker = program + ".ran";
     for (int i = 0; i < 400 && !fileExists(marker); ++i) {
         Sleep(50);
@@ -151,13 +162,15 @@ std::string waitForMarker(const std::string& program) {
 // A scratch folder under the temporary folder, removed with its files.
 class ScratchFolder {
 public:
-    explicit ScratchFolder(const std::string& name) {
+    explicit ScratchFolder(const std::string& name)
+    {
         char temp[MAX_PATH] = {};
         GetTempPathA(MAX_PATH, temp);
         path_ = std::string(temp) + "kalvor-" + name + "-" + std::to_string(GetCurrentProcessId());
         CreateDirectoryA(path_.c_str(), nullptr);
     }
-    ~ScratchFolder() {
+    ~ScratchFolder()
+    {
         WIN32_FIND_DATAA found{};
         const HANDLE search = FindFirstFileA((path_ + "\\*").c_str(), &found);
         if (search != INVALID_HANDLE_VALUE) {
@@ -180,7 +193,8 @@ struct Outcome {
     std::vector<std::string> messages;
 };
 
-Outcome startSysInfo() {
+Outcome startSysInfo()
+{
     WinRegistry registry;
     WinLauncher launcher;
     Outcome outcome;
@@ -189,7 +203,8 @@ Outcome startSysInfo() {
     return outcome;
 }
 
-std::string dword(DWORD value) {
+std::string dword(DWORD value)
+{
     return std::string(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
@@ -199,12 +214,13 @@ struct ValueCase {
     const char* name;
     StoredValue stored;
     bool expectedResult;
-    std::string expectedText; // starts as "before"
+    std::string expectedText;  // starts as "before"
 };
 
 class RealGetKeyValue : public ::testing::TestWithParam<ValueCase> {};
 
-TEST_P(RealGetKeyValue, ReadsStoredValue) {
+TEST_P(RealGetKeyValue, ReadsStoredValue)
+{
     const ValueCase& c = GetParam();
     writeValue(InfoKey, "PATH", c.stored);
     WinRegistry registry;
@@ -218,17 +234,17 @@ TEST_P(RealGetKeyValue, ReadsStoredValue) {
 
 INSTANTIATE_TEST_SUITE_P(
     Values, RealGetKeyValue,
-    ::testing::Values(
-        ValueCase{"StringWithNul", {REG_SZ, "C:\\Info\\msinfo32.exe\0"s}, true, "C:\\Info\\msinfo32.exe"},
-        ValueCase{"StringWithoutNul", {REG_SZ, "C:\\Info\\msinfo32.exe"}, true, "C:\\Info\\msinfo32.exe"},
-        ValueCase{"FullBuffer", {REG_SZ, std::string(1023, 'x') + '\0'}, true, std::string(1023, 'x')},
-        ValueCase{"OverBufferIsAbsent", {REG_SZ, std::string(1500, 'y') + '\0'}, false, ""},
-        ValueCase{"Dword", {REG_DWORD, dword(0x01020304)}, true, "16909060"},
-        ValueCase{"DwordAllOnes", {REG_DWORD, dword(0xFFFFFFFF)}, true, "4294967295"},
-        ValueCase{"BinaryLeavesText", {REG_BINARY, "\x01\x02"s}, true, "before"}),
+    ::testing::Values(ValueCase{"StringWithNul", {REG_SZ, "C:\\Info\\msinfo32.exe\0"s}, true, "C:\\Info\\msinfo32.exe"},
+                      ValueCase{"StringWithoutNul", {REG_SZ, "C:\\Info\\msinfo32.exe"}, true, "C:\\Info\\msinfo32.exe"},
+                      ValueCase{"FullBuffer", {REG_SZ, std::string(1023, 'x') + '\0'}, true, std::string(1023, 'x')},
+                      ValueCase{"OverBufferIsAbsent", {REG_SZ, std::string(1500, 'y') + '\0'}, false, ""},
+                      ValueCase{"Dword", {REG_DWORD, dword(0x01020304)}, true, "16909060"},
+                      ValueCase{"DwordAllOnes", {REG_DWORD, dword(0xFFFFFFFF)}, true, "4294967295"},
+                      ValueCase{"BinaryLeavesText", {REG_BINARY, "\x01\x02"s}, true, "before"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(RealGetKeyValueCalls, ZeroLengthValueThrows) {
+TEST(RealGetKeyValueCalls, ZeroLengthValueThrows)
+{
     writeValue(InfoKey, "PATH", {REG_BINARY, ""});
     WinRegistry registry;
     WinLauncher launcher;
@@ -238,7 +254,8 @@ TEST(RealGetKeyValueCalls, ZeroLengthValueThrows) {
     removeValue(InfoKey, "PATH");
 }
 
-TEST(RealGetKeyValueCalls, MissingKeyAndValueAreAbsent) {
+TEST(RealGetKeyValueCalls, MissingKeyAndValueAreAbsent)
+{
     removeValue(InfoKey, "PATH");
     WinRegistry registry;
     WinLauncher launcher;
@@ -252,9 +269,10 @@ TEST(RealGetKeyValueCalls, MissingKeyAndValueAreAbsent) {
 
 // ---- StartSysInfo, every case, with real launches ----
 
-TEST(RealStartSysInfo, FirstValueLaunchesTheProgram) {
+TEST(RealStartSysInfo, FirstValueLaunchesTheProgram)
+{
     ScratchFolder folder("first");
-    const std::string program = folder.path() + "\\info tool.exe"; // a blank in the name on purpose
+    const std::string program = folder.path() + "\\info tool.exe";  // a blank in the name on purpose
     ASSERT_TRUE(CopyFileA(markerProgram().c_str(), program.c_str(), FALSE));
     for (const std::string& stored : {program + '\0', program}) {
         DeleteFileA((program + ".ran").c_str());
@@ -267,7 +285,8 @@ TEST(RealStartSysInfo, FirstValueLaunchesTheProgram) {
     removeValue(InfoKey, "PATH");
 }
 
-TEST(RealStartSysInfo, FirstValueWithoutFileSaysUnavailable) {
+TEST(RealStartSysInfo, FirstValueWithoutFileSaysUnavailable)
+{
     ScratchFolder folder("nofile");
     writeValue(InfoKey, "PATH", {REG_SZ, folder.path() + "\\msinfo32.exe\0"s});
     const Outcome outcome = startSysInfo();
@@ -277,15 +296,16 @@ TEST(RealStartSysInfo, FirstValueWithoutFileSaysUnavailable) {
 
 struct FolderCase {
     const char* name;
-    std::optional<StoredValue> first; // nullopt: no first value
-    bool folderValue;                 // the second value names the scratch folder
-    bool programInFolder;             // MSINFO32.EXE is in the folder
+    std::optional<StoredValue> first;  // nullopt: no first value
+    bool folderValue;                  // the second value names the scratch folder
+    bool programInFolder;              // MSINFO32.EXE is in the folder
     bool expectedLaunch;
 };
 
 class RealFolderLookup : public ::testing::TestWithParam<FolderCase> {};
 
-TEST_P(RealFolderLookup, LaunchesFromFolderOrSaysUnavailable) {
+TEST_P(RealFolderLookup, LaunchesFromFolderOrSaysUnavailable)
+{
     const FolderCase& c = GetParam();
     ScratchFolder folder(c.name);
     const std::string program = folder.path() + "\\MSINFO32.EXE";
@@ -333,7 +353,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- the file test and the launch on their own ----
 
-TEST(RealLauncher, DirFindsNormalFilesOnly) {
+TEST(RealLauncher, DirFindsNormalFilesOnly)
+{
     ScratchFolder folder("dir");
     const std::string file = folder.path() + "\\MSINFO32.EXE";
     const std::string hidden = folder.path() + "\\hidden.exe";
@@ -353,13 +374,14 @@ TEST(RealLauncher, DirFindsNormalFilesOnly) {
     }
 }
 
-TEST(RealLauncher, ShellFailureThrows) {
+TEST(RealLauncher, ShellFailureThrows)
+{
     ScratchFolder folder("shell");
     const std::string program = folder.path() + "\\ok.exe";
     ASSERT_TRUE(CopyFileA(markerProgram().c_str(), program.c_str(), FALSE));
     WinLauncher launcher;
-    for (const std::string& path : {folder.path() + "\\missing.exe", folder.path(), std::string(),
-                                    program + "\0junk"s}) {
+    for (const std::string& path :
+         {folder.path() + "\\missing.exe", folder.path(), std::string(), program + "\0junk"s}) {
         EXPECT_THROW(launcher.Shell(path, Launcher::NormalFocus), std::runtime_error) << path;
     }
     Sleep(200);
@@ -368,5 +390,5 @@ TEST(RealLauncher, ShellFailureThrows) {
 
 const auto* const guard = ::testing::AddGlobalTestEnvironment(new RegistryGuard);
 
-} // namespace
-} // namespace kalvor
+}  // namespace
+}  // namespace kalvor

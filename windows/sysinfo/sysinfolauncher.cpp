@@ -21,7 +21,8 @@ const char* const ProgramFile = "\\MSINFO32.EXE";
 // The general formatting of a text with no format string, as far as this
 // program needs it: a number literal such as "&h1F" becomes the general
 // decimal form of its value ("31").
-std::string formatNumberText(const std::string& text) {
+std::string formatNumberText(const std::string& text)
+{
     const double value = val(text);
     if (!std::isfinite(value)) {
         throw std::overflow_error("number value out of range: " + text);
@@ -31,7 +32,8 @@ std::string formatNumberText(const std::string& text) {
 
 // "&h" and the kept bytes as hexadecimal, last byte first: the bytes are
 // little-endian, so this puts the most significant digits in front.
-std::string dwordLiteral(const std::string& kept) {
+std::string dwordLiteral(const std::string& kept)
+{
     static constexpr char Digits[] = "0123456789ABCDEF";
     std::string literal = "&h";
     for (auto it = kept.rbegin(); it != kept.rend(); ++it) {
@@ -42,12 +44,15 @@ std::string dwordLiteral(const std::string& kept) {
     return literal;
 }
 
-} // namespace
+}  // namespace
 
 SysInfoLauncher::SysInfoLauncher(Registry& registry, Launcher& launcher, MessageFn message)
-    : registry_(registry), launcher_(launcher), message_(std::move(message)) {}
+    : registry_(registry), launcher_(launcher), message_(std::move(message))
+{
+}
 
-void SysInfoLauncher::StartSysInfo() {
+void SysInfoLauncher::StartSysInfo()
+{
     bool started = false;
     try {
         std::string path;
@@ -75,7 +80,8 @@ void SysInfoLauncher::StartSysInfo() {
 }
 
 bool SysInfoLauncher::GetKeyValue(std::uint32_t KeyRoot, const std::string& KeyName, const std::string& SubKeyRef,
-                                  std::string& KeyVal) {
+                                  std::string& KeyVal)
+{
     Registry::Handle key = 0;
     std::array<std::uint8_t, BufferSize> buffer{};
     std::uint32_t count = BufferSize;
@@ -83,10 +89,10 @@ bool SysInfoLauncher::GetKeyValue(std::uint32_t KeyRoot, const std::string& KeyN
 
     bool read = registry_.RegOpenKeyExA(KeyRoot, KeyName, 0, AccessMask, key) == 0;
     if (!read) {
-        key = 0; // a failed open leaves no handle; close is still called, with 0
+        key = 0;  // a failed open leaves no handle; close is still called, with 0
     } else {
         read = registry_.RegQueryValueExA(key, SubKeyRef, 0, type, buffer.data(), count) == 0
-               && count <= BufferSize; // an adapter claiming more than the buffer holds is not trusted
+            && count <= BufferSize;  // an adapter claiming more than the buffer holds is not trusted
     }
     if (!read) {
         KeyVal.clear();
@@ -102,7 +108,7 @@ bool SysInfoLauncher::GetKeyValue(std::uint32_t KeyRoot, const std::string& KeyN
 
     std::string kept(reinterpret_cast<const char*>(buffer.data()), count);
     if (kept.back() == '\0') {
-        kept.pop_back(); // a string's terminating NUL; bytes before it stay as they are
+        kept.pop_back();  // a string's terminating NUL; bytes before it stay as they are
     }
     try {
         if (type == TypeString) {
@@ -118,4 +124,4 @@ bool SysInfoLauncher::GetKeyValue(std::uint32_t KeyRoot, const std::string& KeyN
     return true;
 }
 
-} // namespace kalvor
+}  // namespace kalvor

@@ -19,12 +19,12 @@ public:
 
     // Windows values; not named as in the Windows headers, which define
     // those names as macros.
-    static constexpr std::uint32_t LocalMachine = 0x80000002; // HKEY_LOCAL_MACHINE
+    static constexpr std::uint32_t LocalMachine = 0x80000002;  // HKEY_LOCAL_MACHINE
     // READ_CONTROL with the six specific key rights (query, set, create
     // sub-key, enumerate, notify, create link).
     static constexpr std::uint32_t AccessMask = 0x2003F;
-    static constexpr std::uint32_t TypeString = 1; // REG_SZ
-    static constexpr std::uint32_t TypeDword = 4;  // REG_DWORD
+    static constexpr std::uint32_t TypeString = 1;  // REG_SZ
+    static constexpr std::uint32_t TypeDword = 4;   // REG_DWORD
     static constexpr std::uint32_t BufferSize = 1024;
     static constexpr const char* UnavailableMessage = "System Information Is Unavailable At This Time";
 
@@ -54,4 +54,4 @@ private:
     MessageFn message_;
 };
 
-} // namespace kalvor
+}  // namespace kalvor

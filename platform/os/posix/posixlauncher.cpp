@@ -16,18 +16,21 @@ namespace kalvor {
 
 namespace {
 
-std::string nameOf(const std::string& path) {
+std::string nameOf(const std::string& path)
+{
     const std::size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-[[noreturn]] void fail(const std::string& path, const char* what, int error) {
+[[noreturn]] void fail(const std::string& path, const char* what, int error)
+{
     throw std::runtime_error("cannot start " + path + ": " + what + ": " + std::strerror(error));
 }
 
 // Writes the whole int to the pipe; for use between fork and exec, so only
 // async-signal-safe calls.
-void report(int fd, int error) {
+void report(int fd, int error)
+{
     const char* bytes = reinterpret_cast<const char*>(&error);
     std::size_t left = sizeof error;
     while (left > 0) {
@@ -43,9 +46,10 @@ void report(int fd, int error) {
     }
 }
 
-} // namespace
+}  // namespace
 
-std::string PosixLauncher::Dir(const std::string& path) {
+std::string PosixLauncher::Dir(const std::string& path)
+{
     if (!isUsablePath(path)) {
         return {};
     }
@@ -57,7 +61,8 @@ std::string PosixLauncher::Dir(const std::string& path) {
     return name;
 }
 
-void PosixLauncher::Shell(const std::string& path, int /*windowStyle*/) {
+void PosixLauncher::Shell(const std::string& path, int /*windowStyle*/)
+{
     requireLaunchablePath(path);
     // Everything the children need is prepared before fork: after it, in a
     // process that may have other threads, only async-signal-safe calls.
@@ -84,7 +89,7 @@ void PosixLauncher::Shell(const std::string& path, int /*windowStyle*/) {
         const pid_t grandchild = ::fork();
         if (grandchild == 0) {
             ::execve(argv[0], argv, environ);
-            report(channel[1], errno); // only reached when exec failed
+            report(channel[1], errno);  // only reached when exec failed
             ::_exit(127);
         }
         if (grandchild < 0) {
@@ -94,8 +99,7 @@ void PosixLauncher::Shell(const std::string& path, int /*windowStyle*/) {
     }
     ::close(channel[1]);
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {}
     // The write end closes when the program has been executed (close-on-exec)
     // or has failed and reported why; end of file without data is success.
     int error = 0;
@@ -112,4 +116,4 @@ void PosixLauncher::Shell(const std::string& path, int /*windowStyle*/) {
     }
 }
 
-} // namespace kalvor
+}  // namespace kalvor

@@ -19,4 +19,4 @@ public:
     void Shell(const std::string& path, int windowStyle) override;
 };
 
-} // namespace kalvor
+}  // namespace kalvor

@@ -32,14 +32,14 @@ public:
     // folders are skipped: the current folder is never searched.
     static std::string findProgram(std::string_view searchPath, const std::vector<std::string>& programs);
 
-    std::int32_t RegOpenKeyExA(Handle key, const std::string& subKey, std::uint32_t options,
-                               std::uint32_t samDesired, Handle& result) override;
-    std::int32_t RegQueryValueExA(Handle key, const std::string& valueName, std::uint32_t reserved,
-                                  std::uint32_t& type, std::uint8_t* data, std::uint32_t& cbData) override;
+    std::int32_t RegOpenKeyExA(Handle key, const std::string& subKey, std::uint32_t options, std::uint32_t samDesired,
+                               Handle& result) override;
+    std::int32_t RegQueryValueExA(Handle key, const std::string& valueName, std::uint32_t reserved, std::uint32_t& type,
+                                  std::uint8_t* data, std::uint32_t& cbData) override;
     std::int32_t RegCloseKey(Handle key) override;
 
 private:
     std::string programPath_;
 };
 
-} // namespace kalvor
+}  // namespace kalvor

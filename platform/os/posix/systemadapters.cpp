@@ -5,12 +5,14 @@
 
 namespace kalvor {
 
-std::unique_ptr<Registry> makeSystemRegistry() {
+std::unique_ptr<Registry> makeSystemRegistry()
+{
     return std::make_unique<StandInRegistry>();
 }
 
-std::unique_ptr<Launcher> makeSystemLauncher() {
+std::unique_ptr<Launcher> makeSystemLauncher()
+{
     return std::make_unique<PosixLauncher>();
 }
 
-} // namespace kalvor
+}  // namespace kalvor

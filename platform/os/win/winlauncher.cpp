@@ -10,12 +10,13 @@ namespace kalvor {
 
 namespace {
 
-constexpr DWORD NotNormal =
-    FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DEVICE;
+constexpr DWORD NotNormal
+    = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DEVICE;
 
-} // namespace
+}  // namespace
 
-std::string WinLauncher::Dir(const std::string& path) {
+std::string WinLauncher::Dir(const std::string& path)
+{
     if (!isUsablePath(path)) {
         return {};
     }
@@ -34,7 +35,8 @@ std::string WinLauncher::Dir(const std::string& path) {
     return name;
 }
 
-void WinLauncher::Shell(const std::string& path, int /*windowStyle*/) {
+void WinLauncher::Shell(const std::string& path, int /*windowStyle*/)
+{
     requireLaunchablePath(path);
     // The path as its own quoted first argument, so a folder with blanks is
     // not split into program and arguments.
@@ -42,14 +44,14 @@ void WinLauncher::Shell(const std::string& path, int /*windowStyle*/) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOWNORMAL; // the one style the program uses: normal, with the focus
+    startup.wShowWindow = SW_SHOWNORMAL;  // the one style the program uses: normal, with the focus
     PROCESS_INFORMATION process{};
-    if (!::CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &process)) {
+    if (!::CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &process)) {
         throw std::runtime_error("cannot start " + path + ": error " + std::to_string(::GetLastError()));
     }
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
 }
 
-} // namespace kalvor
+}  // namespace kalvor
