@@ -100,13 +100,9 @@ struct System {
     std::string label;
 };
 
-System randomSystem(std::uint64_t seed)
+// N x N coefficient parts and N constant parts, each drawn from g.
+System randomParts(Generator& g, std::size_t N)
 {
-    Generator g{std::mt19937_64(seed)};
-    g.kind = static_cast<Kind>(g.integer(0, 8));
-    g.scale = g.integer(-1000, 1000);
-    // Mostly small systems, some up to 60 unknowns.
-    const std::size_t N = g.chance(0.7) ? g.integer(1, 12) : g.integer(13, 60);
     System s;
     s.coefRe.assign(N, PartVector());
     s.coefIm.assign(N, PartVector());
@@ -118,6 +114,17 @@ System randomSystem(std::uint64_t seed)
         s.constRe.push_back(g.part());
         s.constIm.push_back(g.part());
     }
+    return s;
+}
+
+System randomSystem(std::uint64_t seed)
+{
+    Generator g{std::mt19937_64(seed)};
+    g.kind = static_cast<Kind>(g.integer(0, 8));
+    g.scale = g.integer(-1000, 1000);
+    // Mostly small systems, some up to 60 unknowns.
+    const std::size_t N = g.chance(0.7) ? g.integer(1, 12) : g.integer(13, 60);
+    System s = randomParts(g, N);
     if (g.kind == Kind::LargeSolution) {
         // Nearly diagonal and real, so the elimination leaves the huge
         // constants alone and the overflow comes in the back substitution
@@ -349,17 +356,7 @@ TEST(SolverReadOnTwoThreads, NonNumbersInEitherHalfEndAsTheLiteralRun)
     };
     for (const Case& c : cases) {
         Generator g{std::mt19937_64(N)};
-        System s;
-        s.coefRe.assign(N, PartVector());
-        s.coefIm.assign(N, PartVector());
-        for (std::size_t i = 0; i < N; ++i) {
-            for (std::size_t j = 0; j < N; ++j) {
-                s.coefRe[i].push_back(g.part());
-                s.coefIm[i].push_back(g.part());
-            }
-            s.constRe.push_back(g.part());
-            s.constIm.push_back(g.part());
-        }
+        System s = randomParts(g, N);
         if (c.zeroFirstColumn)
             for (std::size_t i = 0; i < N; ++i) {
                 s.coefRe[i][0] = i == c.pivotRow ? PartValue::fromText("2.5") : g.zero();
