@@ -64,15 +64,13 @@ struct CosSin {
     long double sin;
 };
 
-// The multiples of 90 degrees are taken out exactly (remquo is exact and
-// gives the quarter turns), so on the axes cos and sin are exactly 0 and
-// +-1. The rest, at most 45 degrees, goes to radians in extended precision,
-// where its error stays far below a unit in the last place of a double.
-CosSin cosSinDegrees(double degrees)
+// cos and sin of x radians plus a number of quarter turns, |x| <= about
+// pi/4: x alone goes to std::cos and std::sin (in extended precision, where
+// their error stays far below a unit in the last place of a double), and the
+// quarter turns only swap and negate, so on the axes the results are
+// exactly 0 and +-1.
+CosSin turned(long double x, long long quarterTurns)
 {
-    int quarterTurns = 0;
-    const double rest = std::remquo(degrees, 90.0, &quarterTurns);
-    const long double x = rest * kRadiansPerDegree;
     const long double c = std::cos(x);
     const long double s = std::sin(x);
     switch (quarterTurns & 3) {
@@ -85,6 +83,31 @@ CosSin cosSinDegrees(double degrees)
     default:
         return {s, -c};
     }
+}
+
+// Degrees: remquo takes the quarter turns out exactly, whatever the angle.
+CosSin cosSinDegrees(double degrees)
+{
+    int quarterTurns = 0;
+    const double rest = std::remquo(degrees, 90.0, &quarterTurns);
+    return turned(rest * kRadiansPerDegree, quarterTurns);
+}
+
+// Radians, below 2^32 in magnitude: the quarter turns are taken out with
+// pi/2 in three parts; k times each of the first two (32 bits each) is
+// exact, so even an angle next to a multiple of pi/2 keeps its last digits.
+// A larger angle would need pi to hundreds of bits; it gets no value.
+std::optional<CosSin> cosSinRadians(double radians)
+{
+    constexpr long double kPiOver2Part1 = 0x1.921fb544p+0L;
+    constexpr long double kPiOver2Part2 = 0x1.0b4611ap-34L;
+    constexpr long double kPiOver2Part3 = 0x1.898cc51701b839a2p-64L;
+    constexpr long double kTwoOverPi = 0x1.45f306dc9c882a54p-1L;
+    if (!(std::fabs(radians) < 0x1p32))
+        return std::nullopt;
+    const long double k = std::nearbyint(radians * kTwoOverPi);
+    const long double x = ((radians - k * kPiOver2Part1) - k * kPiOver2Part2) - k * kPiOver2Part3;
+    return turned(x, static_cast<long long>(k));
 }
 
 // A non-zero part as its shortest round-trip digits with no sign inside: a
@@ -192,11 +215,12 @@ std::optional<std::string> polarToRectangular(std::string_view cell)
     if (!m || !a || *m < 0.0)
         return std::nullopt;
 
-    const CosSin cs = radians ? CosSin{std::cos(static_cast<long double>(*a)), std::sin(static_cast<long double>(*a))}
-                              : cosSinDegrees(*a);
+    const std::optional<CosSin> cs = radians ? cosSinRadians(*a) : cosSinDegrees(*a);
+    if (!cs)
+        return std::nullopt;
     const long double magnitude = *m;
-    const auto re = static_cast<double>(magnitude * cs.cos);
-    const auto im = static_cast<double>(magnitude * cs.sin);
+    const auto re = static_cast<double>(magnitude * cs->cos);
+    const auto im = static_cast<double>(magnitude * cs->sin);
     std::string text = rectangularText(re, im);
     // Only a text beyond the cell reading's 100-character window reads back
     // as anything else.

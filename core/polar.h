@@ -46,7 +46,8 @@ std::string polarText(double re, double im);
 // other angles give parts within one unit in the last place of the
 // correctly rounded value. Radians are taken as the double written: no double
 // is a multiple of pi but 0, so "1∠3.141592653589793r" has the tiny
-// imaginary part that angle truly has.
+// imaginary part that angle truly has; an angle of 2^32 radians (about
+// 4.3E+09) or more in magnitude gets no value.
 // The result is "X+Yi" or "X-Yi"; "X" alone when Y is zero, and "0" for X
 // when X is zero. X and Y are the shortest digits that read back exactly,
 // spelled so that the cell reading splits the text right: an exponent has
