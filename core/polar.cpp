@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 #include "core/numberformat.h"
@@ -16,6 +17,11 @@ namespace {
 
 constexpr std::string_view kAngleSign = "\xE2\x88\xA0";  // U+2220
 constexpr std::string_view kDegreeSign = "\xC2\xB0";     // U+00B0
+
+// The parts are computed once in long double and rounded once to double;
+// that is within a unit in the last place only if it is wider than double
+// (64 bits on x86-64, and the pi/2 parts below need that many).
+static_assert(std::numeric_limits<long double>::digits >= 64, "phasor parts need an extended long double");
 
 constexpr long double kRadiansPerDegree = 0.0174532925199432957692369076848861271344287188854172545609719144L;
 constexpr long double kDegreesPerRadian = 57.2957795130823208767981548141051703324054724665643215491602438612L;
