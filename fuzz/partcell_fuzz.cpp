@@ -1,7 +1,8 @@
 // Fuzz target: one cell text through partcell, then both parts through the
 // number reading. Checks the split against a literal model of the parsing
 // rules (for well-formed UTF-8), that every piece is a piece of the cell,
-// that the number reading accepts exactly the number texts, and that the
+// that the number reading accepts exactly the number texts, that the text
+// the reading reports dropped is typed text of the cell, and that the
 // phasor conversion never takes a number cell and always gives one.
 #include <algorithm>
 #include <cstddef>
