@@ -48,8 +48,8 @@ struct SystemRun {
 // coefficients as table 1 (field j of line i is the cell at row i, column j),
 // the last field as the constant, then solve(). On DataError the first cell
 // that does not read as a number, in the order the window reads its tables,
-// is named. The cells whose reading drops text are listed for every outcome. Never throws for any input except on
-// memory exhaustion.
+// is named. The cells whose reading drops text are listed for every outcome.
+// Never throws for any input except on memory exhaustion.
 SystemRun runSystem(std::string_view bytes);
 
 }  // namespace kalvor
