@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "cli/resultwriter.h"
@@ -128,6 +129,17 @@ void checkRun(const SystemRun& run, std::string_view input)
     const std::string numbers = writeResult(run, Options::Output::Numbers);
     const std::string json = writeResult(run, Options::Output::Json);
     fuzzCheck(json.front() == '{' && json.substr(json.size() - 2) == "}\n", "JSON is not one object", input);
+    fuzzCheck((json.find(", \"dropped\": [") != std::string::npos) == !run.dropped.empty(),
+              "JSON lists dropped text unlike the run", input);
+    fuzzCheck(droppedWarnings(run).size() == run.dropped.size(), "not one warning per cell that dropped text", input);
+    for (std::size_t k = 0; k < run.dropped.size(); ++k) {
+        const DroppedField& d = run.dropped[k];
+        fuzzCheck(d.field >= 1 && d.field <= n + 1 && !d.reading.dropped.empty(), "a dropped cell out of place", input);
+        fuzzCheck(k == 0
+                      || std::make_pair(run.dropped[k - 1].field, run.dropped[k - 1].line)
+                          < std::make_pair(d.field, d.line),
+                  "dropped cells out of the window's order", input);
+    }
     if (run.outcome != SolveOutcome::Solved) {
         fuzzCheck(texts.empty() && numbers.empty(), "output without a solution", input);
         fuzzCheck(!failureMessage(run).empty(), "a failure without a message", input);

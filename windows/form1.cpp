@@ -551,6 +551,7 @@ void Form1::parted()
         CoefRe.assign(n, PartVector(n, PartValue::fromInteger(0)));
         CoefIm = CoefRe;
     }
+    droppedCoefficients_.clear();
     ScratchBox text9(Text9);
     text9.read([&] {
         for (curCol = 1; curCol <= N; ++curCol) {
@@ -558,6 +559,8 @@ void Form1::parted()
                 CellParts parts = text9.pass(Grid1->TextMatrix(*curRow, curCol));
                 const auto r = static_cast<std::size_t>(*curRow - 1);
                 const auto c = static_cast<std::size_t>(curCol - 1);
+                if (text9.lastDropsText())
+                    droppedCoefficients_.push_back({CellPosition::Table::Coefficients, r + 1, c + 1});
                 CoefRe[r][c] = std::move(parts.re);
                 CoefIm[r][c] = std::move(parts.im);
             }
@@ -573,11 +576,14 @@ void Form1::partedb()
         ConstIm = ConstRe;
     }
     curCol = 1;
+    droppedConstants_.clear();
     ScratchBox text9(Text9);
     text9.read([&] {
         for (curRow = 1; *curRow <= N; curRow = *curRow + 1) {
             CellParts parts = text9.pass(Grid2->TextMatrix(*curRow, 1));
             const auto r = static_cast<std::size_t>(*curRow - 1);
+            if (text9.lastDropsText())
+                droppedConstants_.push_back({CellPosition::Table::Constants, r + 1, 1});
             ConstRe[r] = std::move(parts.re);
             ConstIm[r] = std::move(parts.im);
         }
@@ -633,6 +639,7 @@ void Form1::frm3grd()
     solutionIm_ = result.im;
     solve->setEnabled(false);
     back->setEnabled(true);
+    reportDroppedText();
     // The result panel covers the editor lines: with the focus left there,
     // keys typed now would change cells the user cannot see.
     if (isVisible())

@@ -12,6 +12,7 @@
 #include <QRect>
 #include <QString>
 
+#include "core/cellcheck.h"
 #include "core/partcell.h"
 #include "core/solver.h"
 #include "windows/blockpaste.h"
@@ -201,6 +202,9 @@ private:
     // After the data-error message: the first cell that does not read as a
     // number, or the word that a value left the number range.
     void pointAtDataError();
+    // After a successful Solve: the first cell whose reading dropped typed
+    // text, and how many others did, if any.
+    void reportDroppedText();
 
     std::function<QString()> countText_;
     MessageBox& messages_;
@@ -229,6 +233,9 @@ private:
     std::optional<int> curRow;
     PartMatrix CoefRe, CoefIm;
     PartVector ConstRe, ConstIm;
+    // The cells whose reading dropped typed text, each table in the order
+    // parted and partedb read it.
+    std::vector<CellPosition> droppedCoefficients_, droppedConstants_;
 
     QWidget* client_ = nullptr;
     QLabel* Label1 = nullptr;

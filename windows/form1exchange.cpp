@@ -423,4 +423,21 @@ void Form1::pointAtDataError()
     }
 }
 
+void Form1::reportDroppedText()
+{
+    // Every part read as a number, or the Solve would have failed: each cell
+    // noted while reading is one whose reading dropped text.
+    const std::size_t count = droppedCoefficients_.size() + droppedConstants_.size();
+    if (count == 0)
+        return;
+    const CellPosition& first = droppedCoefficients_.empty() ? droppedConstants_.front() : droppedCoefficients_.front();
+    const int row = static_cast<int>(first.row);
+    QString text = first.table == CellPosition::Table::Coefficients
+        ? QStringLiteral("Text dropped in EQ.%1, X%2").arg(row).arg(first.column)
+        : QStringLiteral("Text dropped in C %1").arg(row);
+    if (count > 1)
+        text += QStringLiteral(" and %1 more").arg(count - 1);
+    StatusBar1->setPanelText(errorPanel, text);
+}
+
 }  // namespace kalvor

@@ -54,6 +54,12 @@ TEST_P(KeptFiles, GiveTheWindowsTextsStatusAndMessage)
 }
 
 const std::string Worked = " 1.6667 + 6.6667E-01i\n 1.0000 + 6.6667E-01i\n";
+// n2-dropped.csv: three cells whose reading drops text, and what they give.
+const std::string Dropped = " 6.0703E-02 + 5.1757E-01i\n 2.3003E-01 - 0.2492i\n";
+const std::string DroppedWarnings
+    = "kalvor1-solve: warning: line 2, field 1: \"3-4-5i\" is read as 3-5i, dropping \"-4\"\n"
+      "kalvor1-solve: warning: line 1, field 2: \"3+i4\" is read as 3+1i, dropping \"4\"\n"
+      "kalvor1-solve: warning: line 2, field 3: \"ii3\" is read as 3+1i, dropping \"i\"\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Systems, KeptFiles,
@@ -109,6 +115,30 @@ INSTANTIATE_TEST_SUITE_P(
                     3,
                     "{\"n\": 2, \"outcome\": \"data-error\"}\n",
                     DataError + "\n"},
+        Expectation{"dropped text, one warning per cell", {"n2-dropped.csv"}, 0, Dropped, DroppedWarnings},
+        Expectation{"strict, dropped text",
+                    {"--numbers", "--strict", "n2-dropped.csv"},
+                    4,
+                    "0.060702875399361034\t0.5175718849840256\n0.23003194888178913\t-0.24920127795527156\n",
+                    DroppedWarnings},
+        Expectation{"strict, nothing dropped", {"--strict", "n2-worked.tsv"}, 0, Worked, ""},
+        Expectation{"strict, a data error keeps its status",
+                    {"--strict", "n2-dropped-abc.csv"},
+                    3,
+                    "",
+                    "kalvor1-solve: warning: line 1, field 1: \"2+1E-3j\" is read as 2-3i, dropping \"+1E\"\n"
+                        + DataError + "; line 2, field 2: not a number\n"},
+        Expectation{"strict, no unique solution keeps its status",
+                    {"--strict", "n1-dropped-singular.csv"},
+                    2,
+                    "",
+                    "kalvor1-solve: warning: line 1, field 2: \"3+i4\" is read as 3+1i, dropping \"4\"\n" + NoSolution},
+        Expectation{"json lists dropped text instead of warnings",
+                    {"--strict", "--json", "n1-dropped-singular.csv"},
+                    2,
+                    "{\"n\": 1, \"outcome\": \"no-unique-solution\", \"dropped\": [\n"
+                    "  {\"line\": 1, \"field\": 2, \"text\": \"3+i4\", \"dropped\": \"4\"}\n]}\n",
+                    NoSolution},
         Expectation{"version", {"--version"}, 0, "kalvor1-solve " KALVOR_VERSION "\n", ""},
         Expectation{"unknown option",
                     {"--fast", "n1-real.tsv"},
@@ -134,7 +164,7 @@ TEST(KalvorSolveProgram, HelpNamesEveryOption)
     const ProgramRun run = runProgram(Program, {"--help"}, "/dev/null", scratch);
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
-    for (const char* option : {"--numbers", "--json", "--help", "--version", "Usage: kalvor1-solve"})
+    for (const char* option : {"--numbers", "--json", "--strict", "--help", "--version", "Usage: kalvor1-solve"})
         EXPECT_NE(run.out.find(option), std::string::npos) << option;
 }
 
