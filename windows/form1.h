@@ -102,8 +102,10 @@ public:
     void copySystem();
     void copySolution();
     void copySolutionNumbers();
-    // Makes the next (or previous) cell of `table` in reading order current
-    // as a click would, the focus staying in the table's editor.
+    // Enter in an editor: makes the next (or previous) cell along the
+    // equations current as a click would (a row's coefficients, its
+    // constant, the next row), in whichever table it is; the first
+    // coefficient and the last constant are the ends.
     void moveToNextCell(Grid* table, bool backwards);
     // The context menu of a table, not yet shown; the caller owns it.
     QMenu* contextMenuFor(Grid* table);
@@ -185,8 +187,8 @@ private:
     void setUpExchange();
     bool tableKey(Grid* table, QKeyEvent* key);
     bool editorKey(QLineEdit* editor, Grid* table, QKeyEvent* key);
-    // A character typed on a table, typed into its editor by the KeyPress
-    // handler.
+    // A character typed on a table, typed by the KeyPress handler into its
+    // editor in place of the cell's text.
     void typeIntoEditor(QLineEdit* editor);
     bool editing() const;
     // A drag or drop carrying one system file, on the window or an editor

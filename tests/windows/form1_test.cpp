@@ -385,15 +385,23 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), g);
         QTest::keyClick(g, Qt::Key_Q);
         QCOMPARE(QApplication::focusWidget(), editor);
-        // The key is typed at the end of the cell's text, not dropped.
-        QCOMPARE(editor->text(), QString("4+iq"));
-        QCOMPARE(g->TextMatrix(1, 1), QString("4+iq"));
+        // The key replaces the cell's text, as in a spreadsheet.
+        QCOMPARE(editor->text(), QString("q"));
+        QCOMPARE(g->TextMatrix(1, 1), QString("q"));
         // The next key goes into the editor, and from there into the cell.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_5);
-        QCOMPARE(g->TextMatrix(1, 1), QString("4+iq5"));
+        QCOMPARE(g->TextMatrix(1, 1), QString("q5"));
         // Neither the highlight nor the status bar follow a key press.
         QCOMPARE(g->cellBackColorAt(1, 1), lightYellow);
         QCOMPARE(form()->statusBar1()->panelText(constants ? 3 : 1), QString());
+        // F2 edits the text as it stands, the cursor at its end.
+        editor->setCursorPosition(0);
+        g->setFocus();
+        QTest::keyClick(g, Qt::Key_F2);
+        QCOMPARE(QApplication::focusWidget(), editor);
+        QCOMPARE(editor->cursorPosition(), 2);
+        QTest::keyClick(editor, Qt::Key_6);
+        QCOMPARE(g->TextMatrix(1, 1), QString("q56"));
     }
 
     // The grid's keyboard navigation moves the current cell; the editor must
@@ -434,12 +442,12 @@ private slots:
         g->setFocus();
         QTest::keyClick(g, Qt::Key_Right);
         QTest::keyClick(g, Qt::Key_A);
-        QCOMPARE(form()->text1()->text(), QString("za"));
+        QCOMPARE(form()->text1()->text(), QString("a"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_1);
-        QCOMPARE(g->TextMatrix(1, 3), QString("za1"));
+        QCOMPARE(g->TextMatrix(1, 3), QString("a1"));
         QCOMPARE(g->TextMatrix(1, 2), QString());
-        // The widening still goes to the last clicked column: "za", "za1".
-        QCOMPARE(g->ColWidth(2) - second, 14 + 21);
+        // The widening still goes to the last clicked column: "a", "a1".
+        QCOMPARE(g->ColWidth(2) - second, 7 + 14);
         QCOMPARE(form()->statusBar1()->panelText(1), QString("X2"));
     }
 
