@@ -335,15 +335,7 @@ void Form1::copyTable(Grid* table)
 
 void Form1::copySystem()
 {
-    std::vector<std::vector<std::string>> rows(static_cast<std::size_t>(N));
-    for (int r = 1; r <= N; ++r) {
-        auto& fields = rows[static_cast<std::size_t>(r - 1)];
-        fields.reserve(static_cast<std::size_t>(N) + 1);
-        for (int c = 1; c <= N; ++c)
-            fields.push_back(Grid1->TextMatrix(r, c).toStdString());
-        fields.push_back(Grid2->TextMatrix(r, 1).toStdString());
-    }
-    putOnClipboard(rows);
+    putOnClipboard(systemRows());
 }
 
 void Form1::copySolution()

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QTimer>
 
 #include "form1_fixture.h"
@@ -191,9 +192,26 @@ private slots:
         QCOMPARE(top.at(2)->text(), QString("&Back"));
         QCOMPARE(top.at(3), form()->aboutAction());
         QCOMPARE(top.at(3)->text(), QString("&About"));
-        QCOMPARE(form()->fileMenu()->actions().size(), 1);
-        QCOMPARE(form()->fileMenu()->actions().at(0), form()->exitAction());
-        QCOMPARE(form()->exitAction()->text(), QString("E&xit"));
+        QStringList items;
+        for (QAction* action : form()->fileMenu()->actions())
+            items << (action->isSeparator() ? QStringLiteral("-")
+                                            : action->text() + QLatin1Char(' ') + action->shortcut().toString());
+        QCOMPARE(items,
+                 QStringList({"&New system\u2026 Ctrl+N", "&Open system\u2026 Ctrl+O", "&Save system Ctrl+S",
+                              "Save system &as\u2026 Ctrl+Shift+S", "Save so&lution as\u2026 ", "&Recover last system ",
+                              "-", "E&xit "}));
+        QCOMPARE(form()->fileMenu()->actions().last(), form()->exitAction());
+        // A picture of the window with the File menu open, for a look.
+        const QString folder = qEnvironmentVariable("KALVOR_ARTIFACTS");
+        QMenu* menu = form()->fileMenu();
+        menu->popup(form()->menuBar()->mapToGlobal(form()->menuBar()->actionGeometry(top.at(0)).bottomLeft()));
+        QPixmap picture = form()->grab();
+        QPainter painter(&picture);
+        painter.drawPixmap(form()->mapFromGlobal(menu->pos()), menu->grab());
+        painter.end();
+        if (!folder.isEmpty() && QDir().mkpath(folder))
+            picture.save(folder + QStringLiteral("/form1-file-menu.png"));
+        menu->close();
     }
 
     void controlsAtTheirDesignPlaces_data()
