@@ -9,7 +9,6 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 
 #include <memory>
 
@@ -54,8 +53,6 @@ private slots:
     void keysThatPressOk();
     void escAndCloseEndTheProgram_data();
     void escAndCloseEndTheProgram();
-    void askedAgainOnlyCancelsOrConfirms_data();
-    void askedAgainOnlyCancelsOrConfirms();
     void longPasteIsKeptWhole();
     void okTakesEveryNumberFormItOffers_data();
     void okTakesEveryNumberFormItOffers();
@@ -336,58 +333,6 @@ void Form2Test::escAndCloseEndTheProgram()
     QVERIFY(!splash.isVisible());
     QVERIFY(openings.empty());
     QVERIFY(messages->messages.empty());
-}
-
-void Form2Test::askedAgainOnlyCancelsOrConfirms_data()
-{
-    QTest::addColumn<QString>("how");
-    QTest::addColumn<bool>("confirmed");
-    QTest::addColumn<QString>("countAfter");
-    QTest::newRow("Esc") << "esc" << false << "7";
-    QTest::newRow("close request") << "close" << false << "7";
-    QTest::newRow("OK") << "ok" << true << "4";
-    QTest::newRow("refused, then OK") << "refused" << true << "4";
-}
-
-// Asked again for the equation window's New system: Esc and a close request
-// only cancel; OK confirms, with the same refusal as at start-up.
-void Form2Test::askedAgainOnlyCancelsOrConfirms()
-{
-    QFETCH(QString, how);
-    QFETCH(bool, confirmed);
-    QFETCH(QString, countAfter);
-    typeCount(QStringLiteral("7"));
-    form->Command1_Click();
-    int programEnds = 0;
-    form->setProgramEnd([&] { ++programEnds; });
-    watchdog->expect(form.get());
-    QString shown = QStringLiteral("(not shown)");
-    bool okEnabled = true;
-    QTimer::singleShot(0, form.get(), [&] {
-        shown = form->text1()->text();
-        okEnabled = form->command1()->isEnabled();
-        if (how == QLatin1String("esc")) {
-            QTest::keyClick(form->windowHandle(), Qt::Key_Escape);
-        } else if (how == QLatin1String("close")) {
-            form->close();
-        } else {
-            if (how == QLatin1String("refused")) {
-                typeCount(QStringLiteral("501"));
-                QTest::mouseClick(form->command1(), Qt::LeftButton);
-                QVERIFY(form->isVisible());
-            }
-            typeCount(QStringLiteral("4"));
-            QTest::mouseClick(form->command1(), Qt::LeftButton);
-        }
-    });
-    QCOMPARE(form->askForNewCount(), confirmed);
-    QCOMPARE(shown, QString());
-    QVERIFY(!okEnabled);
-    QCOMPARE(form->countText(), countAfter);
-    QVERIFY(!form->isVisible());
-    QCOMPARE(programEnds, 0);
-    QCOMPARE(openings.size(), std::size_t{1});
-    QCOMPARE(messages->messages.size(), std::size_t(how == QLatin1String("refused") ? 1 : 0));
 }
 
 void Form2Test::longPasteIsKeptWhole()

@@ -10,7 +10,6 @@
 
 #include <functional>
 #include <memory>
-#include <vector>
 
 #include "form1_fixture.h"
 #include "messagerecorder.h"
@@ -215,11 +214,16 @@ void StartupTest::wholeChain()
 }
 
 // New system shows the count dialog again over the equation window, while
-// the dialog's start-up wait is still running further out: Esc only cancels,
-// OK reshapes the window, and the program goes on to its one end.
+// the dialog's start-up wait is still running further out: empty, with OK
+// waiting for a count; Esc only cancels (the confirmed count kept), OK
+// reshapes the window, and the program goes on to its one end.
 void StartupTest::newSystemAsksAgainWithoutEnding()
 {
+    bool emptyWhenAskedAgain = true;
     ShowWatcher dialogShown(dialog.get(), [&] {
+        if (dialogShown.shows() > 1)
+            emptyWhenAskedAgain
+                = emptyWhenAskedAgain && dialog->countText().isEmpty() && !dialog->command1()->isEnabled();
         if (dialogShown.shows() == 2) {
             QTest::keyClick(dialog->text1(), Qt::Key_Escape);
             return;
@@ -227,18 +231,19 @@ void StartupTest::newSystemAsksAgainWithoutEnding()
         QTest::keyClicks(dialog->text1(), dialogShown.shows() == 1 ? QStringLiteral("2") : QStringLiteral("5"));
         QTest::mouseClick(dialog->command1(), Qt::LeftButton);
     });
-    std::vector<int> seen;  // N and the program ends after each New system
+    QStringList seen;  // N, the program ends and the count text after each New
     beforeEnding = [&](Form1& equations) {
         for (int i = 0; i < 2; ++i) {
             equations.newSystemAction()->trigger();
-            seen.push_back(equations.unknownCount());
-            seen.push_back(run.programEnds);
+            seen << QString::number(equations.unknownCount()) << QString::number(run.programEnds)
+                 << dialog->countText();
         }
     };
     splash->show();
     QTest::keyClick(splash.get(), Qt::Key_Space);
     QTRY_VERIFY_WITH_TIMEOUT(run.programEnds > 0, 10000);
-    QCOMPARE(seen, std::vector<int>({2, 0, 5, 0}));
+    QCOMPARE(seen, QStringList({"2", "0", "2", "5", "0", "5"}));
+    QVERIFY(emptyWhenAskedAgain);
     QCOMPARE(dialogShown.shows(), 3);
     QCOMPARE(run.programEnds, 1);
     QVERIFY(!dialog->isVisible());
