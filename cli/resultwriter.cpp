@@ -41,8 +41,11 @@ std::string writeJson(const SystemRun& run)
                 + ", \"text\": " + jsonString(run.texts[k]) + "}";
         }
         out += "\n]";
-    } else if (run.outcome == SolveOutcome::DataError && run.cellLine != 0) {
-        out += ", \"cell\": {\"line\": " + count(run.cellLine) + ", \"field\": " + count(run.cellField) + "}";
+    } else if (run.outcome == SolveOutcome::DataError) {
+        // The window's message word for word, so a script can show it.
+        out += ", \"message\": " + jsonString(DataErrorMessage);
+        if (run.cellLine != 0)
+            out += ", \"cell\": {\"line\": " + count(run.cellLine) + ", \"field\": " + count(run.cellField) + "}";
     }
     // Left out when nothing was dropped, so such a run's object is as before.
     if (!run.dropped.empty()) {

@@ -48,11 +48,15 @@ bool wellFormedUtf8(std::string_view s)
 }
 
 // A file without quotes, split the plain way: lines at CR LF, LF or CR,
-// blank lines at the end dropped, fields at the separator. Nothing when it
+// blank lines at the end dropped, fields at the separator (a tab anywhere,
+// else a semicolon on the first line, else a comma). Nothing when it
 // is not N lines of N + 1 fields with 1 <= N <= 500.
 std::optional<Rows> plainSplit(std::string_view text)
 {
-    const char separator = text.find('\t') != std::string_view::npos ? '\t' : ',';
+    const std::string_view first = text.substr(0, text.find_first_of("\r\n"));
+    const char separator = text.find('\t') != std::string_view::npos ? '\t'
+        : first.find(';') != std::string_view::npos                  ? ';'
+                                                                     : ',';
     std::vector<std::string_view> lines;
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {

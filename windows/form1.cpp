@@ -25,12 +25,14 @@
 #include "core/numberformat.h"
 #include "core/partcell.h"
 #include "core/val.h"
+#include "platform/filedialogs.h"
 #include "platform/grid.h"
 #include "platform/gridmodel.h"
 #include "platform/messagebox.h"
 #include "platform/statusbar.h"
 #include "platform/twips.h"
 #include "windows/form1messages.h"
+#include "windows/recoveryfile.h"
 #include "windows/scratchbox.h"
 #include "windows/unknowncount.h"
 #include "windows/widgetwatch.h"
@@ -227,10 +229,7 @@ void Form1::createHiddenBoxes()
 
 void Form1::createMenus()
 {
-    file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->setObjectName(QStringLiteral("file"));
-    exit = file->addAction(QStringLiteral("E&xit"));
-    exit->setObjectName(QStringLiteral("exit"));
+    createFileMenu();
     solve = menuBar()->addAction(QStringLiteral("&Solve"));
     solve->setObjectName(QStringLiteral("solve"));
     back = menuBar()->addAction(QStringLiteral("&Back"));
@@ -238,6 +237,7 @@ void Form1::createMenus()
     back->setEnabled(false);
     about = menuBar()->addAction(QStringLiteral("&About"));
     about->setObjectName(QStringLiteral("about"));
+    connectFileMenu();
 }
 
 void Form1::setTabOrder()
@@ -398,10 +398,14 @@ void Form1::Form_Load()
     const std::optional<int> count = unknownCountFromText(countText_());
     if (!count)
         throw std::invalid_argument("the unknown count must be a whole number from 1 to 500");
+    setUpTables(*count);
+}
 
+void Form1::setUpTables(int n)
+{
     Grid3->setColWidth(1, 10585);
     curCol = 1;
-    N = static_cast<std::int16_t>(*count);
+    N = static_cast<std::int16_t>(n);
     Grid1->setCols(N + 1);
     Grid1->setRows(N + 1);
     Grid2->setRows(N + 1);
@@ -520,6 +524,7 @@ void Form1::back_Click()
 
 void Form1::exit_Click()
 {
+    recovery_->flush();
     ending_ = true;
     if (modalLoop_)
         modalLoop_->quit();
@@ -538,6 +543,7 @@ void Form1::closeEvent(QCloseEvent* event)
     event->accept();
     if (ending_)
         return;
+    recovery_->flush();
     ending_ = true;
     if (modalLoop_)
         modalLoop_->quit();

@@ -19,7 +19,8 @@ const std::string Data = KALVOR_CLI_DATA;
 const std::string NoSolution
     = "kalvor1-solve: This equations have no solution OR This equation have infinite number of solutions "
       "The unknowns is dependent variables , Please...Use 'Kalvor2'\n";
-const std::string DataError = "kalvor1-solve: Try to write '(imaginary)i in form '0+(imaginary)i";
+const std::string DataErrorText = "Try to write '(imaginary)i in form '0+(imaginary)i";
+const std::string DataError = "kalvor1-solve: " + DataErrorText;
 
 // One run: arguments (a data file's name stands for its path) and what must
 // come out of it.
@@ -73,6 +74,12 @@ INSTANTIATE_TEST_SUITE_P(
         Expectation{"byte-order mark and blank lines at the end", {"n2-bom.tsv"}, 0, Worked, ""},
         Expectation{"quoted comma fields", {"n2-quoted.csv"}, 0, Worked, ""},
         Expectation{"quoted field holding a tab", {"n2-quoted-tab.tsv"}, 0, Worked, ""},
+        Expectation{"semicolons, quoted fields, CR LF", {"n2-semicolon.csv"}, 0, Worked, ""},
+        Expectation{"quoted semicolon is not a separator",
+                    {"n2-quoted-semicolon.csv"},
+                    3,
+                    "",
+                    DataError + "; line 2, field 2: not a number\n"},
         Expectation{"zero coefficient", {"n1-zero.csv"}, 2, "", NoSolution},
         Expectation{"dependent rows", {"n2-singular.csv"}, 2, "", NoSolution},
         Expectation{"abc cell", {"n2-abc.csv"}, 3, "", DataError + "; line 2, field 2: not a number\n"},
@@ -108,12 +115,13 @@ INSTANTIATE_TEST_SUITE_P(
         Expectation{"json data error from a cell",
                     {"--json", "n2-abc.csv"},
                     3,
-                    "{\"n\": 2, \"outcome\": \"data-error\", \"cell\": {\"line\": 2, \"field\": 2}}\n",
+                    "{\"n\": 2, \"outcome\": \"data-error\", \"message\": \"" + DataErrorText
+                        + "\", \"cell\": {\"line\": 2, \"field\": 2}}\n",
                     DataError + "; line 2, field 2: not a number\n"},
         Expectation{"json data error from the range",
                     {"--json", "--", "n2-overflow.csv"},
                     3,
-                    "{\"n\": 2, \"outcome\": \"data-error\"}\n",
+                    "{\"n\": 2, \"outcome\": \"data-error\", \"message\": \"" + DataErrorText + "\"}\n",
                     DataError + "\n"},
         Expectation{"dropped text, one warning per cell", {"n2-dropped.csv"}, 0, Dropped, DroppedWarnings},
         Expectation{"strict, dropped text",
@@ -226,6 +234,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"short line", "1,2,3\n4,5\n", "line 2 has 2 fields, 3 expected"},
         BadFile{"one field", "7\n", "line 1 has 1 field, 2 expected"},
         BadFile{"a tab makes commas plain text", "1\t2\n3,4,5\n", "line 1 has 2 fields, 3 expected"},
+        BadFile{"semicolons on the first line make commas plain text", "1;2;3\n4,5,6\n",
+                "line 2 has 1 field, 3 expected"},
         BadFile{"unterminated quote", "1,0,1\n0,\"1,3\n", "line 2, field 2: a quote is opened and never closed"},
         BadFile{"501 lines", lines(501, row(502)), "the file has 501 lines, at most 500 equations are allowed"},
         BadFile{"10 MB single line", row(5'000'000), "line 1 has 5000000 fields, 2 expected"},
