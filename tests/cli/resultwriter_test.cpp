@@ -160,7 +160,8 @@ TEST(RunSystem, JsonListsDroppedTextOnlyWhenThereIsSome)
               "{\"n\": 1, \"outcome\": \"no-unique-solution\", \"dropped\": [\n"
               "  {\"line\": 1, \"field\": 2, \"text\": \"3+i4\", \"dropped\": \"4\"}\n]}\n");
     EXPECT_EQ(writeResult(runSystem("3-i+5,x\n"), Options::Output::Json),
-              "{\"n\": 1, \"outcome\": \"data-error\", \"cell\": {\"line\": 1, \"field\": 2}, \"dropped\": [\n"
+              "{\"n\": 1, \"outcome\": \"data-error\", \"message\": \"Try to write '(imaginary)i in form "
+              "'0+(imaginary)i\", \"cell\": {\"line\": 1, \"field\": 2}, \"dropped\": [\n"
               "  {\"line\": 1, \"field\": 1, \"text\": \"3-i+5\", \"dropped\": \"- 5\"}\n]}\n");
     EXPECT_EQ(writeResult(runSystem("2,2+i\n"), Options::Output::Json).find("dropped"), std::string::npos);
 }
