@@ -180,6 +180,8 @@ bool solverPathAvailable(SolverPath path)
     case SolverPath::Avx512:
         return false;
 #endif
+    case SolverPath::Neon:
+        return KALVOR_AARCH64;
     }
     return false;
 }
@@ -189,6 +191,7 @@ SolverOptions defaultSolverOptions()
     SolverOptions options;
     options.path = solverPathAvailable(SolverPath::Avx512) ? SolverPath::Avx512
         : solverPathAvailable(SolverPath::Avx2)            ? SolverPath::Avx2
+        : solverPathAvailable(SolverPath::Neon)            ? SolverPath::Neon
                                                            : SolverPath::Portable;
     options.threads = std::thread::hardware_concurrency() >= 2 ? 2 : 1;
     return options;

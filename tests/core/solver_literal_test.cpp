@@ -229,7 +229,10 @@ const Configuration configurations[]
 
 const char* pathName(SolverPath p)
 {
-    return p == SolverPath::Portable ? "portable" : p == SolverPath::Avx2 ? "avx2" : "avx512";
+    return p == SolverPath::Portable ? "portable"
+        : p == SolverPath::Avx2      ? "avx2"
+        : p == SolverPath::Avx512    ? "avx512"
+                                     : "neon";
 }
 
 class SolverAgainstLiteral : public testing::TestWithParam<SolverPath> {};
@@ -270,7 +273,7 @@ TEST_P(SolverAgainstLiteral, AgreesBitForBitOnRandomSystems)
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryPath, SolverAgainstLiteral,
-                         testing::Values(SolverPath::Portable, SolverPath::Avx2, SolverPath::Avx512),
+                         testing::Values(SolverPath::Portable, SolverPath::Avx2, SolverPath::Avx512, SolverPath::Neon),
                          [](const testing::TestParamInfo<SolverPath>& info) {
                              return std::string(pathName(info.param));
                          });
@@ -371,7 +374,7 @@ TEST(SolverReadOnTwoThreads, NonNumbersInEitherHalfEndAsTheLiteralRun)
 
         const kalvor::literal::Result expected = kalvor::literal::solve(s.coefRe, s.coefIm, s.constRe, s.constIm);
         ASSERT_EQ(describe(expected.result), describe(SolveResult{c.expected, {}, {}})) << c.name;
-        for (const SolverPath path : {SolverPath::Portable, SolverPath::Avx2, SolverPath::Avx512}) {
+        for (const SolverPath path : {SolverPath::Portable, SolverPath::Avx2, SolverPath::Avx512, SolverPath::Neon}) {
             if (!kalvor::solverPathAvailable(path))
                 continue;
             for (unsigned threads : {1u, 2u}) {
