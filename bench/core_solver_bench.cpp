@@ -282,7 +282,7 @@ void BM_SolveZgesv(benchmark::State& state)
 #endif
 
 const int paths[] = {static_cast<int>(kalvor::SolverPath::Avx512), static_cast<int>(kalvor::SolverPath::Avx2),
-                     static_cast<int>(kalvor::SolverPath::Portable), static_cast<int>(kalvor::SolverPath::Neon)};
+                     static_cast<int>(kalvor::SolverPath::Portable)};
 
 void solveArguments(benchmark::internal::Benchmark* b)
 {

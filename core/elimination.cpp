@@ -18,8 +18,6 @@ UpdateKernel* kernelFor(SolverPath path)
         return updateAvx512;
     case SolverPath::Avx2:
         return updateAvx2;
-    case SolverPath::Neon:
-        return updateNeon;
     case SolverPath::Portable:
         break;
     }

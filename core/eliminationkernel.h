@@ -3,17 +3,12 @@
 #include <cmath>
 #include <cstddef>
 
-// The processor family the core is compiled for. Each vector kernel is
-// compiled only for its own family; elsewhere its path is never available.
+// Whether the core is compiled for x86-64. The vector kernels are compiled
+// only there; on other processors their paths are never available.
 #if defined(__x86_64__) || defined(_M_X64)
 #define KALVOR_X86_64 1
 #else
 #define KALVOR_X86_64 0
-#endif
-#if defined(__aarch64__) || defined(_M_ARM64)
-#define KALVOR_AARCH64 1
-#else
-#define KALVOR_AARCH64 0
 #endif
 
 namespace kalvor {
@@ -118,13 +113,11 @@ using UpdateKernel = bool(const UpdateRange& range);
 UpdateKernel updatePortable;
 UpdateKernel updateAvx2;
 UpdateKernel updateAvx512;
-UpdateKernel updateNeon;
 
 // The guarded reciprocal quotient of the vector paths applied to single
 // operands, for tests: out[i] = p[i] / s.d as the kernel computes it for a
 // row whose products are p (each p[i] must satisfy the guard of `s`).
 void quotientsAvx2(const StepDivisor& s, const double* p, std::size_t n, double* out);
 void quotientsAvx512(const StepDivisor& s, const double* p, std::size_t n, double* out);
-void quotientsNeon(const StepDivisor& s, const double* p, std::size_t n, double* out);
 
 }  // namespace kalvor

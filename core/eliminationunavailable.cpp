@@ -2,16 +2,17 @@
 
 #include "core/eliminationkernel.h"
 
-// Each vector kernel is compiled for its own processor family only. On the
-// others its entry points remain, so that the path switch and the tests link
-// everywhere; solverPathAvailable() is false for these paths there, so the
-// solver never calls them. Called anyway, they give the portable results.
+// The vector kernels are compiled for x86-64 only. On other processors their
+// entry points remain, so that the path switch and the tests link everywhere;
+// solverPathAvailable() is false for these paths there, so the solver never
+// calls them. Called anyway, they give the portable results.
+#if !KALVOR_X86_64
 
 namespace kalvor {
 
 namespace {
 
-[[maybe_unused]] void trueQuotients(const StepDivisor& s, const double* p, std::size_t n, double* out)
+void trueQuotients(const StepDivisor& s, const double* p, std::size_t n, double* out)
 {
     for (std::size_t i = 0; i < n; ++i)
         out[i] = p[i] / s.d;
@@ -19,7 +20,6 @@ namespace {
 
 }  // namespace
 
-#if !KALVOR_X86_64
 bool updateAvx2(const UpdateRange& range)
 {
     return updatePortable(range);
@@ -39,18 +39,7 @@ void quotientsAvx512(const StepDivisor& s, const double* p, std::size_t n, doubl
 {
     trueQuotients(s, p, n, out);
 }
-#endif
-
-#if !KALVOR_AARCH64
-bool updateNeon(const UpdateRange& range)
-{
-    return updatePortable(range);
-}
-
-void quotientsNeon(const StepDivisor& s, const double* p, std::size_t n, double* out)
-{
-    trueQuotients(s, p, n, out);
-}
-#endif
 
 }  // namespace kalvor
+
+#endif  // !KALVOR_X86_64

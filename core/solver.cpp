@@ -180,8 +180,6 @@ bool solverPathAvailable(SolverPath path)
     case SolverPath::Avx512:
         return false;
 #endif
-    case SolverPath::Neon:
-        return KALVOR_AARCH64;
     }
     return false;
 }
@@ -191,7 +189,6 @@ SolverOptions defaultSolverOptions()
     SolverOptions options;
     options.path = solverPathAvailable(SolverPath::Avx512) ? SolverPath::Avx512
         : solverPathAvailable(SolverPath::Avx2)            ? SolverPath::Avx2
-        : solverPathAvailable(SolverPath::Neon)            ? SolverPath::Neon
                                                            : SolverPath::Portable;
     options.threads = std::thread::hardware_concurrency() >= 2 ? 2 : 1;
     return options;

@@ -7,11 +7,11 @@
 namespace kalvor {
 
 // The instruction-set variants of the elimination kernels. Portable uses
-// plain multiplication and true division only, on any processor; the vector
-// paths (Avx2 and Avx512 on x86-64, Neon on 64-bit ARM) use a rounded
-// reciprocal with an exact correction where that provably equals the true
-// quotient, and vector division elsewhere.
-enum class SolverPath { Portable, Avx2, Avx512, Neon };
+// plain multiplication and true division only, on any processor; the two
+// x86-64 vector paths use a rounded reciprocal with an exact correction
+// where that provably equals the true quotient, and vector division
+// elsewhere.
+enum class SolverPath { Portable, Avx2, Avx512 };
 
 // Internal knobs of the solver, for tests and benchmarks. The public solve()
 // uses defaultSolverOptions().
@@ -28,8 +28,8 @@ struct SolverOptions {
     std::size_t minParallelWork = std::size_t{1} << 20;
 };
 
-// True when this processor can run `path`: Portable always, the x86-64
-// paths when the processor has their instructions, Neon on 64-bit ARM.
+// True when this processor can run `path`: Portable always, the vector
+// paths on an x86-64 processor with their instructions.
 bool solverPathAvailable(SolverPath path);
 
 // The fastest available path, both threads when the machine has two cores.

@@ -67,7 +67,7 @@ const char* name(EliminationOutcome o)
 std::vector<SolverOptions> configurations()
 {
     std::vector<SolverOptions> all;
-    for (SolverPath path : {SolverPath::Portable, SolverPath::Avx2, SolverPath::Avx512, SolverPath::Neon}) {
+    for (SolverPath path : {SolverPath::Portable, SolverPath::Avx2, SolverPath::Avx512}) {
         if (!kalvor::solverPathAvailable(path))
             continue;
         for (unsigned threads : {1u, 2u})

@@ -229,10 +229,7 @@ const Configuration configurations[]
 
 const char* pathName(SolverPath p)
 {
-    return p == SolverPath::Portable ? "portable"
-        : p == SolverPath::Avx2      ? "avx2"
-        : p == SolverPath::Avx512    ? "avx512"
-                                     : "neon";
+    return p == SolverPath::Portable ? "portable" : p == SolverPath::Avx2 ? "avx2" : "avx512";
 }
 
 class SolverAgainstLiteral : public testing::TestWithParam<SolverPath> {};
@@ -273,7 +270,7 @@ TEST_P(SolverAgainstLiteral, AgreesBitForBitOnRandomSystems)
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryPath, SolverAgainstLiteral,
-                         testing::Values(SolverPath::Portable, SolverPath::Avx2, SolverPath::Avx512, SolverPath::Neon),
+                         testing::Values(SolverPath::Portable, SolverPath::Avx2, SolverPath::Avx512),
                          [](const testing::TestParamInfo<SolverPath>& info) {
                              return std::string(pathName(info.param));
                          });
@@ -374,7 +371,7 @@ TEST(SolverReadOnTwoThreads, NonNumbersInEitherHalfEndAsTheLiteralRun)
 
         const kalvor::literal::Result expected = kalvor::literal::solve(s.coefRe, s.coefIm, s.constRe, s.constIm);
         ASSERT_EQ(describe(expected.result), describe(SolveResult{c.expected, {}, {}})) << c.name;
-        for (const SolverPath path : {SolverPath::Portable, SolverPath::Avx2, SolverPath::Avx512, SolverPath::Neon}) {
+        for (const SolverPath path : {SolverPath::Portable, SolverPath::Avx2, SolverPath::Avx512}) {
             if (!kalvor::solverPathAvailable(path))
                 continue;
             for (unsigned threads : {1u, 2u}) {

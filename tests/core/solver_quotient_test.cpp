@@ -34,7 +34,6 @@ struct Path {
 const Path paths[] = {
     {"avx2", SolverPath::Avx2, kalvor::quotientsAvx2},
     {"avx512", SolverPath::Avx512, kalvor::quotientsAvx512},
-    {"neon", SolverPath::Neon, kalvor::quotientsNeon},
 };
 
 StepDivisor stepFor(double d)

@@ -74,7 +74,7 @@ Tables tablesOf(const Case& c)
 std::vector<SolverOptions> everyAvailableOption()
 {
     std::vector<SolverOptions> all;
-    for (SolverPath path : {SolverPath::Portable, SolverPath::Avx2, SolverPath::Avx512, SolverPath::Neon}) {
+    for (SolverPath path : {SolverPath::Portable, SolverPath::Avx2, SolverPath::Avx512}) {
         if (!kalvor::solverPathAvailable(path))
             continue;
         for (unsigned threads : {1u, 2u}) {
