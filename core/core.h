@@ -1,13 +1,14 @@
 #pragma once
 
 // The public API of the core: cell-text parsing, number reading, the leading
-// number value, the solver and the result text. No windowing toolkit.
+// number value, the solver, the result text and phasors. No windowing toolkit.
 #include "core/cellcheck.h"
 #include "core/countreading.h"
 #include "core/numberformat.h"
 #include "core/numberreading.h"
 #include "core/partcell.h"
 #include "core/partvalue.h"
+#include "core/polar.h"
 #include "core/solver.h"
 #include "core/systemfile.h"
 #include "core/tabletext.h"

@@ -142,20 +142,6 @@ std::string generalText(const Decimal15& d, bool negative)
     return out;
 }
 
-// The shown text of one part: the fixed pattern when it reads back as the
-// same number as the scientific one. Next to the largest double a text can
-// read back as an infinity; two infinities say nothing about the texts being
-// equal, so the scientific one is shown then.
-std::string shown(double value)
-{
-    std::string fixed = formatFixed(value);
-    std::string scientific = formatScientific(value);
-    const double fixedBack = val(fixed);
-    const double scientificBack = val(scientific);
-    const bool same = fixedBack == scientificBack && std::isfinite(scientificBack);
-    return same ? fixed : scientific;
-}
-
 }  // namespace
 
 std::string formatFixed(double value)
@@ -202,10 +188,22 @@ std::string formatGeneral(double value)
     return generalText(roundTo15(std::fabs(value)), value < 0.0);
 }
 
+std::string resultPartText(double value)
+{
+    // Next to the largest double a text can read back as an infinity; two
+    // infinities say nothing about the texts being equal.
+    std::string fixed = formatFixed(value);
+    std::string scientific = formatScientific(value);
+    const double fixedBack = val(fixed);
+    const double scientificBack = val(scientific);
+    const bool same = fixedBack == scientificBack && std::isfinite(scientificBack);
+    return same ? fixed : scientific;
+}
+
 std::string resultText(double re, double im)
 {
-    const std::string showRe = shown(re);
-    const std::string showIm = shown(im);
+    const std::string showRe = resultPartText(re);
+    const std::string showIm = resultPartText(im);
     const std::optional<double> imaginary = readNumber(PartValue::fromText(showIm));
     if (imaginary) {
         if (*imaginary < 0.0)

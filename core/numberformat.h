@@ -24,13 +24,17 @@ std::string formatScientific(double value);
 // (1.2E-05, 2.7022E+16). `value` must be finite.
 std::string formatGeneral(double value);
 
-// The whole cell text of one unknown: a blank, the shown real part, then
-// " + " and the shown imaginary part, or " - " and the general form of the
-// shown imaginary part's magnitude when that is below zero, then "i". A part
-// is shown in the fixed pattern when that reads back (val) as exactly the
-// same double as its scientific pattern, and in the scientific one otherwise
-// (also when both read back as infinity, which happens only next to the
-// largest double; the sign of such a part is then taken from its value).
+// The shown text of one part of a result: the fixed pattern when that reads
+// back (val) as exactly the same double as the scientific pattern, the
+// scientific pattern otherwise (also when both read back as infinity, which
+// happens only next to the largest double). `value` must be finite.
+std::string resultPartText(double value);
+
+// The whole cell text of one unknown: a blank, the shown real part
+// (resultPartText), then " + " and the shown imaginary part, or " - " and the
+// general form of the shown imaginary part's magnitude when that is below
+// zero, then "i". When the shown imaginary part reads back as no number (next
+// to the largest double) its sign is taken from its value.
 std::string resultText(double re, double im);
 
 // The shortest decimal text that reads back (readNumber, or any correctly

@@ -1,7 +1,8 @@
 // Fuzz target: one cell text through partcell, then both parts through the
 // number reading. Checks the split against a literal model of the parsing
 // rules (for well-formed UTF-8), that every piece is a piece of the cell,
-// and that the number reading accepts exactly the number texts.
+// that the number reading accepts exactly the number texts, and that the
+// phasor conversion never takes a number cell and always gives one.
 #include <algorithm>
 #include <cstddef>
 #include <cstdio>
@@ -175,6 +176,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                              describe(expected.parts.im).c_str());
             fuzzCheck(parts.im == expected.parts.im, "imaginary part differs from the parsing rules", cell);
         }
+    }
+
+    if (const std::optional<std::string> rectangular = polarToRectangular(cell)) {
+        fuzzCheck(!(readNumber(parts.re) && readNumber(parts.im)), "a number cell was taken for a phasor", cell);
+        const CellParts back = partcell(*rectangular);
+        fuzzCheck(readNumber(back.re) && readNumber(back.im), "a phasor's cell text is not a number", cell);
     }
     return 0;
 }

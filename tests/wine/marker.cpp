@@ -1,5 +1,7 @@
 // A tiny Windows program for the launch tests: it proves it was started by
-// writing the file "<its own path>.ran", then ends.
+// writing the file "<its own path>.ran", then ends. The text is written under
+// another name first and then renamed, so a test that sees the marker never
+// reads it half-written.
 #include <windows.h>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show)
@@ -9,7 +11,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show)
     if (length == 0 || length >= MAX_PATH) {
         return 1;
     }
-    lstrcatA(path, ".ran");
+    char marker[MAX_PATH + 8] = {};
+    lstrcpyA(marker, path);
+    lstrcatA(marker, ".ran");
+    lstrcatA(path, ".new");
     const HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return 1;
@@ -20,5 +25,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show)
     DWORD written = 0;
     WriteFile(file, text, static_cast<DWORD>(size), &written, nullptr);
     CloseHandle(file);
-    return 0;
+    return MoveFileExA(path, marker, MOVEFILE_REPLACE_EXISTING) ? 0 : 1;
 }

@@ -140,13 +140,9 @@ bool fileExists(const std::string& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-// Waits up to 20 s for the marker a started program writes.
-std::string waitForMarker(const std::string& program)
+// The marker's text, or nothing while the file cannot be read yet.
+std::string readMarker(const std::string& marker)
 {
-    const std::string marker = program + ".ran";
-    for (int i = 0; i < 400 && !fileExists(marker); ++i) {
-        Sleep(50);
-    }
     std::string text;
     const HANDLE file = CreateFileA(marker.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
@@ -155,6 +151,19 @@ std::string waitForMarker(const std::string& program)
         ReadFile(file, buffer, sizeof buffer - 1, &got, nullptr);
         text.assign(buffer, got);
         CloseHandle(file);
+    }
+    return text;
+}
+
+// Waits up to 20 s for the marker a started program writes. The text is read
+// until it arrives: under a busy emulator the file can be seen (and even
+// opened by its writer) a moment before its text can be read.
+std::string waitForMarker(const std::string& program)
+{
+    const std::string marker = program + ".ran";
+    std::string text;
+    for (int i = 0; i < 400 && (text = readMarker(marker)).empty(); ++i) {
+        Sleep(50);
     }
     return text;
 }
