@@ -12,8 +12,9 @@
 
 // Starts the splash window and nothing else; every later window is opened,
 // modally, from a handler of the one before it. The program reads no command
-// line of its own (the arguments are the toolkit's), no files and no
-// settings, and writes nothing.
+// line of its own (the arguments are the toolkit's) and no settings; the
+// files it reads and writes are the ones the equation window's File menu
+// names, a dropped system file, and its recovery file.
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
@@ -34,6 +35,7 @@ int main(int argc, char* argv[])
         // dialog, which stays in existence, hidden, for the rest of the run.
         kalvor::Form1 equations([&dialog] { return dialog.countText(); }, messages);
         equations.setAboutCommand([&] { kalvor::frmAbout::showOver(&equations, registry, *launcher, messages); });
+        equations.setCountQuestion([&dialog] { return dialog.askForNewCount(); });
         equations.showModal();
     });
 

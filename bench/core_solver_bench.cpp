@@ -166,6 +166,42 @@ void BM_ReadNumbers(benchmark::State& state)
     }
 }
 
+// The cell texts of an N x N table as typed: "re+imi" from random numbers,
+// every tenth cell a real number and every tenth an imaginary one first
+// ("imi+re"), so that each of partcell's main rules is taken.
+std::vector<std::string> typedCells(std::size_t n, bool fullDigits)
+{
+    std::mt19937_64 random(20261207 + n);
+    std::vector<std::string> cells;
+    cells.reserve(n * n);
+    for (std::size_t k = 0; k < n * n; ++k) {
+        const std::string re = randomText(random, fullDigits).text();
+        const std::string im = randomText(random, fullDigits).text();
+        const std::string signedRe = re[0] == '-' ? re : "+" + re;
+        if (k % 10 == 3)
+            cells.push_back(re);
+        else if (k % 10 == 7)
+            cells.push_back(im + "i" + signedRe);
+        else
+            cells.push_back(re + (im[0] == '-' ? "" : "+") + im + "i");
+    }
+    return cells;
+}
+
+// Splitting alone: partcell over every cell of an N = 500 table.
+void BM_Partcell(benchmark::State& state)
+{
+    const std::vector<std::string> cells = typedCells(static_cast<std::size_t>(state.range(0)), state.range(1) != 0);
+    for (auto _ : state) {
+        std::size_t bytes = 0;
+        for (const std::string& cell : cells) {
+            const kalvor::CellParts parts = kalvor::partcell(cell);
+            bytes += parts.re.text().size() + parts.im.text().size();
+        }
+        benchmark::DoNotOptimize(bytes);
+    }
+}
+
 // Reading alone as solve does it, on one or two threads: every part of the
 // first unknown is zero, so the solve ends right after reading (no pivot).
 // Arguments: N, threads, whether the texts have 17 digits.
@@ -334,6 +370,7 @@ BENCHMARK(BM_SolveReadingOnly)
     ->UseRealTime()
     ->MeasureProcessCPUTime();
 BENCHMARK(BM_ReadNumbers)->Args({500, 0})->Args({500, 1})->ArgNames({"N", "fullDigits"})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Partcell)->Args({500, 0})->Args({500, 1})->ArgNames({"N", "fullDigits"})->Unit(benchmark::kMillisecond);
 #if defined(KALVOR_BENCH_EIGEN)
 BENCHMARK(BM_SolveEigen)
     ->ArgsProduct({{100, 250, 500}, {0, 1}})

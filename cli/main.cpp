@@ -1,6 +1,7 @@
 // kalvor1-solve: solves one system file as the equation window would and
 // writes the unknowns to standard output. Exit status 0 solved, 1 the file or
-// the call is wrong, 2 no unique solution, 3 a data error.
+// the call is wrong, 2 no unique solution, 3 a data error, and with --strict
+// 4 solved from a reading that dropped typed text.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -21,23 +22,31 @@ constexpr int Solved = 0;
 constexpr int Failed = 1;
 constexpr int NoUniqueSolution = 2;
 constexpr int DataError = 3;
+constexpr int Doubtful = 4;
 
 constexpr std::string_view HelpText = "Usage: kalvor1-solve [OPTIONS] [FILE]\n"
                                       "Solves the N complex linear equations of a system file (standard input when\n"
                                       "FILE is missing or -) and writes the unknowns X1..XN, one line each.\n"
                                       "\n"
                                       "The file holds one equation per line: N coefficient cells and the constant,\n"
-                                      "separated by tabs (or by commas when the file has no tab), each written as\n"
-                                      "in the equation window (3+4i, -2j, 0.5, empty for 0). N is 1 to 500.\n"
+                                      "separated by tabs; in a file without a tab, by semicolons when the first\n"
+                                      "line has one outside quotes, else by commas. Each cell is written as in\n"
+                                      "the equation window (3+4i, -2j, 0.5, empty for 0). N is 1 to 500.\n"
                                       "\n"
                                       "Options:\n"
                                       "  --numbers   write \"re<TAB>im\" with the shortest exact decimal numbers\n"
                                       "  --json      write one JSON object with the outcome and the solution\n"
+                                      "  --strict    end in status 4 when a solved system's reading dropped text\n"
                                       "  --help      show this help and exit\n"
                                       "  --version   show the version and exit\n"
                                       "\n"
+                                      "A cell whose reading drops typed text (\"2+1E-3j\" is read as 2-3i: the\n"
+                                      "text between its first and last sign is dropped) gets one warning line on\n"
+                                      "standard error; --json lists such cells under \"dropped\" instead.\n"
+                                      "\n"
                                       "Exit status: 0 solved, 1 a wrong file or call, 2 no unique solution,\n"
-                                      "3 a cell that is not a number or a value beyond the number range.\n";
+                                      "3 a cell that is not a number or a value beyond the number range,\n"
+                                      "4 (with --strict) solved, but the reading dropped text.\n";
 
 void complain(std::string_view message)
 {
@@ -86,9 +95,15 @@ int run(const std::vector<std::string>& args)
     const std::string output = kalvor::writeResult(result, options.output);
     if (!output.empty() && !emit(output))
         return Failed;
+    // The JSON object lists the dropped text itself.
+    if (options.output != kalvor::Options::Output::Json)
+        for (const std::string& warning : kalvor::droppedWarnings(result))
+            complain(warning);
     switch (result.outcome) {
     case kalvor::SolveOutcome::Solved:
-        return Solved;
+        // A failure keeps its own status below; --strict only questions a
+        // solution.
+        return options.strict && result.failsStrict() ? Doubtful : Solved;
     case kalvor::SolveOutcome::NoUniqueSolution:
         complain(kalvor::failureMessage(result));
         return NoUniqueSolution;

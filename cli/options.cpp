@@ -14,6 +14,8 @@ Options parseOptions(const std::vector<std::string>& args)
             numbers = true;
         } else if (isOption && arg == "--json") {
             json = true;
+        } else if (isOption && arg == "--strict") {
+            options.strict = true;
         } else if (isOption && (arg == "--help" || arg == "-h")) {
             options.help = true;
         } else if (isOption && arg == "--version") {

@@ -41,8 +41,22 @@ std::string writeJson(const SystemRun& run)
                 + ", \"text\": " + jsonString(run.texts[k]) + "}";
         }
         out += "\n]";
-    } else if (run.outcome == SolveOutcome::DataError && run.cellLine != 0) {
-        out += ", \"cell\": {\"line\": " + count(run.cellLine) + ", \"field\": " + count(run.cellField) + "}";
+    } else if (run.outcome == SolveOutcome::DataError) {
+        // The window's message word for word, so a script can show it.
+        out += ", \"message\": " + jsonString(DataErrorMessage);
+        if (run.cellLine != 0)
+            out += ", \"cell\": {\"line\": " + count(run.cellLine) + ", \"field\": " + count(run.cellField) + "}";
+    }
+    // Left out when nothing was dropped, so such a run's object is as before.
+    if (!run.dropped.empty()) {
+        out += ", \"dropped\": [";
+        for (std::size_t k = 0; k < run.dropped.size(); ++k) {
+            const DroppedField& d = run.dropped[k];
+            out += k == 0 ? "\n  " : ",\n  ";
+            out += "{\"line\": " + count(d.line) + ", \"field\": " + count(d.field)
+                + ", \"text\": " + jsonString(d.text) + ", \"dropped\": " + jsonString(d.reading.dropped) + "}";
+        }
+        out += "\n]";
     }
     out += "}\n";
     return out;
@@ -81,6 +95,19 @@ std::string failureMessage(const SystemRun& run)
     if (run.cellLine != 0)
         message += "; line " + count(run.cellLine) + ", field " + count(run.cellField) + ": not a number";
     return message;
+}
+
+std::vector<std::string> droppedWarnings(const SystemRun& run)
+{
+    std::vector<std::string> lines;
+    for (const DroppedField& d : run.dropped) {
+        // The exact values read, as --numbers writes them.
+        const std::string im = shortestText(d.reading.im);
+        lines.push_back("warning: line " + count(d.line) + ", field " + count(d.field) + ": " + jsonString(d.text)
+                        + " is read as " + shortestText(d.reading.re) + (im.front() == '-' ? "" : "+") + im
+                        + "i, dropping " + jsonString(d.reading.dropped));
+    }
+    return lines;
 }
 
 std::string jsonString(std::string_view text)

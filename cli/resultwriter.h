@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli/options.h"
 #include "cli/systemrun.h"
@@ -10,13 +11,19 @@ namespace kalvor {
 
 // What goes to standard output for a run whose file was read: the unknowns'
 // window texts or their shortest number texts, one line each, when solved
-// (nothing otherwise); or, for Json, one object for every outcome.
+// (nothing otherwise); or, for Json, one object for every outcome, with the
+// cells whose reading dropped text when there are any.
 std::string writeResult(const SystemRun& run, Options::Output output);
 
 // The one line for standard error when the run did not solve (without the
 // program name or line end): the window's message, with the cell at fault
 // after it for a data error that comes from a cell. Empty when solved.
 std::string failureMessage(const SystemRun& run);
+
+// One line for standard error per cell whose reading dropped text (without
+// the program name or line end), in the order of run.dropped: where the cell
+// is, its text, what it is read as and what is dropped.
+std::vector<std::string> droppedWarnings(const SystemRun& run);
 
 // `text` as a JSON string, quotes included: quote, backslash and control
 // characters escaped, all other bytes as they are.

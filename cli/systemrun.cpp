@@ -1,11 +1,14 @@
 #include "cli/systemrun.h"
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 #include <utility>
 
 #include "core/cellcheck.h"
 #include "core/numberformat.h"
 #include "core/partcell.h"
+#include "core/readingreport.h"
 
 namespace kalvor {
 
@@ -33,17 +36,26 @@ SystemRun runSystem(std::string_view bytes)
     const PartValue none = PartValue::fromInteger(0);
     PartMatrix coefRe(n, PartVector(n, none)), coefIm(n, PartVector(n, none));
     PartVector constRe(n, none), constIm(n, none);
+    const auto split = [&](std::size_t i, std::size_t j, PartValue& re, PartValue& im) {
+        const std::string& text = run.file.rows[i][j];
+        bool drops = false;
+        CellParts parts = splitCell(text, drops);
+        std::optional<DroppedText> reading;
+        if (drops && (reading = droppedText(text)))
+            run.dropped.push_back({run.file.lines[i], j + 1, text, std::move(*reading)});
+        re = std::move(parts.re);
+        im = std::move(parts.im);
+    };
     for (std::size_t i = 0; i < n; ++i) {
-        std::vector<std::string>& fields = run.file.rows[i];
-        for (std::size_t j = 0; j < n; ++j) {
-            CellParts parts = partcell(fields[j]);
-            coefRe[i][j] = std::move(parts.re);
-            coefIm[i][j] = std::move(parts.im);
-        }
-        CellParts parts = partcell(fields[n]);
-        constRe[i] = std::move(parts.re);
-        constIm[i] = std::move(parts.im);
+        for (std::size_t j = 0; j < n; ++j)
+            split(i, j, coefRe[i][j], coefIm[i][j]);
+        split(i, n, constRe[i], constIm[i]);
     }
+    // Read line by line, listed as the window reads: field by field (the
+    // constant, field N + 1, last), each from the first line down.
+    std::sort(run.dropped.begin(), run.dropped.end(), [](const DroppedField& a, const DroppedField& b) {
+        return a.field != b.field ? a.field < b.field : a.line < b.line;
+    });
     // The parts hold their own copies; the file's texts are no longer needed.
     std::vector<std::vector<std::string>>().swap(run.file.rows);
 

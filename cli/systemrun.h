@@ -5,10 +5,19 @@
 #include <string_view>
 #include <vector>
 
+#include "core/readingreport.h"
 #include "core/solver.h"
 #include "core/systemfile.h"
 
 namespace kalvor {
+
+// A cell of the file whose reading drops typed text (core/readingreport.h).
+struct DroppedField {
+    std::size_t line = 0;   // the 1-based line of the file its equation starts on
+    std::size_t field = 0;  // 1..N a coefficient, N + 1 the constant
+    std::string text;       // the cell text
+    DroppedText reading;
+};
 
 // Everything one system file leads to: the file's problem, or the solver's
 // outcome with the unknowns' values and window texts, or the cell at fault.
@@ -23,8 +32,15 @@ struct SystemRun {
     // (a value left the double range).
     std::size_t cellLine = 0;
     std::size_t cellField = 0;
+    // Every cell whose reading drops text, in the order the window reads its
+    // tables. Filled for every outcome once the file is accepted: every cell
+    // is then split and read; a cell with a part that does not read is not
+    // among them.
+    std::vector<DroppedField> dropped;
 
     bool fileOk() const { return file.problem == SystemFileProblem::None; }
+    // Whether --strict turns a solved run into exit status 4.
+    bool failsStrict() const { return !dropped.empty(); }
 };
 
 // Reads a system file's bytes and solves the system exactly as the equation
@@ -32,7 +48,8 @@ struct SystemRun {
 // coefficients as table 1 (field j of line i is the cell at row i, column j),
 // the last field as the constant, then solve(). On DataError the first cell
 // that does not read as a number, in the order the window reads its tables,
-// is named. Never throws for any input except on memory exhaustion.
+// is named. The cells whose reading drops text are listed for every outcome.
+// Never throws for any input except on memory exhaustion.
 SystemRun runSystem(std::string_view bytes);
 
 }  // namespace kalvor

@@ -9,6 +9,7 @@
 #include "core/partcell.h"
 #include "core/partvalue.h"
 #include "core/polar.h"
+#include "core/readingreport.h"
 #include "core/solver.h"
 #include "core/systemfile.h"
 #include "core/tabletext.h"

@@ -45,29 +45,22 @@ public:
         }
     }
 
-    // The first n characters (the whole text when it is shorter), n <= 101.
-    std::string first(int n) const
-    {
-        if (n > headCount_)
-            return std::string(text_);
-        return std::string(text_.substr(0, headEnd(n)));
-    }
+    // Byte offset after the first n characters (the whole text when it is
+    // shorter), n <= 101.
+    std::size_t firstEnd(int n) const { return n > headCount_ ? text_.size() : headEnd(n); }
 
-    // The last n characters (the whole text when it is shorter), n <= 101.
-    std::string last(int n) const
-    {
-        if (n > tailCount_)
-            return std::string(text_);
-        return std::string(text_.substr(tailStart(n)));
-    }
+    // Byte offset where the last n characters begin (the whole text when it
+    // is shorter), n <= 101.
+    std::size_t lastStart(int n) const { return n > tailCount_ ? 0 : tailStart(n); }
 
-    // The first n - 1 of the last n characters (1 <= n <= 101): the tail of
-    // the text without its final character.
-    std::string lastButFinal(int n) const
-    {
-        const std::size_t from = n > tailCount_ ? 0 : tailStart(n);
-        return std::string(text_.substr(from, tailStart(1) - from));
-    }
+    // Byte offset of the final character.
+    std::size_t finalStart() const { return tailStart(1); }
+
+    // Byte offset of the character at position q (1-based, q <= 101).
+    std::size_t offsetOf(int q) const { return headEnd(q - 1); }
+
+    // Byte offset of the character at distance d from the end (d <= 101).
+    std::size_t offsetFromEnd(int d) const { return tailStart(d); }
 
     // Whether the character at position q (1-based, q <= 101) is `c`.
     bool at(int q, char c) const
@@ -117,26 +110,46 @@ private:
     int tailCount_ = 0;
 };
 
-PartValue text(std::string s)
+PartSource piece(std::size_t begin, std::size_t end)
 {
-    return PartValue::fromText(std::move(s));
+    return {PartSource::Kind::Piece, begin, end, {}, 0};
 }
 
-PartValue integer(int v)
+PartSource fixed(std::string_view text)
 {
-    return PartValue::fromInteger(v);
+    return {PartSource::Kind::Fixed, 0, 0, text, 0};
+}
+
+PartSource integer(int v)
+{
+    return {PartSource::Kind::Integer, 0, 0, {}, v};
+}
+
+PartValue valueOf(std::string_view cellText, const PartSource& source)
+{
+    switch (source.kind) {
+    case PartSource::Kind::Piece:
+        return PartValue::fromText(std::string(cellText.substr(source.begin, source.end - source.begin)));
+    case PartSource::Kind::Fixed:
+        return PartValue::fromText(std::string(source.fixed));
+    case PartSource::Kind::Integer:
+        break;
+    }
+    return PartValue::fromInteger(source.integer);
 }
 
 }  // namespace
 
-CellParts partcell(std::string_view cellText)
+CellPieces findPieces(std::string_view cellText)
 {
     if (cellText.empty())
-        return {text("0"), integer(0)};
-    if (cellText == "i" || cellText == "+i" || cellText == "j" || cellText == "+j")
-        return {integer(0), integer(1)};
+        return {fixed("0"), integer(0)};
+    if (cellText == "i" || cellText == "j")
+        return {integer(0), integer(1), 0};
+    if (cellText == "+i" || cellText == "+j")
+        return {integer(0), integer(1), 1, 0};
     if (cellText == "-i" || cellText == "-j")
-        return {integer(0), integer(-1)};
+        return {integer(0), integer(-1), 1, 0};
 
     const CellEnds s(cellText);
     int k = 0;
@@ -145,12 +158,14 @@ CellParts partcell(std::string_view cellText)
             k = q;
     }
     if (k == 0)
-        return {text(s.first(kHead)), integer(0)};
+        return {piece(0, s.firstEnd(kHead)), integer(0)};
 
     // The real part after the last unit: the last d - 1 characters.
     const int d = s.lastOf('i', 'j');
+    const PartSource afterLastUnit = piece(s.lastStart(d - 1), cellText.size());
+    const std::size_t unit = s.offsetOf(k);
     if (k == 1)
-        return {text(s.last(d - 1)), text("1")};
+        return {afterLastUnit, fixed("1"), unit};
 
     // Position 1 is skipped so that a leading sign stays with the first number.
     int p = 2;
@@ -159,24 +174,35 @@ CellParts partcell(std::string_view cellText)
 
     if (p == k) {
         if (k == 2 && s.at(1, '+'))
-            return {text(s.last(d - 1)), text("+1")};
+            return {afterLastUnit, fixed("+1"), unit, 0};
         if (k == 2 && s.at(1, '-'))
-            return {text(s.last(d - 1)), text("-1")};
-        PartValue re = d == 1 ? integer(0) : text(s.last(d - 1));
-        return {std::move(re), text(s.first(k - 1))};
+            return {afterLastUnit, fixed("-1"), unit, 0};
+        return {d == 1 ? integer(0) : afterLastUnit, piece(0, unit), unit};
     }
 
-    PartValue re = text(s.first(p - 1));
+    const PartSource re = piece(0, s.offsetOf(p));
     const int e = s.lastOf('+', '-');
     if (k > p + 1) {
         // From the last sign to the end, without the final character, which
         // is taken to be the unit.
-        return {std::move(re), text(s.lastButFinal(e))};
+        const std::size_t final = s.finalStart();
+        const bool isUnit = final + 1 == cellText.size() && (cellText[final] == 'i' || cellText[final] == 'j');
+        return {re, piece(s.lastStart(e), final), isUnit ? final : CellPieces::none};
     }
     // The unit follows the first sign directly. With no sign among the last
     // 100 characters (only possible in a longer cell) the first sign decides.
-    const bool minus = e <= kWindow ? s.fromEnd(e, '-') : s.at(p, '-');
-    return {std::move(re), integer(minus ? -1 : 1)};
+    const std::size_t sign = e <= kWindow ? s.offsetFromEnd(e) : s.offsetOf(p);
+    return {re, integer(cellText[sign] == '-' ? -1 : 1), unit, sign};
+}
+
+CellParts partsFromPieces(std::string_view cellText, const CellPieces& pieces)
+{
+    return {valueOf(cellText, pieces.re), valueOf(cellText, pieces.im)};
+}
+
+CellParts partcell(std::string_view cellText)
+{
+    return partsFromPieces(cellText, findPieces(cellText));
 }
 
 }  // namespace kalvor

@@ -84,7 +84,8 @@ SystemFile readSystemFile(std::string_view bytes)
     // Only what a valid file can hold is kept: the first 500 rows, 501 fields
     // of each. Beyond that rows and fields are only counted, so a huge file
     // is refused without holding it many times over.
-    TableReader reader(bytes, fileSeparator(bytes));
+    file.separator = fileSeparator(bytes);
+    TableReader reader(bytes, file.separator);
     std::vector<std::vector<std::string>> kept;
     std::vector<RowShape> shapes;
     std::size_t rowCount = 0;

@@ -25,6 +25,7 @@ struct SystemFile {
     std::size_t field = 0;     // 1-based, for UnterminatedQuote
     std::size_t count = 0;     // fields or lines found, for the count problems
     std::size_t expected = 0;  // fields expected, for WrongFieldCount
+    char separator = '\t';     // the separator the file was read with
     // rows[i][j]: equation i + 1, field j + 1 (fields 1..N coefficients, N + 1
     // the constant). Empty unless problem is None.
     std::vector<std::vector<std::string>> rows;
@@ -43,12 +44,13 @@ inline constexpr std::size_t MaxSystemUnknowns = 500;
 inline constexpr std::size_t MaxSystemFileBytes = std::size_t{256} << 20;
 
 // Reads a system file's bytes: UTF-8 (a leading byte-order mark is skipped),
-// fields separated by tabs, or by commas when the text holds no tab, quoted
-// as readTableText reads them; LF or CR LF line ends; blank lines at the end
-// are ignored. N is the number of lines, each must hold N + 1 fields, and
-// 1 <= N <= 500. The first problem found (in the order of the enum's
-// comments: encoding, then quotes, then the shape) is reported with where it
-// is, and no rows are given then.
+// fields separated by the separator fileSeparator finds (tabs; else
+// semicolons when the first line has one outside quotes; else commas),
+// quoted as readTableText reads them; LF or CR LF line ends; blank lines at
+// the end are ignored. N is the number of lines, each must hold N + 1
+// fields, and 1 <= N <= 500. The first problem found (in the order of the
+// enum's comments: encoding, then quotes, then the shape) is reported with
+// where it is, and no rows are given then.
 SystemFile readSystemFile(std::string_view bytes);
 
 // One line of English that says what is wrong and where, for example

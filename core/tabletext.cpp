@@ -21,6 +21,37 @@ bool needsQuotes(const std::string& field, char separator)
     return false;
 }
 
+// Whether the first field of the text, read as TableReader reads it with
+// semicolons as separators, ends at a semicolon. Reads nothing into memory,
+// so a huge text with an unclosed quote costs one pass and no copy.
+bool firstRowHasSemicolon(std::string_view text)
+{
+    std::size_t at = 0;
+    if (!text.empty() && text[0] == '"') {
+        for (std::size_t pos = 1; pos < text.size(); ++pos) {
+            if (text[pos] != '"')
+                continue;
+            if (pos + 1 < text.size() && text[pos + 1] == '"') {
+                ++pos;
+                continue;
+            }
+            at = pos + 1;
+            break;
+        }
+        // Without a closing quote the field is plain text from its quote on.
+    }
+    while (at < text.size() && text[at] != ';' && !isLineBreak(text[at]))
+        ++at;
+    return at < text.size() && text[at] == ';';
+}
+
+char detectSeparator(std::string_view text, char otherwise)
+{
+    if (text.find('\t') != std::string_view::npos)
+        return '\t';
+    return firstRowHasSemicolon(text) ? ';' : otherwise;
+}
+
 }  // namespace
 
 TableText readTableText(std::string_view text, char separator)
@@ -45,7 +76,12 @@ TableText readTableText(std::string_view text, char separator)
 
 char fileSeparator(std::string_view text)
 {
-    return text.find('\t') != std::string_view::npos ? '\t' : ',';
+    return detectSeparator(text, ',');
+}
+
+char pasteSeparator(std::string_view text)
+{
+    return detectSeparator(text, '\t');
 }
 
 std::string writeTableText(const std::vector<std::vector<std::string>>& rows, char separator)

@@ -37,9 +37,16 @@ struct TableText {
 // a field; works on bytes, so any encoding that keeps ASCII (UTF-8) passes.
 TableText readTableText(std::string_view text, char separator);
 
-// The separator of a delimited file: a tab when the text holds one, a comma
-// otherwise.
+// The separator of a delimited file: a tab when the text holds one; else a
+// semicolon when the first row has one outside quotes (the first row as
+// readTableText splits it at semicolons, so a quoted field's semicolons and
+// line breaks do not count); else a comma. Spreadsheets of locales with a
+// decimal comma write semicolons.
 char fileSeparator(std::string_view text);
+
+// The separator of pasted text: a tab or a semicolon as fileSeparator finds
+// them, else a tab, since a comma in a pasted line belongs to a cell's text.
+char pasteSeparator(std::string_view text);
 
 // Writes rows back: fields joined by `separator`, each row ended by "\n". A
 // field is quoted (and its quotes doubled) only when it holds the separator,

@@ -1,7 +1,8 @@
 // Fuzz target: one cell text through partcell, then both parts through the
 // number reading. Checks the split against a literal model of the parsing
 // rules (for well-formed UTF-8), that every piece is a piece of the cell,
-// that the number reading accepts exactly the number texts, and that the
+// that the number reading accepts exactly the number texts, that the text
+// the reading reports dropped is typed text of the cell, and that the
 // phasor conversion never takes a number cell and always gives one.
 #include <algorithm>
 #include <cstddef>
@@ -151,6 +152,30 @@ void checkPart(const PartValue& part, std::string_view cell)
     }
 }
 
+// A reported reading: its values are the parts read, and its dropped text is
+// typed text of the cell, in order, without blanks (one blank joins two
+// stretches).
+void checkDropped(const CellParts& parts, std::string_view cell)
+{
+    const std::optional<DroppedText> report = droppedText(cell);
+    if (!report)
+        return;
+    fuzzCheck(readNumber(parts.re) == report->re && readNumber(parts.im) == report->im,
+              "the values reported are not the parts read", cell);
+    const std::string& dropped = report->dropped;
+    fuzzCheck(!dropped.empty() && dropped.front() != ' ' && dropped.back() != ' '
+                  && dropped.find('\t') == std::string::npos && dropped.find("  ") == std::string::npos,
+              "dropped text with blanks of its own", cell);
+    std::size_t at = 0;
+    for (const char c : dropped) {
+        if (c == ' ')
+            continue;
+        at = cell.find(c, at);
+        fuzzCheck(at != std::string_view::npos, "dropped text that is not typed text of the cell in order", cell);
+        ++at;
+    }
+}
+
 }  // namespace
 }  // namespace kalvor
 
@@ -163,6 +188,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzzCheck(parts.re == again.re && parts.im == again.im, "partcell gave two results for one text", cell);
     checkPart(parts.re, cell);
     checkPart(parts.im, cell);
+    checkDropped(parts, cell);
 
     if (const auto ch = characters(cell)) {
         const ModelResult expected = model(*ch);

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "cli/resultwriter.h"
@@ -47,11 +48,15 @@ bool wellFormedUtf8(std::string_view s)
 }
 
 // A file without quotes, split the plain way: lines at CR LF, LF or CR,
-// blank lines at the end dropped, fields at the separator. Nothing when it
+// blank lines at the end dropped, fields at the separator (a tab anywhere,
+// else a semicolon on the first line, else a comma). Nothing when it
 // is not N lines of N + 1 fields with 1 <= N <= 500.
 std::optional<Rows> plainSplit(std::string_view text)
 {
-    const char separator = text.find('\t') != std::string_view::npos ? '\t' : ',';
+    const std::string_view first = text.substr(0, text.find_first_of("\r\n"));
+    const char separator = text.find('\t') != std::string_view::npos ? '\t'
+        : first.find(';') != std::string_view::npos                  ? ';'
+                                                                     : ',';
     std::vector<std::string_view> lines;
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -128,6 +133,17 @@ void checkRun(const SystemRun& run, std::string_view input)
     const std::string numbers = writeResult(run, Options::Output::Numbers);
     const std::string json = writeResult(run, Options::Output::Json);
     fuzzCheck(json.front() == '{' && json.substr(json.size() - 2) == "}\n", "JSON is not one object", input);
+    fuzzCheck((json.find(", \"dropped\": [") != std::string::npos) == !run.dropped.empty(),
+              "JSON lists dropped text unlike the run", input);
+    fuzzCheck(droppedWarnings(run).size() == run.dropped.size(), "not one warning per cell that dropped text", input);
+    for (std::size_t k = 0; k < run.dropped.size(); ++k) {
+        const DroppedField& d = run.dropped[k];
+        fuzzCheck(d.field >= 1 && d.field <= n + 1 && !d.reading.dropped.empty(), "a dropped cell out of place", input);
+        fuzzCheck(k == 0
+                      || std::make_pair(run.dropped[k - 1].field, run.dropped[k - 1].line)
+                          < std::make_pair(d.field, d.line),
+                  "dropped cells out of the window's order", input);
+    }
     if (run.outcome != SolveOutcome::Solved) {
         fuzzCheck(texts.empty() && numbers.empty(), "output without a solution", input);
         fuzzCheck(!failureMessage(run).empty(), "a failure without a message", input);

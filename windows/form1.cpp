@@ -25,12 +25,14 @@
 #include "core/numberformat.h"
 #include "core/partcell.h"
 #include "core/val.h"
+#include "platform/filedialogs.h"
 #include "platform/grid.h"
 #include "platform/gridmodel.h"
 #include "platform/messagebox.h"
 #include "platform/statusbar.h"
 #include "platform/twips.h"
 #include "windows/form1messages.h"
+#include "windows/recoveryfile.h"
 #include "windows/scratchbox.h"
 #include "windows/unknowncount.h"
 #include "windows/widgetwatch.h"
@@ -227,10 +229,7 @@ void Form1::createHiddenBoxes()
 
 void Form1::createMenus()
 {
-    file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->setObjectName(QStringLiteral("file"));
-    exit = file->addAction(QStringLiteral("E&xit"));
-    exit->setObjectName(QStringLiteral("exit"));
+    createFileMenu();
     solve = menuBar()->addAction(QStringLiteral("&Solve"));
     solve->setObjectName(QStringLiteral("solve"));
     back = menuBar()->addAction(QStringLiteral("&Back"));
@@ -238,6 +237,7 @@ void Form1::createMenus()
     back->setEnabled(false);
     about = menuBar()->addAction(QStringLiteral("&About"));
     about->setObjectName(QStringLiteral("about"));
+    connectFileMenu();
 }
 
 void Form1::setTabOrder()
@@ -398,10 +398,14 @@ void Form1::Form_Load()
     const std::optional<int> count = unknownCountFromText(countText_());
     if (!count)
         throw std::invalid_argument("the unknown count must be a whole number from 1 to 500");
+    setUpTables(*count);
+}
 
+void Form1::setUpTables(int n)
+{
     Grid3->setColWidth(1, 10585);
     curCol = 1;
-    N = static_cast<std::int16_t>(*count);
+    N = static_cast<std::int16_t>(n);
     Grid1->setCols(N + 1);
     Grid1->setRows(N + 1);
     Grid2->setRows(N + 1);
@@ -520,6 +524,7 @@ void Form1::back_Click()
 
 void Form1::exit_Click()
 {
+    recovery_->flush();
     ending_ = true;
     if (modalLoop_)
         modalLoop_->quit();
@@ -538,6 +543,7 @@ void Form1::closeEvent(QCloseEvent* event)
     event->accept();
     if (ending_)
         return;
+    recovery_->flush();
     ending_ = true;
     if (modalLoop_)
         modalLoop_->quit();
@@ -551,6 +557,7 @@ void Form1::parted()
         CoefRe.assign(n, PartVector(n, PartValue::fromInteger(0)));
         CoefIm = CoefRe;
     }
+    droppedCoefficients_.clear();
     ScratchBox text9(Text9);
     text9.read([&] {
         for (curCol = 1; curCol <= N; ++curCol) {
@@ -558,6 +565,8 @@ void Form1::parted()
                 CellParts parts = text9.pass(Grid1->TextMatrix(*curRow, curCol));
                 const auto r = static_cast<std::size_t>(*curRow - 1);
                 const auto c = static_cast<std::size_t>(curCol - 1);
+                if (text9.lastDropsText())
+                    droppedCoefficients_.push_back({CellPosition::Table::Coefficients, r + 1, c + 1});
                 CoefRe[r][c] = std::move(parts.re);
                 CoefIm[r][c] = std::move(parts.im);
             }
@@ -573,11 +582,14 @@ void Form1::partedb()
         ConstIm = ConstRe;
     }
     curCol = 1;
+    droppedConstants_.clear();
     ScratchBox text9(Text9);
     text9.read([&] {
         for (curRow = 1; *curRow <= N; curRow = *curRow + 1) {
             CellParts parts = text9.pass(Grid2->TextMatrix(*curRow, 1));
             const auto r = static_cast<std::size_t>(*curRow - 1);
+            if (text9.lastDropsText())
+                droppedConstants_.push_back({CellPosition::Table::Constants, r + 1, 1});
             ConstRe[r] = std::move(parts.re);
             ConstIm[r] = std::move(parts.im);
         }
@@ -633,6 +645,7 @@ void Form1::frm3grd()
     solutionIm_ = result.im;
     solve->setEnabled(false);
     back->setEnabled(true);
+    reportDroppedText();
     // The result panel covers the editor lines: with the focus left there,
     // keys typed now would change cells the user cannot see.
     if (isVisible())

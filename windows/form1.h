@@ -12,6 +12,7 @@
 #include <QRect>
 #include <QString>
 
+#include "core/cellcheck.h"
 #include "core/partcell.h"
 #include "core/solver.h"
 #include "windows/blockpaste.h"
@@ -30,8 +31,10 @@ class QTimer;
 
 namespace kalvor {
 
+class FileDialogs;
 class Grid;
 class MessageBox;
+class RecoveryFile;
 class StatusBar;
 
 // The equation window: the coefficients table Grid1, the constants table
@@ -57,6 +60,12 @@ public:
     // What Exit and the close box do to end the program; by default
     // QCoreApplication::exit(0), which leaves every running event loop.
     void setProgramEnd(std::function<void()> endProgram);
+    // What New system asks: askCount() shows the count dialog and returns
+    // true once the user confirmed a count, which countText then gives;
+    // false when the user cancelled. Without it New system does nothing.
+    void setCountQuestion(std::function<bool()> askCount);
+    // The file dialogs of the File menu; by default the real ones.
+    void setFileDialogs(FileDialogs& dialogs);
 
     // Runs Form_Load (which throws std::invalid_argument, before any table
     // changes, when countText() gives no N from 1 to 500), shows the window
@@ -78,6 +87,22 @@ public:
     void back_Click();
     void exit_Click();
     void about_Click();
+    // The File menu. New system: the count dialog, then both tables empty
+    // for the confirmed N as at start-up, in Editing. Open system: a system
+    // file read as a dropped one is; another N reshapes the window, the
+    // same N is one undoable paste. Save system: the system as Copy system
+    // puts it on the clipboard, written atomically to the file last opened
+    // or saved as tab-separated text, or, without one, under a name asked
+    // for as Save system as does. Save solution as: "Xk<TAB>text<TAB>re<TAB>
+    // im" lines, only while the solution is shown. Recover last system: the
+    // recovery file's system as it was when the window opened, taken as Open
+    // takes a file.
+    void newSystem_Click();
+    void openSystem_Click();
+    void saveSystem_Click();
+    void saveSystemAs_Click();
+    void saveSolutionAs_Click();
+    void recoverSystem_Click();
     void parted();
     void partedb();
     void frm3grd();
@@ -102,8 +127,10 @@ public:
     void copySystem();
     void copySolution();
     void copySolutionNumbers();
-    // Makes the next (or previous) cell of `table` in reading order current
-    // as a click would, the focus staying in the table's editor.
+    // Enter in an editor: makes the next (or previous) cell along the
+    // equations current as a click would (a row's coefficients, its
+    // constant, the next row), in whichever table it is; the first
+    // coefficient and the last constant are the ends.
     void moveToNextCell(Grid* table, bool backwards);
     // The context menu of a table, not yet shown; the caller owns it.
     QMenu* contextMenuFor(Grid* table);
@@ -126,6 +153,12 @@ public:
     QTimer* timer1() const { return Timer1; }
     QMenu* fileMenu() const { return file; }
     QAction* exitAction() const { return exit; }
+    QAction* newSystemAction() const { return newSystem; }
+    QAction* openSystemAction() const { return openSystem; }
+    QAction* saveSystemAction() const { return saveSystem; }
+    QAction* saveSystemAsAction() const { return saveSystemAs; }
+    QAction* saveSolutionAsAction() const { return saveSolutionAs; }
+    QAction* recoverSystemAction() const { return recoverSystem; }
     QAction* solveAction() const { return solve; }
     QAction* backAction() const { return back; }
     QAction* aboutAction() const { return about; }
@@ -163,6 +196,23 @@ private:
     void createResultPanel();
     void createHiddenBoxes();
     void createMenus();
+    void createFileMenu();
+    // The File menu's links to the rest of the window, once it all exists.
+    void connectFileMenu();
+    // Form_Load's steps after the count is known: both tables shaped for n.
+    void setUpTables(int n);
+    // Back to the state before Form_Load: the tables at their design size
+    // and empty, nothing selected, no paste to undo, no solution, Editing.
+    void startAgain();
+    // Rows of a system file taken into the window, as Open takes them.
+    void takeSystem(const BlockPaste::Rows& rows);
+    // Both tables as N rows of N + 1 cell texts, as Copy system gives them.
+    BlockPaste::Rows systemRows() const;
+    bool saveSystemTo(const QString& path);
+    // Writes `text` to `path` atomically; false, after a message saying why,
+    // when it cannot.
+    bool writeFile(const QString& path, const std::string& text);
+    QString proposedName(const QString& name) const;
     void setTabOrder();
     void connectHandlers();
     // While the result panel is shown, the controls it covers take no focus
@@ -185,8 +235,8 @@ private:
     void setUpExchange();
     bool tableKey(Grid* table, QKeyEvent* key);
     bool editorKey(QLineEdit* editor, Grid* table, QKeyEvent* key);
-    // A character typed on a table, typed into its editor by the KeyPress
-    // handler.
+    // A character typed on a table, typed by the KeyPress handler into its
+    // editor in place of the cell's text.
     void typeIntoEditor(QLineEdit* editor);
     bool editing() const;
     // A drag or drop carrying one system file, on the window or an editor
@@ -201,6 +251,9 @@ private:
     // After the data-error message: the first cell that does not read as a
     // number, or the word that a value left the number range.
     void pointAtDataError();
+    // After a successful Solve: the first cell whose reading dropped typed
+    // text, and how many others did, if any.
+    void reportDroppedText();
 
     std::function<QString()> countText_;
     MessageBox& messages_;
@@ -229,6 +282,9 @@ private:
     std::optional<int> curRow;
     PartMatrix CoefRe, CoefIm;
     PartVector ConstRe, ConstIm;
+    // The cells whose reading dropped typed text, each table in the order
+    // parted and partedb read it.
+    std::vector<CellPosition> droppedCoefficients_, droppedConstants_;
 
     QWidget* client_ = nullptr;
     QLabel* Label1 = nullptr;
@@ -247,12 +303,29 @@ private:
     QLineEdit* Text7 = nullptr;
     QLineEdit* Text8 = nullptr;
     QMenu* file = nullptr;
+    QAction* newSystem = nullptr;
+    QAction* openSystem = nullptr;
+    QAction* saveSystem = nullptr;
+    QAction* saveSystemAs = nullptr;
+    QAction* saveSolutionAs = nullptr;
+    QAction* recoverSystem = nullptr;
     QAction* exit = nullptr;
     QAction* solve = nullptr;
     QAction* back = nullptr;
     QAction* about = nullptr;
 
     std::unique_ptr<BlockPaste> paste_;
+    std::function<bool()> askCount_;
+    std::unique_ptr<FileDialogs> ownFileDialogs_;
+    FileDialogs* fileDialogs_ = nullptr;
+    RecoveryFile* recovery_ = nullptr;
+    // Where Save system writes without asking: the file last saved, or last
+    // opened when it was tab-separated; empty otherwise.
+    QString systemPath_;
+    // The folder the File menu's dialogs start in, and the name Save system
+    // as proposes there when there is no systemPath_.
+    QString folder_;
+    QString systemName_;
     QString typedOnTable_;
     // The last solution shown, for its copy as exact numbers.
     std::vector<double> solutionRe_, solutionIm_;

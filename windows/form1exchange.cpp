@@ -168,6 +168,15 @@ bool Form1::tableKey(Grid* table, QKeyEvent* key)
         undoPaste();
         return true;
     }
+    if (key->key() == Qt::Key_F2 && key->modifiers() == Qt::NoModifier) {
+        // Edit the cell as it stands: the KeyPress steps without a character.
+        if (table == Grid1)
+            Grid1_KeyPress();
+        else
+            Grid2_KeyPress();
+        (table == Grid1 ? Text1 : Text4)->end(false);
+        return true;
+    }
     // Any other key goes on to the table; a character key raises KeyPress,
     // whose handler types it into the editor.
     if (typesText(key->text()))
@@ -207,7 +216,9 @@ void Form1::typeIntoEditor(QLineEdit* editor)
     const QString typed = std::exchange(typedOnTable_, QString());
     if (typed.isEmpty())
         return;
-    editor->end(false);
+    // As in a spreadsheet, typing on a cell replaces its text; as one edit
+    // of the editor, so the editor's own undo brings the text back.
+    editor->selectAll();
     editor->insert(typed);
 }
 
@@ -218,7 +229,8 @@ void Form1::pasteClipboard(Grid* table)
     const QString text = QGuiApplication::clipboard()->text();
     if (text.isEmpty())
         return;
-    const TableText block = readTableText(text.toStdString(), '\t');
+    const std::string bytes = text.toStdString();
+    const TableText block = readTableText(bytes, pasteSeparator(bytes));
     std::vector<std::vector<std::string>> rows;
     rows.reserve(block.rows.size());
     for (const TableRow& row : block.rows)
@@ -323,15 +335,7 @@ void Form1::copyTable(Grid* table)
 
 void Form1::copySystem()
 {
-    std::vector<std::vector<std::string>> rows(static_cast<std::size_t>(N));
-    for (int r = 1; r <= N; ++r) {
-        auto& fields = rows[static_cast<std::size_t>(r - 1)];
-        fields.reserve(static_cast<std::size_t>(N) + 1);
-        for (int c = 1; c <= N; ++c)
-            fields.push_back(Grid1->TextMatrix(r, c).toStdString());
-        fields.push_back(Grid2->TextMatrix(r, 1).toStdString());
-    }
-    putOnClipboard(rows);
+    putOnClipboard(systemRows());
 }
 
 void Form1::copySolution()
@@ -372,26 +376,29 @@ QMenu* Form1::contextMenuFor(Grid* table)
 
 void Form1::moveToNextCell(Grid* table, bool backwards)
 {
-    int r = table->Row();
-    int c = table->Col();
-    const int lastRow = table->Rows() - 1;
-    const int lastCol = table->Cols() - 1;
+    // Along the equations as they are written: a row's coefficients, then
+    // its constant, then the next row's first coefficient. The first
+    // coefficient and the last constant are the ends; Enter stays there.
+    const int r = std::max(1, table->Row());
+    const int c = std::max(1, table->Col());
+    const bool constant = table == Grid2;
     if (!backwards) {
-        if (c < lastCol) {
-            ++c;
-        } else if (r < lastRow) {
-            ++r;
-            c = 1;
-        }
+        if (!constant && c < N)
+            selectAsIfClicked(Grid1, r, c + 1);
+        else if (!constant || r == N)
+            selectAsIfClicked(Grid2, r, 1);
+        else
+            selectAsIfClicked(Grid1, r + 1, 1);
     } else {
-        if (c > 1) {
-            --c;
-        } else if (r > 1) {
-            --r;
-            c = lastCol;
-        }
+        if (constant)
+            selectAsIfClicked(Grid1, r, N);
+        else if (c > 1)
+            selectAsIfClicked(Grid1, r, c - 1);
+        else if (r > 1)
+            selectAsIfClicked(Grid2, r - 1, 1);
+        else
+            selectAsIfClicked(Grid1, 1, 1);
     }
-    selectAsIfClicked(table, r, c);
 }
 
 void Form1::selectAsIfClicked(Grid* table, int row, int col)
@@ -421,6 +428,23 @@ void Form1::pointAtDataError()
         selectAsIfClicked(Grid2, row, 1);
         StatusBar1->setPanelText(errorPanel, QStringLiteral("C %1: not a number").arg(row));
     }
+}
+
+void Form1::reportDroppedText()
+{
+    // Every part read as a number, or the Solve would have failed: each cell
+    // noted while reading is one whose reading dropped text.
+    const std::size_t count = droppedCoefficients_.size() + droppedConstants_.size();
+    if (count == 0)
+        return;
+    const CellPosition& first = droppedCoefficients_.empty() ? droppedConstants_.front() : droppedCoefficients_.front();
+    const int row = static_cast<int>(first.row);
+    QString text = first.table == CellPosition::Table::Coefficients
+        ? QStringLiteral("Text dropped in EQ.%1, X%2").arg(row).arg(first.column)
+        : QStringLiteral("Text dropped in C %1").arg(row);
+    if (count > 1)
+        text += QStringLiteral(" and %1 more").arg(count - 1);
+    StatusBar1->setPanelText(errorPanel, text);
 }
 
 }  // namespace kalvor

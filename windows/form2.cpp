@@ -4,6 +4,7 @@
 #include <climits>
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QGuiApplication>
@@ -127,8 +128,35 @@ void Form2::setProgramEnd(std::function<void()> endProgram)
     endProgram_ = std::move(endProgram);
 }
 
+bool Form2::askForNewCount()
+{
+    // Empty, as at start-up, so OK waits for a count again.
+    const QString before = Text1->text();
+    Text1->clear();
+    newCountConfirmed_ = false;
+    // A wait of its own: the start-up's exec() is still on the stack, far
+    // out, and a dialog cannot exec() twice.
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    raise();
+    activateWindow();
+    Text1->setFocus();
+    QEventLoop loop;
+    newCountLoop_ = &loop;
+    loop.exec(QEventLoop::DialogExec);
+    newCountLoop_ = nullptr;
+    if (!newCountConfirmed_)
+        Text1->setText(before);
+    return newCountConfirmed_;
+}
+
 void Form2::reject()
 {
+    if (newCountLoop_) {
+        hide();
+        newCountLoop_->quit();
+        return;
+    }
     // Hiding ends the dialog's own modal wait; ending the program leaves the
     // waits further out, so no window is left on screen.
     hide();
@@ -150,6 +178,12 @@ void Form2::Command1_Click()
     if (!unknownCountFromText(Text1->text())) {
         messages_.show(MessageBox::Style::Stop, countRefusal, QStringLiteral("KALVOR1"));
         Text1->setFocus();
+        return;
+    }
+    if (newCountLoop_) {
+        newCountConfirmed_ = true;
+        hide();
+        newCountLoop_->quit();
         return;
     }
     hide();

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QString>
 
+class QEventLoop;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -47,6 +48,13 @@ public:
     // The count text as typed into Text1.
     QString countText() const;
 
+    // Shows the dialog again, modally and empty, for the equation window's
+    // New system. OK confirms a count as at start-up (with the same refusal)
+    // and returns true, Text1 then holding it; Esc or a close request
+    // cancels and returns false, Text1 getting its earlier text back. Either
+    // way the dialog is hidden again and the program goes on.
+    bool askForNewCount();
+
     // Where the dialog of the given size goes on a screen: at its design
     // place, 3825 by 4755 twips from the screen's top-left corner, unless
     // that would put part of it off the screen's available area; then moved
@@ -67,7 +75,8 @@ public:
 public slots:
     // Esc and a window manager's close request: the user does not want to go
     // on. The dialog and the splash window are hidden and the program ends at
-    // once; no equation window is opened.
+    // once; no equation window is opened. Asked again for a new count, they
+    // only cancel that.
     void reject() override;
 
 private:
@@ -79,6 +88,9 @@ private:
     EquationWindowOpener openEquationWindow_;
     std::function<void()> endProgram_;
     QPointer<QWidget> splash_;
+    // The wait of askForNewCount while it runs, and whether OK ended it.
+    QEventLoop* newCountLoop_ = nullptr;
+    bool newCountConfirmed_ = false;
 
     QFrame* Shape1 = nullptr;
     QLabel* Label1 = nullptr;

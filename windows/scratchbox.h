@@ -8,6 +8,7 @@
 #include <QString>
 
 #include "core/partcell.h"
+#include "core/readingreport.h"
 
 namespace kalvor {
 
@@ -37,8 +38,11 @@ public:
     {
         last_ = std::move(cellText);
         passed_ = true;
-        return partcell(toUtf8(last_));
+        return splitCell(toUtf8(last_), lastDropsText_);
     }
+
+    // Whether the split of the last cell passed drops typed text.
+    bool lastDropsText() const { return lastDropsText_; }
 
 private:
     // The text in UTF-8, in a buffer kept from cell to cell: typed numbers
@@ -66,6 +70,7 @@ private:
     QLineEdit* box_;
     QString last_;
     bool passed_ = false;
+    bool lastDropsText_ = false;
     std::string utf8_;
 };
 

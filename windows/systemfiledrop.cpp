@@ -40,7 +40,7 @@ QString droppedSystemFile(const QMimeData* data)
     return {};
 }
 
-DroppedSystem readDroppedSystem(const QString& path, int unknowns)
+DroppedSystem readSystemFileAt(const QString& path)
 {
     // A pipe or a device named like a system file could keep the read
     // waiting for ever; only a plain file is read.
@@ -64,12 +64,18 @@ DroppedSystem readDroppedSystem(const QString& path, int unknowns)
     SystemFile system = readSystemFile(std::string_view(bytes.constData(), std::size_t(bytes.size())));
     if (system.problem != SystemFileProblem::None)
         return refused(path, QStringLiteral("cannot be used: ") + QString::fromStdString(describeProblem(system)));
-    const auto equations = qsizetype(system.unknowns());
-    if (equations != unknowns)
+    return {std::move(system.rows), {}, system.separator};
+}
+
+DroppedSystem readDroppedSystem(const QString& path, int unknowns)
+{
+    DroppedSystem system = readSystemFileAt(path);
+    const auto equations = qsizetype(system.rows.size());
+    if (system.refusal.isEmpty() && equations != unknowns)
         return refused(path,
                        QStringLiteral("holds a system of %1; this window has %2")
                            .arg(counted(equations, "equation", "equations"), counted(unknowns, "unknown", "unknowns")));
-    return {std::move(system.rows), {}};
+    return system;
 }
 
 }  // namespace kalvor

@@ -13,18 +13,22 @@ namespace kalvor {
 // name ends in .tsv, .csv or .txt (in any case). Empty for anything else.
 QString droppedSystemFile(const QMimeData* data);
 
-// A dropped system file read for a window of `unknowns` unknowns: N rows of
-// N + 1 cell texts (UTF-8), or, when it cannot be used, the message saying
-// why (then rows is empty).
+// A system file read from disk: N rows of N + 1 cell texts (UTF-8) and the
+// separator they were read with, or, when it cannot be used, the message
+// saying why (then rows is empty).
 struct DroppedSystem {
     std::vector<std::vector<std::string>> rows;
     QString refusal;
+    char separator = '\t';
 };
 
-// Reads the whole file at `path` as a system file. It is refused when it
-// cannot be read, is larger than a system file may be, has a problem the
-// system file reader finds (the message names the line), or holds another
-// number of equations than `unknowns`.
+// Reads the whole file at `path` as a system file of any N. It is refused
+// when it cannot be read, is larger than a system file may be, or has a
+// problem the system file reader finds (the message names the line).
+DroppedSystem readSystemFileAt(const QString& path);
+
+// As readSystemFileAt, for a window of `unknowns` unknowns: a file holding
+// another number of equations is refused too.
 DroppedSystem readDroppedSystem(const QString& path, int unknowns);
 
 }  // namespace kalvor

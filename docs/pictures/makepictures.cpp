@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QTemporaryDir>
 
 #include "platform/grid.h"
 #include "platform/messagebox.h"
@@ -67,6 +68,9 @@ int main(int argc, char* argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The window's recovery file goes to a scratch folder, not the home.
+    const QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", state.path().toLocal8Bit());
     QApplication app(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: makepictures <folder for the PNG files>\n");

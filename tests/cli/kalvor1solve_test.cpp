@@ -19,7 +19,8 @@ const std::string Data = KALVOR_CLI_DATA;
 const std::string NoSolution
     = "kalvor1-solve: This equations have no solution OR This equation have infinite number of solutions "
       "The unknowns is dependent variables , Please...Use 'Kalvor2'\n";
-const std::string DataError = "kalvor1-solve: Try to write '(imaginary)i in form '0+(imaginary)i";
+const std::string DataErrorText = "Try to write '(imaginary)i in form '0+(imaginary)i";
+const std::string DataError = "kalvor1-solve: " + DataErrorText;
 
 // One run: arguments (a data file's name stands for its path) and what must
 // come out of it.
@@ -54,6 +55,12 @@ TEST_P(KeptFiles, GiveTheWindowsTextsStatusAndMessage)
 }
 
 const std::string Worked = " 1.6667 + 6.6667E-01i\n 1.0000 + 6.6667E-01i\n";
+// n2-dropped.csv: three cells whose reading drops text, and what they give.
+const std::string Dropped = " 6.0703E-02 + 5.1757E-01i\n 2.3003E-01 - 0.2492i\n";
+const std::string DroppedWarnings
+    = "kalvor1-solve: warning: line 2, field 1: \"3-4-5i\" is read as 3-5i, dropping \"-4\"\n"
+      "kalvor1-solve: warning: line 1, field 2: \"3+i4\" is read as 3+1i, dropping \"4\"\n"
+      "kalvor1-solve: warning: line 2, field 3: \"ii3\" is read as 3+1i, dropping \"i\"\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Systems, KeptFiles,
@@ -67,6 +74,12 @@ INSTANTIATE_TEST_SUITE_P(
         Expectation{"byte-order mark and blank lines at the end", {"n2-bom.tsv"}, 0, Worked, ""},
         Expectation{"quoted comma fields", {"n2-quoted.csv"}, 0, Worked, ""},
         Expectation{"quoted field holding a tab", {"n2-quoted-tab.tsv"}, 0, Worked, ""},
+        Expectation{"semicolons, quoted fields, CR LF", {"n2-semicolon.csv"}, 0, Worked, ""},
+        Expectation{"quoted semicolon is not a separator",
+                    {"n2-quoted-semicolon.csv"},
+                    3,
+                    "",
+                    DataError + "; line 2, field 2: not a number\n"},
         Expectation{"zero coefficient", {"n1-zero.csv"}, 2, "", NoSolution},
         Expectation{"dependent rows", {"n2-singular.csv"}, 2, "", NoSolution},
         Expectation{"abc cell", {"n2-abc.csv"}, 3, "", DataError + "; line 2, field 2: not a number\n"},
@@ -102,13 +115,38 @@ INSTANTIATE_TEST_SUITE_P(
         Expectation{"json data error from a cell",
                     {"--json", "n2-abc.csv"},
                     3,
-                    "{\"n\": 2, \"outcome\": \"data-error\", \"cell\": {\"line\": 2, \"field\": 2}}\n",
+                    "{\"n\": 2, \"outcome\": \"data-error\", \"message\": \"" + DataErrorText
+                        + "\", \"cell\": {\"line\": 2, \"field\": 2}}\n",
                     DataError + "; line 2, field 2: not a number\n"},
         Expectation{"json data error from the range",
                     {"--json", "--", "n2-overflow.csv"},
                     3,
-                    "{\"n\": 2, \"outcome\": \"data-error\"}\n",
+                    "{\"n\": 2, \"outcome\": \"data-error\", \"message\": \"" + DataErrorText + "\"}\n",
                     DataError + "\n"},
+        Expectation{"dropped text, one warning per cell", {"n2-dropped.csv"}, 0, Dropped, DroppedWarnings},
+        Expectation{"strict, dropped text",
+                    {"--numbers", "--strict", "n2-dropped.csv"},
+                    4,
+                    "0.060702875399361034\t0.5175718849840256\n0.23003194888178913\t-0.24920127795527156\n",
+                    DroppedWarnings},
+        Expectation{"strict, nothing dropped", {"--strict", "n2-worked.tsv"}, 0, Worked, ""},
+        Expectation{"strict, a data error keeps its status",
+                    {"--strict", "n2-dropped-abc.csv"},
+                    3,
+                    "",
+                    "kalvor1-solve: warning: line 1, field 1: \"2+1E-3j\" is read as 2-3i, dropping \"+1E\"\n"
+                        + DataError + "; line 2, field 2: not a number\n"},
+        Expectation{"strict, no unique solution keeps its status",
+                    {"--strict", "n1-dropped-singular.csv"},
+                    2,
+                    "",
+                    "kalvor1-solve: warning: line 1, field 2: \"3+i4\" is read as 3+1i, dropping \"4\"\n" + NoSolution},
+        Expectation{"json lists dropped text instead of warnings",
+                    {"--strict", "--json", "n1-dropped-singular.csv"},
+                    2,
+                    "{\"n\": 1, \"outcome\": \"no-unique-solution\", \"dropped\": [\n"
+                    "  {\"line\": 1, \"field\": 2, \"text\": \"3+i4\", \"dropped\": \"4\"}\n]}\n",
+                    NoSolution},
         Expectation{"version", {"--version"}, 0, "kalvor1-solve " KALVOR_VERSION "\n", ""},
         Expectation{"unknown option",
                     {"--fast", "n1-real.tsv"},
@@ -134,7 +172,7 @@ TEST(KalvorSolveProgram, HelpNamesEveryOption)
     const ProgramRun run = runProgram(Program, {"--help"}, "/dev/null", scratch);
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
-    for (const char* option : {"--numbers", "--json", "--help", "--version", "Usage: kalvor1-solve"})
+    for (const char* option : {"--numbers", "--json", "--strict", "--help", "--version", "Usage: kalvor1-solve"})
         EXPECT_NE(run.out.find(option), std::string::npos) << option;
 }
 
@@ -196,6 +234,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"short line", "1,2,3\n4,5\n", "line 2 has 2 fields, 3 expected"},
         BadFile{"one field", "7\n", "line 1 has 1 field, 2 expected"},
         BadFile{"a tab makes commas plain text", "1\t2\n3,4,5\n", "line 1 has 2 fields, 3 expected"},
+        BadFile{"semicolons on the first line make commas plain text", "1;2;3\n4,5,6\n",
+                "line 2 has 1 field, 3 expected"},
         BadFile{"unterminated quote", "1,0,1\n0,\"1,3\n", "line 2, field 2: a quote is opened and never closed"},
         BadFile{"501 lines", lines(501, row(502)), "the file has 501 lines, at most 500 equations are allowed"},
         BadFile{"10 MB single line", row(5'000'000), "line 1 has 5000000 fields, 2 expected"},

@@ -43,6 +43,8 @@ TEST(ParseOptions, ReadsModesFileAndMistakes)
         {{"-"}, Options::Output::Texts, "-", false, false, ""},
         {{"a.tsv", "--numbers"}, Options::Output::Numbers, "a.tsv", false, false, ""},
         {{"--json", "a.tsv"}, Options::Output::Json, "a.tsv", false, false, ""},
+        {{"--strict", "a.tsv", "--numbers"}, Options::Output::Numbers, "a.tsv", false, false, ""},
+        {{"--", "--strict"}, Options::Output::Texts, "--strict", false, false, ""},
         {{"--", "--json"}, Options::Output::Texts, "--json", false, false, ""},
         {{"--help", "x"}, Options::Output::Texts, "x", true, false, ""},
         {{"-h"}, Options::Output::Texts, "-", true, false, ""},
@@ -79,6 +81,8 @@ TEST(ParseOptions, ReadsModesFileAndMistakes)
         EXPECT_EQ(o.file, c.file) << call;
         EXPECT_EQ(o.help, c.help) << call;
         EXPECT_EQ(o.version, c.version) << call;
+        // The rows that set --strict give it first.
+        EXPECT_EQ(o.strict, !c.args.empty() && c.args.front() == "--strict") << call;
     }
 }
 
@@ -117,6 +121,48 @@ TEST(RunSystem, FailureMessagesAndOutputPerOutcome)
     ASSERT_EQ(solved.outcome, SolveOutcome::Solved);
     EXPECT_EQ(failureMessage(solved), "");
     EXPECT_EQ(writeResult(solved, Options::Output::Texts), " 0.0000 - 2i\n");
+}
+
+// The cells whose reading drops text, for every outcome, as the window reads
+// them: field by field, each from the first line down. Their lines are file
+// lines, and their texts are quoted as JSON strings in the warnings too.
+TEST(RunSystem, ListsDroppedTextInTheWindowsOrderForEveryOutcome)
+{
+    const struct {
+        std::string file;
+        SolveOutcome outcome;
+        std::vector<std::string> warnings;
+    } cases[] = {
+        {"1,\"2+\n1E-3j\",2-3j\n3+i4,1,1\n",
+         SolveOutcome::Solved,
+         {"warning: line 3, field 1: \"3+i4\" is read as 3+1i, dropping \"4\"",
+          "warning: line 1, field 2: \"2+\\n1E-3j\" is read as 2-3i, dropping \"+\\n1E\""}},
+        {"0,3+i4\n",
+         SolveOutcome::NoUniqueSolution,
+         {"warning: line 1, field 2: \"3+i4\" is read as 3+1i, dropping \"4\""}},
+        {"4i5i+3,3+4i \n",
+         SolveOutcome::DataError,
+         {"warning: line 1, field 1: \"4i5i+3\" is read as 3+4i, dropping \"5i\""}},
+        {"3 + 4i,i\n", SolveOutcome::Solved, {}},
+    };
+    for (const auto& c : cases) {
+        const SystemRun run = runSystem(c.file);
+        ASSERT_TRUE(run.fileOk()) << c.file;
+        EXPECT_EQ(run.outcome, c.outcome) << c.file;
+        EXPECT_EQ(droppedWarnings(run), c.warnings) << c.file;
+        EXPECT_EQ(run.failsStrict(), !c.warnings.empty()) << c.file;
+    }
+}
+
+TEST(RunSystem, JsonListsDroppedTextOnlyWhenThereIsSome)
+{
+    EXPECT_EQ(writeResult(runSystem("0,3+i4\n"), Options::Output::Json),
+              "{\"n\": 1, \"outcome\": \"no-unique-solution\", \"dropped\": [\n"
+              "  {\"line\": 1, \"field\": 2, \"text\": \"3+i4\", \"dropped\": \"4\"}\n]}\n");
+    EXPECT_EQ(writeResult(runSystem("3-i+5,x\n"), Options::Output::Json),
+              "{\"n\": 1, \"outcome\": \"data-error\", \"cell\": {\"line\": 1, \"field\": 2}, \"dropped\": [\n"
+              "  {\"line\": 1, \"field\": 1, \"text\": \"3-i+5\", \"dropped\": \"- 5\"}\n]}\n");
+    EXPECT_EQ(writeResult(runSystem("2,2+i\n"), Options::Output::Json).find("dropped"), std::string::npos);
 }
 
 }  // namespace

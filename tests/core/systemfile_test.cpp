@@ -35,6 +35,8 @@ TEST(ReadSystemFile, AcceptedFilesGiveTheirCellTexts)
         {"blank lines at the end", "1,2\n\n\r\n\n", {{"1", "2"}}, {1}},
         {"blanks kept", " 1 , 2 \n", {{" 1 ", " 2 "}}, {1}},
         {"a tab wins over commas", "1,5\t2\n", {{"1,5", "2"}}, {1}},
+        {"semicolons, quoted", "\"1;5\";\"2,5\"\r\n", {{"1;5", "2,5"}}, {1}},
+        {"a quoted semicolon leaves commas", "\"a;b\",2\n", {{"a;b", "2"}}, {1}},
         {"quoted tab and quote", "\"a\tb\"\t\"say \"\"2\"\"\"\n", {{"a\tb", "say \"2\""}}, {1}},
         {"quoted line break", "1,\"x\ny\",1\n0,1,3\n", {{"1", "x\ny", "1"}, {"0", "1", "3"}}, {1, 3}},
         {"UTF-8 text", "\xC3\xA9,\xF0\x9F\x98\x80\n", {{"\xC3\xA9", "\xF0\x9F\x98\x80"}}, {1}},

@@ -46,6 +46,7 @@ TEST(TableText, SplitsRowsAndFieldsAsSpreadsheetsWriteThem)
         {"text after a closing quote is kept", "\"ab\"c\td", '\t', {{"abc", "d"}}},
         {"commas", "1,2i,\"3,4\"\n", ',', {{"1", "2i", "3,4"}}},
         {"tabs are plain text in comma files", "1\t2,3", ',', {{"1\t2", "3"}}},
+        {"semicolons, quoted ones kept", "1,5;\"2;i\";\"a\"\"b\"\n", ';', {{"1,5", "2;i", "a\"b"}}},
     };
     for (const ReadCase& c : cases) {
         const TableText t = readTableText(c.text, c.separator);
@@ -75,7 +76,7 @@ TEST(TableText, KeepsAnUnterminatedQuoteAsItStandsAndSaysWhere)
 TEST(TableText, WritingThenReadingGivesTheSameRows)
 {
     const Rows rows = {{"3+4i", "", "a\tb", "q\"uote"}, {"\"lead", "line\nbreak", "cr\r", "x,y"}};
-    for (const char sep : {'\t', ','}) {
+    for (const char sep : {'\t', ',', ';'}) {
         const std::string text = writeTableText(rows, sep);
         const TableText back = readTableText(text, sep);
         EXPECT_EQ(fieldsOf(back), rows) << "separator " << int(sep);
@@ -89,6 +90,33 @@ TEST(TableText, FileSeparatorIsATabWhenThereIsOne)
 {
     EXPECT_EQ(fileSeparator("1,2\t3"), '\t');
     EXPECT_EQ(fileSeparator("1,2,3"), ',');
+}
+
+// Tab anywhere first, then a semicolon outside quotes on the first row, then
+// the fallback: a comma for files, a tab (no split within a line) for pastes.
+TEST(TableText, SemicolonSeparatesWhenTheFirstRowHasOneOutsideQuotes)
+{
+    struct Case {
+        const char* name;
+        std::string text;
+        char file;
+        char paste;
+    };
+    const std::vector<Case> cases = {
+        {"semicolons", "1;2,5;3\n", ';', ';'},
+        {"a tab on a later line wins", "1;2\n3\t4\n", '\t', '\t'},
+        {"quoted semicolon only", "\"1;2\",3\n", ',', '\t'},
+        {"doubled quote, then a semicolon in the quotes", "\"a\"\";b\",c\n", ',', '\t'},
+        {"semicolon after a closing quote", "\"a\";b\n", ';', ';'},
+        {"quoted line break, semicolon on the row's second line", "\"x\ny\";1\n", ';', ';'},
+        {"semicolon on the second line only", "1,2\n3;4\n", ',', '\t'},
+        {"an unclosed quote is plain text", "\"1;2\n", ';', ';'},
+        {"nothing", "", ',', '\t'},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(fileSeparator(c.text), c.file) << c.name;
+        EXPECT_EQ(pasteSeparator(c.text), c.paste) << c.name;
+    }
 }
 
 TEST(ShortestText, ReadsBackToTheSameDoubleWithAFullStopAndCapitalE)

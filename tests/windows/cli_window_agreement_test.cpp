@@ -1,14 +1,17 @@
 // One system, two ways: typed into the equation window (offscreen) and solved
 // there, and given to kalvor1-solve as a file. The solution texts, and on a
-// failure the message and the outcome, must be the same.
+// failure the message and the outcome, must be the same; so must the cells
+// whose reading dropped text after a solution.
 #include <memory>
 
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "core/systemfile.h"
 #include "form1_fixture.h"
+#include "platform/statusbar.h"
 
 using namespace kalvor;
 
@@ -65,6 +68,7 @@ private slots:
         QTest::newRow("N = 4, every cell form")
             << QByteArray("4i+3,i,,-j,1e-3\n-2.5,+i3,j-2,0i,3-4-5i\n 7 ,25i,-i+3,2.5j,i\n1,0,0.0001,123456,-0.25\n");
         QTest::newRow("N = 3, negative imaginary parts") << QByteArray("1,,,-1.5j\n,2,,-246912i\n,,3,-0.000036j\n");
+        QTest::newRow("N = 2, text dropped in three cells") << QByteArray("1,3+i4,1\n3-4-5i,1,ii3\n");
         QTest::newRow("N = 1, zero coefficient") << QByteArray("0,5\n");
         QTest::newRow("N = 2, dependent rows") << QByteArray("1,2,5\n2,4,7\n");
         QTest::newRow("N = 2, abc") << QByteArray("5,0,1\n0,abc,1\n");
@@ -100,7 +104,22 @@ private slots:
 
         if (h->messages.messages.empty()) {
             QCOMPARE(program.status, 0);
-            QCOMPARE(program.error, QString());
+            // One warning per cell whose reading dropped text; the window names
+            // the first of them in panel 4 and counts the others.
+            const QStringList warnings = program.error.isEmpty() ? QStringList() : program.error.split('\n');
+            QString panel4;
+            if (!warnings.isEmpty()) {
+                static const QRegularExpression where(
+                    QStringLiteral("^kalvor1-solve: warning: line (\\d+), field (\\d+): "));
+                const QRegularExpressionMatch first = where.match(warnings.front());
+                QVERIFY2(first.hasMatch(), qPrintable(program.error));
+                const int line = first.captured(1).toInt(), field = first.captured(2).toInt();
+                panel4 = field == n + 1 ? QStringLiteral("Text dropped in C %1").arg(line)
+                                        : QStringLiteral("Text dropped in EQ.%1, X%2").arg(line).arg(field);
+                if (warnings.size() > 1)
+                    panel4 += QStringLiteral(" and %1 more").arg(warnings.size() - 1);
+            }
+            QCOMPARE(h->form->statusBar1()->panelText(4), panel4);
             QStringList window;
             for (int k = 1; k <= n; ++k)
                 window << h->form->grid3()->TextMatrix(k, 1);

@@ -166,11 +166,19 @@ private slots:
         QVERIFY(form()->canUndoPaste());
     }
 
+    void augmentedBlockFillsBothTables_data()
+    {
+        QTest::addColumn<QString>("block");
+        QTest::newRow("tabs") << QStringLiteral("1\t2\t3\t10\n4\t5\t6\t11\n7\t8\t9\t12\n");
+        QTest::newRow("semicolons, quoted") << QStringLiteral("\"1\";2;3;10\n4;5;\"6\";11\n7;8;9;\"12\"\n");
+    }
+
     void augmentedBlockFillsBothTables()
     {
+        QFETCH(QString, block);
         QVERIFY(h->open(3));
         Form1Harness::clickCell(g1(), 1, 1);
-        setClipboard(QStringLiteral("1\t2\t3\t10\n4\t5\t6\t11\n7\t8\t9\t12\n"));
+        setClipboard(block);
         pasteBy(QStringLiteral("Ctrl+V on Grid1"));
         for (int r = 1; r <= 3; ++r) {
             for (int c = 1; c <= 3; ++c)
@@ -476,60 +484,50 @@ private slots:
         QCOMPARE(form()->txt7()->text(), QString("Text7"));
     }
 
-    // Enter walks the coefficients in reading order, Shift+Enter back, each
-    // step a click; the focus never leaves the editor.
-    void enterMovesThroughCoefficients()
+    // Enter goes along the equations: a row's coefficients, its constant,
+    // then the next row; Shift+Enter back. Each step is a click, the focus
+    // in the reached table's editor; the two ends stay where they are.
+    void enterGoesAlongTheEquations()
     {
         QVERIFY(h->open(2));
-        QLineEdit* editor = form()->text1();
         struct Step {
             Qt::KeyboardModifiers mods;
+            bool constant;
             int row, col;
         };
-        const Step steps[] = {{Qt::NoModifier, 1, 2},    {Qt::NoModifier, 2, 1},    {Qt::NoModifier, 2, 2},
-                              {Qt::NoModifier, 2, 2},    {Qt::ShiftModifier, 2, 1}, {Qt::ShiftModifier, 1, 2},
-                              {Qt::ShiftModifier, 1, 1}, {Qt::ShiftModifier, 1, 1}};
+        const Qt::KeyboardModifiers back = Qt::ShiftModifier;
+        const Qt::KeyboardModifiers keypad = Qt::KeypadModifier;
+        const Step steps[] = {{{}, false, 1, 2},  {{}, true, 1, 1},    {keypad, false, 2, 1}, {{}, false, 2, 2},
+                              {{}, true, 2, 1},   {{}, true, 2, 1},    {back, false, 2, 2},   {back, false, 2, 1},
+                              {back, true, 1, 1}, {back, false, 1, 2}, {back, false, 1, 1},   {back, false, 1, 1}};
         Form1Harness::clickCell(g1(), 1, 1);
-        int previousRow = 1, previousCol = 1;
+        Step previous{{}, false, 1, 1};
         for (const Step& s : steps) {
-            const QString typed = QStringLiteral("%1%2").arg(previousRow).arg(previousCol);
+            QLineEdit* editor = previous.constant ? form()->text4() : form()->text1();
+            const QString typed = QStringLiteral("%1%2%3").arg(previous.constant).arg(previous.row).arg(previous.col);
             editor->selectAll();
             QTest::keyClicks(editor, typed);
-            QTest::keyClick(editor, Qt::Key_Return, s.mods);
-            QCOMPARE(g1()->Row(), s.row);
-            QCOMPARE(g1()->Col(), s.col);
-            QCOMPARE(QApplication::focusWidget(), editor);
-            QCOMPARE(g1()->TextMatrix(previousRow, previousCol), typed);
-            QCOMPARE(editor->text(), g1()->TextMatrix(s.row, s.col));
-            QCOMPARE(panel(1), QStringLiteral("X%1").arg(s.col));
-            QCOMPARE(panel(2), QStringLiteral("EQ.%1").arg(s.row));
+            QTest::keyClick(editor, s.mods.testFlag(Qt::KeypadModifier) ? Qt::Key_Enter : Qt::Key_Return, s.mods);
+            Grid* from = previous.constant ? g2() : g1();
+            Grid* to = s.constant ? g2() : g1();
+            QLineEdit* toEditor = s.constant ? form()->text4() : form()->text1();
+            QCOMPARE(from->TextMatrix(previous.row, previous.col), typed);
+            QCOMPARE(to->Row(), s.row);
+            QCOMPARE(to->Col(), s.col);
+            QCOMPARE(QApplication::focusWidget(), toEditor);
+            QCOMPARE(toEditor->text(), to->TextMatrix(s.row, s.col));
+            QCOMPARE(to->cellBackColorAt(s.row, s.col), windowColour);
+            if (from == to && (previous.row != s.row || previous.col != s.col))
+                QCOMPARE(from->cellBackColorAt(previous.row, previous.col), lightYellow);
+            if (s.constant) {
+                QCOMPARE(panel(3), QStringLiteral("C%1").arg(s.row));
+            } else {
+                QCOMPARE(panel(1), QStringLiteral("X%1").arg(s.col));
+                QCOMPARE(panel(2), QStringLiteral("EQ.%1").arg(s.row));
+            }
             QCOMPARE(form()->currentColumn(), s.col);
-            QCOMPARE(g1()->cellBackColorAt(s.row, s.col), windowColour);
-            if (previousRow != s.row || previousCol != s.col)
-                QCOMPARE(g1()->cellBackColorAt(previousRow, previousCol), lightYellow);
-            previousRow = s.row;
-            previousCol = s.col;
+            previous = s;
         }
-    }
-
-    void enterMovesDownConstants()
-    {
-        QVERIFY(h->open(2));
-        QLineEdit* editor = form()->text4();
-        Form1Harness::clickCell(g2(), 1, 1);
-        QTest::keyClicks(editor, QStringLiteral("5"));
-        QTest::keyClick(editor, Qt::Key_Enter, Qt::KeypadModifier);
-        QCOMPARE(g2()->Row(), 2);
-        QCOMPARE(panel(3), QString("C2"));
-        QTest::keyClicks(editor, QStringLiteral("6"));
-        QTest::keyClick(editor, Qt::Key_Return);
-        QCOMPARE(g2()->Row(), 2);
-        QTest::keyClick(editor, Qt::Key_Return, Qt::ShiftModifier);
-        QCOMPARE(g2()->Row(), 1);
-        QCOMPARE(editor->text(), QString("5"));
-        QCOMPARE(g2()->TextMatrix(2, 1), QString("6"));
-        QCOMPARE(QApplication::focusWidget(), editor);
-        QCOMPARE(panel(3), QString("C1"));
     }
 
     void dataErrorPointsAtTheCell_data()
@@ -625,9 +623,9 @@ private slots:
         QCOMPARE(g1()->TextMatrix(1, 2), QString());
     }
 
-    // A key typed on a table is typed into the editor at the end of the
-    // current cell's text, change handler and all; keys that type nothing
-    // still only move the focus.
+    // A key typed on a table replaces the current cell's text in the
+    // editor, change handler and all; keys that type nothing still only
+    // move the focus.
     void keyTypedOnTableReachesTheCell()
     {
         QVERIFY(h->open(3));
@@ -649,8 +647,8 @@ private slots:
         QCOMPARE(g2()->TextMatrix(3, 1), QString("4"));
         g2()->setFocus();
         QTest::keyClicks(g2(), QStringLiteral("2"));
-        QCOMPARE(g2()->TextMatrix(3, 1), QString("42"));
-        QCOMPARE(form()->text4()->text(), QString("42"));
+        QCOMPARE(g2()->TextMatrix(3, 1), QString("2"));
+        QCOMPARE(form()->text4()->text(), QString("2"));
     }
 };
 

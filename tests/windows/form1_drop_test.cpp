@@ -1,8 +1,15 @@
-// System files dropped on the equation window: dragged through the window's
-// own drag and drop routing (to the widget under the point), read, and pasted
-// as one undoable step, or refused with a message and the tables untouched.
+// System files on the equation window: dropped (dragged through the
+// window's own drag and drop routing to the widget under the point), read,
+// and pasted as one undoable step, or refused with a message and the tables
+// untouched; and the File menu's New, Open, Save, Save solution and the
+// recovery file.
+#include <csignal>
 #include <memory>
 
+#include <sys/resource.h>
+
+#include <QAction>
+#include <QClipboard>
 #include <QDropEvent>
 #include <QFrame>
 #include <QFile>
@@ -11,7 +18,13 @@
 #include <QUrl>
 #include <QWindow>
 
+#include "core/tabletext.h"
 #include "form1_fixture.h"
+#include "platform/filedialogs.h"
+#include "platform/gridmodel.h"
+#include "platform/statusbar.h"
+#include "startupsupport.h"
+#include "windows/recoveryfile.h"
 
 using namespace kalvor;
 
@@ -23,6 +36,34 @@ const QStringList coefficients
 const QStringList constants = {QStringLiteral("2+3i"), QStringLiteral("i")};
 const QStringList solution = {QStringLiteral(" 1.6667 + 6.6667E-01i"), QStringLiteral(" 1.0000 + 6.6667E-01i")};
 
+// Answers the File menu's dialogs with the names a test gives (an empty one
+// cancels) and records each dialog as "title | proposed name".
+class AnsweringDialogs final : public FileDialogs {
+public:
+    QStringList answers;
+    QStringList asked;
+
+    QString openFileName(QWidget*, const QString& title, const QString&) override { return next(title, {}); }
+    QString saveFileName(QWidget*, const QString& title, const QString& proposed, const QString&,
+                         const QString&) override
+    {
+        return next(title, proposed);
+    }
+
+private:
+    QString next(const QString& title, const QString& proposed)
+    {
+        asked << title + QStringLiteral(" | ") + proposed;
+        return answers.isEmpty() ? QString() : answers.takeFirst();
+    }
+};
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
 }  // namespace
 
 class Form1DropTest : public QObject {
@@ -31,7 +72,29 @@ class Form1DropTest : public QObject {
 private:
     std::unique_ptr<Form1Harness> h;
     QTemporaryDir scratch;
+    AnsweringDialogs dialogs;
     Form1* form() { return h->form.get(); }
+
+    bool openWindow(int n)
+    {
+        form()->setFileDialogs(dialogs);
+        return h->open(n);
+    }
+
+    // File > Open system, answered with `path`.
+    void openFile(const QString& path)
+    {
+        dialogs.answers << path;
+        form()->openSystemAction()->trigger();
+    }
+
+    QString clipboardSystem()
+    {
+        form()->copySystem();
+        return QGuiApplication::clipboard()->text();
+    }
+
+    QTimer* recoveryTimer() { return form()->findChild<RecoveryFile*>()->findChild<QTimer*>(); }
 
     QUrl fileUrl(const QString& name, const QByteArray& bytes)
     {
@@ -91,8 +154,9 @@ private:
 private slots:
     void init()
     {
+        dialogs = {};
         h = std::make_unique<Form1Harness>();
-        QVERIFY(h->open(2));
+        QVERIFY(openWindow(2));
     }
 
     void cleanup()
@@ -169,6 +233,13 @@ private slots:
         QCOMPARE(h->messages.messages[0].message, message);
         QCOMPARE(h->messages.messages[0].title, QStringLiteral("KALVOR1"));
         QVERIFY(!form()->canUndoPaste());
+        // Open refuses it with the same message, but takes another N.
+        if (message.contains(QLatin1String("holds a system of")))
+            return;
+        openFile(scratch.filePath(name));
+        QCOMPARE(h->messages.messages.size(), std::size_t(2));
+        QCOMPARE(h->messages.messages[1].message, message);
+        QCOMPARE(tables(), before);
     }
 
     void refusesAFileGoneBeforeTheDrop()
@@ -214,6 +285,248 @@ private slots:
         QCoreApplication::processEvents();
         QVERIFY(!drop.isAccepted());
         QCOMPARE(tables(), before);
+        checkNoMessage();
+    }
+
+    void openTakesAnyN_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("unknowns");
+        QTest::addColumn<bool>("solutionShown");
+        QTest::newRow("same N: one undoable paste") << QByteArray("1+i\t1\t2+3i\n1\t-1+i\ti\n") << 2 << false;
+        QTest::newRow("same N, from the solution") << QByteArray("1+i,1,2+3i\n1,-1+i,i\n") << 2 << true;
+        QTest::newRow("another N, semicolons") << QByteArray("1;0;0;\"4;5\"\n0;1;0;2\n0;0;1;3\n") << 3 << false;
+    }
+
+    void openTakesAnyN()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, unknowns);
+        QFETCH(bool, solutionShown);
+        h->typeCoefficient(1, 1, QStringLiteral("7"));
+        h->typeCoefficient(2, 2, QStringLiteral("7"));
+        if (solutionShown)
+            form()->solve_Click();
+        QCOMPARE(form()->frame1()->isVisible(), solutionShown);
+        const QStringList before = tables();
+        openFile(fileUrl(QStringLiteral("open.csv"), bytes).toLocalFile());
+        checkNoMessage();
+        QVERIFY(!form()->frame1()->isVisible());
+        QCOMPARE(form()->unknownCount(), unknowns);
+        QCOMPARE(form()->grid1()->Cols(), unknowns + 1);
+        QCOMPARE(form()->grid1()->TextMatrix(0, unknowns), QStringLiteral("X%1").arg(unknowns));
+        QStringList expected;
+        for (const TableRow& row : readTableText(bytes.toStdString(), fileSeparator(bytes.toStdString())).rows)
+            for (const std::string& field : row.fields)
+                expected << QString::fromStdString(field);
+        QCOMPARE(tables(), expected);
+        // Undone only where it was a paste into the same tables.
+        QCOMPARE(form()->undoPaste(), unknowns == 2);
+        if (unknowns == 2)
+            QCOMPARE(tables(), before);
+    }
+
+    void newSystemStartsAgainOnlyWhenConfirmed()
+    {
+        int asked = 0;
+        bool confirm = false;
+        form()->setCountQuestion([&] {
+            ++asked;
+            h->count = QStringLiteral("3");
+            return confirm;
+        });
+        h->typeCoefficient(2, 2, QStringLiteral("5"));
+        form()->pasteRows(form()->grid1(), {{"1", "0", "1"}, {"0", "1", "1"}}, 1, 1);
+        form()->solve_Click();
+        const QStringList before = tables();
+        form()->newSystemAction()->trigger();
+        QCOMPARE(asked, 1);
+        QCOMPARE(tables(), before);
+        QVERIFY(form()->frame1()->isVisible());
+
+        confirm = true;
+        form()->newSystemAction()->trigger();
+        QCOMPARE(form()->unknownCount(), 3);
+        QCOMPARE(tables(), QStringList(12, QString()));
+        QCOMPARE(form()->grid1()->TextMatrix(3, 0), QStringLiteral("EQ. NO.3"));
+        QVERIFY(!form()->frame1()->isVisible());
+        QVERIFY(!form()->saveSolutionAsAction()->isEnabled());
+        QVERIFY(!form()->canUndoPaste());
+        for (Grid* g : {form()->grid1(), form()->grid2()}) {
+            QCOMPARE(g->Row(), 1);
+            QCOMPARE(g->Col(), 1);
+            QCOMPARE(g->cellBackColorAt(2, 1), GridModel::normalColor);
+            QCOMPARE(g->ColWidth(1), Grid::defaultColWidthTwips);
+        }
+        QCOMPARE(form()->grid3()->TextMatrix(1, 0), QString());
+        QCOMPARE(form()->txt7()->text(), QStringLiteral("Text7"));
+        QCOMPARE(form()->text4()->text(), QString());
+        QCOMPARE(form()->statusBar1()->panelText(1), QString());
+        QCOMPARE(QApplication::focusWidget(), form()->text1());
+    }
+
+    void saveWritesWhatCopySystemCopies_data()
+    {
+        QTest::addColumn<QByteArray>("opened");  // empty: nothing opened
+        QTest::addColumn<bool>("asks");
+        QTest::newRow("never saved") << QByteArray() << true;
+        QTest::newRow("opened tab-separated") << QByteArray("1\t2\t3\n4\t5\t6\n") << false;
+        QTest::newRow("opened comma-separated") << QByteArray("1,2,3\n4,5,6\n") << true;
+        QTest::newRow("opened semicolon-separated") << QByteArray("1;2;3\n4;5;6\n") << true;
+    }
+
+    // The first Save of a system not yet saved as tabs asks for a name; later
+    // ones write there. Opened in a window of another N it is the same.
+    void saveWritesWhatCopySystemCopies()
+    {
+        QFETCH(QByteArray, opened);
+        QFETCH(bool, asks);
+        const QString openedPath = scratch.filePath(QStringLiteral("opened.csv"));
+        if (!opened.isEmpty())
+            openFile(fileUrl(QStringLiteral("opened.csv"), opened).toLocalFile());
+        dialogs.asked.clear();
+        form()->pasteRows(form()->grid1(), {{"1+i", "say \"x\"", "a;b"}, {"", "-1+i", "i"}}, 1, 1);
+        const QString target = scratch.filePath(QStringLiteral("saved.tsv"));
+        dialogs.answers << target;
+        form()->saveSystemAction()->trigger();
+        const QString written = asks ? target : openedPath;
+        QCOMPARE(dialogs.asked.size(), asks ? 1 : 0);
+        if (asks)
+            QCOMPARE(dialogs.asked[0],
+                     QStringLiteral("Save system as | ")
+                         + (opened.isEmpty() ? QDir::home().filePath(QStringLiteral("system.tsv"))
+                                             : scratch.filePath(QStringLiteral("opened.tsv"))));
+        QCOMPARE(QString::fromUtf8(contents(written)), clipboardSystem());
+        h->typeCoefficient(2, 1, QStringLiteral("7"));
+        form()->saveSystemAction()->trigger();
+        QCOMPARE(dialogs.asked.size(), asks ? 1 : 0);
+        QCOMPARE(QString::fromUtf8(contents(written)), clipboardSystem());
+
+        const QStringList saved = tables();
+        h->makeForm();
+        QVERIFY(openWindow(1));
+        openFile(written);
+        QCOMPARE(tables(), saved);
+        checkNoMessage();
+    }
+
+    void failedSaveLosesNothing_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("the folder is a file") << "folder";
+        QTest::newRow("the disk fills up while writing") << "limit";
+    }
+
+    // Failures that the superuser meets too, so the test holds when run as
+    // root: no folder to write into, and a write that stops halfway (the
+    // process's file size limit).
+    void failedSaveLosesNothing()
+    {
+        QFETCH(QString, kind);
+        const QString old = fileUrl(QStringLiteral("kept.tsv"), "old\tcontents\n").toLocalFile();
+        QString target = old;
+        if (kind == QLatin1String("folder"))
+            target = old + QStringLiteral("/system.tsv");
+        form()->pasteRows(form()->grid1(), {{"1", "2", "3"}, {"4", "5", "6"}}, 1, 1);
+        const QStringList before = tables();
+        const QStringList files = QDir(scratch.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        dialogs.answers << target;
+        rlimit limit{};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        const rlimit kept = limit;
+        const auto noSignal = std::signal(SIGXFSZ, SIG_IGN);
+        if (kind == QLatin1String("limit")) {
+            limit.rlim_cur = 4;
+            QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
+        }
+        form()->saveSystemAsAction()->trigger();
+        setrlimit(RLIMIT_FSIZE, &kept);
+        std::signal(SIGXFSZ, noSignal);
+
+        QCOMPARE(h->messages.messages.size(), std::size_t(1));
+        QCOMPARE(h->messages.messages[0].style, MessageBox::Style::Stop);
+        QVERIFY2(h->messages.messages[0].message.startsWith(
+                     QStringLiteral("The file \"%1\" cannot be written: ").arg(QDir::toNativeSeparators(target))),
+                 qPrintable(h->messages.messages[0].message));
+        QCOMPARE(contents(old), QByteArray("old\tcontents\n"));
+        QCOMPARE(QDir(scratch.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), files);
+        QCOMPARE(tables(), before);
+        // No file was saved, so Save still asks.
+        form()->saveSystemAction()->trigger();
+        QCOMPARE(dialogs.asked.size(), 2);
+    }
+
+    void saveSolutionWritesTextsAndExactNumbers()
+    {
+        QVERIFY(!form()->saveSolutionAsAction()->isEnabled());
+        form()->pasteRows(form()->grid1(), {{"1+i", "1", "2+3i"}, {"1", "-1+i", "i"}}, 1, 1);
+        form()->solve_Click();
+        QVERIFY(form()->saveSolutionAsAction()->isEnabled());
+        const QString target = scratch.filePath(QStringLiteral("solution.tsv"));
+        dialogs.answers << target;
+        form()->saveSolutionAsAction()->trigger();
+        form()->copySolutionNumbers();
+        const QStringList numbers = QGuiApplication::clipboard()->text().split(QLatin1Char('\n'));
+        QString expected;
+        for (int k = 0; k < 2; ++k)
+            expected += QStringLiteral("X%1\t%2\t%3\n").arg(k + 1).arg(solution[k], numbers[k]);
+        QCOMPARE(QString::fromUtf8(contents(target)), expected);
+        form()->back_Click();
+        QVERIFY(!form()->saveSolutionAsAction()->isEnabled());
+        checkNoMessage();
+    }
+
+    // Written a second after a change and at once by Exit or the close box;
+    // the next run offers it, whatever that run writes itself.
+    void recoveryKeepsTheSystemForTheNextRun()
+    {
+        const QString file = h->state.recoveryFile();
+        QVERIFY(!form()->recoverSystemAction()->isEnabled());
+        form()->exit_Click();
+        QVERIFY(!QFile::exists(file));
+
+        h->makeForm();
+        QVERIFY(openWindow(2));
+        h->typeCoefficient(1, 1, QStringLiteral("1+i"));
+        QVERIFY(recoveryTimer()->isActive());
+        QVERIFY(!QFile::exists(file));
+        tick(recoveryTimer());
+        QCOMPARE(contents(file), QByteArray("1+i\t\t\n\t\t\n"));
+        form()->pasteRows(form()->grid1(), {{"1+i", "1", "2+3i"}, {"1", "-1+i", "i"}}, 1, 1);
+        form()->close();
+        QCOMPARE(QString::fromUtf8(contents(file)), clipboardSystem());
+
+        h->makeForm();
+        QVERIFY(openWindow(3));
+        QVERIFY(form()->recoverSystemAction()->isEnabled());
+        h->typeCoefficient(1, 1, QStringLiteral("9"));
+        tick(recoveryTimer());
+        QVERIFY(contents(file).startsWith("9\t"));
+        form()->recoverSystemAction()->trigger();
+        QCOMPARE(form()->unknownCount(), 2);
+        QCOMPARE(tables(), systemTexts());
+        checkNoMessage();
+    }
+
+    void recoveryFileThatCannotBeWrittenIsToldOnce()
+    {
+        // A file where the recovery folder should be.
+        QFile blocker(h->state.folder.filePath(QStringLiteral("kalvor1")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^The recovery file cannot be written")));
+        h->typeCoefficient(1, 1, QStringLiteral("1"));
+        tick(recoveryTimer());
+        QVERIFY(form()->statusBar1()->panelText(4).startsWith(QStringLiteral("The recovery file cannot be written: ")));
+        // Told once: the click emptied the panel, and it stays so.
+        h->typeCoefficient(1, 1, QStringLiteral("2"));
+        tick(recoveryTimer());
+        QCOMPARE(form()->statusBar1()->panelText(4), QString());
+        QVERIFY(blocker.remove());
+        h->typeCoefficient(1, 1, QStringLiteral("3"));
+        tick(recoveryTimer());
+        QCOMPARE(contents(h->state.recoveryFile()), QByteArray("3\t\t\n\t\t\n"));
+        QCOMPARE(form()->statusBar1()->panelText(4), QString());
         checkNoMessage();
     }
 };

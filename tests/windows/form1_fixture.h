@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "messagerecorder.h"
@@ -13,9 +14,19 @@
 
 namespace kalvor {
 
+// Points XDG_STATE_HOME at a fresh temporary folder, so that the recovery
+// file of every equation window made from now on goes there and never into
+// the real home. The folder is removed with this object.
+struct ScratchStateHome {
+    QTemporaryDir folder;
+    ScratchStateHome() { qputenv("XDG_STATE_HOME", folder.path().toLocal8Bit()); }
+    QString recoveryFile() const { return folder.filePath(QStringLiteral("kalvor1/recovered-system.tsv")); }
+};
+
 // A fresh equation window with recorders in place of the message box, the
 // about command and the program end, plus the user's gestures on it.
 struct Form1Harness {
+    ScratchStateHome state;
     MessageRecorder messages;
     ModalWatchdog watchdog;
     QString count;
@@ -23,8 +34,13 @@ struct Form1Harness {
     int aboutShown = 0;
     std::unique_ptr<Form1> form;
 
-    Form1Harness() : form(std::make_unique<Form1>([this] { return count; }, messages))
+    Form1Harness() { makeForm(); }
+
+    // A new window in place of the old one, as at the next start of the
+    // program: same recorders, same recovery folder.
+    void makeForm()
     {
+        form = std::make_unique<Form1>([this] { return count; }, messages);
         form->setProgramEnd([this] { ++programEnds; });
         form->setAboutCommand([this] { ++aboutShown; });
         watchdog.expect(form.get());

@@ -291,7 +291,8 @@ private:
     bool pasteBlockIntoModel(QLineEdit* editor, const QString& pasted)
     {
         const bool intoConstants = editor == form()->text4();
-        const TableText block = readTableText(pasted.toStdString(), '\t');
+        const std::string bytes = pasted.toStdString();
+        const TableText block = readTableText(bytes, pasteSeparator(bytes));
         const int row = intoConstants ? row2 : row1;
         const int col = intoConstants ? 1 : col1;
         const int cols = intoConstants ? 1 : N;
@@ -340,21 +341,27 @@ private:
         pastes.pop_back();
     }
 
-    // Enter moves to the next cell in reading order, Shift+Enter back.
+    // Enter moves along the equations (a row's coefficients, its constant,
+    // the next row's first coefficient), Shift+Enter back; the first
+    // coefficient and the last constant are the ends.
     void enterInModel(QLineEdit* editor, bool backwards)
     {
-        int& row = editor == form()->text1() ? row1 : row2;
-        int dummyCol = 1;
-        int& col = editor == form()->text1() ? col1 : dummyCol;
-        const int cols = editor == form()->text1() ? N : 1;
-        if (!backwards && col < cols)
-            ++col;
-        else if (!backwards && row < N)
-            ++row, col = 1;
-        else if (backwards && col > 1)
-            --col;
-        else if (backwards && row > 1)
-            --row, col = cols;
+        if (editor == form()->text1()) {
+            if (!backwards && col1 < N)
+                ++col1;
+            else if (!backwards)
+                row2 = row1;
+            else if (col1 > 1)
+                --col1;
+            else if (row1 > 1)
+                row2 = row1 - 1;
+        } else if (!backwards && row2 < N) {
+            row1 = row2 + 1;
+            col1 = 1;
+        } else if (backwards) {
+            row1 = row2;
+            col1 = N;
+        }
     }
 
     bool pasteIntoEditor(TextSource& texts)
@@ -441,8 +448,8 @@ private:
         return true;
     }
 
-    // A character key on a table sends the focus to its editor, which
-    // types the key at the end of the current cell's text.
+    // A character key on a table sends the focus to its editor, where the
+    // key replaces the current cell's text.
     bool characterOnTable()
     {
         const bool coefficients = below(2) == 0;
@@ -450,7 +457,7 @@ private:
         QLineEdit* editor = coefficients ? form()->text1() : form()->text4();
         note(QStringLiteral("focus %1, key 'q'").arg(grid->objectName()));
         grid->setFocus(Qt::TabFocusReason);
-        const QString typed = (coefficients ? coefCell(row1, col1) : constants_(row2)) + QStringLiteral("q");
+        const QString typed = QStringLiteral("q");
         QTest::keyClick(grid, Qt::Key_Q);
         if (QApplication::focusWidget() != editor)
             return fail(QStringLiteral("a character key on %1 did not move the focus to %2")

@@ -8,8 +8,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
+#include "form1_fixture.h"
 #include "messagerecorder.h"
 #include "platform/grid.h"
 #include "startupsupport.h"
@@ -21,6 +23,7 @@ using kalvor::Form1;
 using kalvor::Form2;
 using kalvor::frmSplash;
 using kalvor::MessageRecorder;
+using kalvor::ScratchStateHome;
 using kalvor::ShowWatcher;
 using kalvor::StartupWatchdog;
 
@@ -58,6 +61,7 @@ private slots:
 
     void wholeChain_data();
     void wholeChain();
+    void newSystemAsksAgainWithoutEnding();
     // Last: it runs the application's own loop, as the program does.
     void escInCountDialogEndsProgram();
 
@@ -67,12 +71,15 @@ private:
     // hand-over.
     void pester();
 
+    ScratchStateHome state;
     std::unique_ptr<MessageRecorder> messages;
     std::unique_ptr<StartupWatchdog> watchdog;
     std::unique_ptr<Form2> dialog;
     std::unique_ptr<frmSplash> splash;
     Run run;
     Ending ending = Ending::Exit;
+    // Runs in the equation window just before it is ended.
+    std::function<void(Form1&)> beforeEnding;
     QElapsedTimer sinceSplash;
 };
 
@@ -88,6 +95,7 @@ void StartupTest::init()
         // The equation window as the program makes it, reading the count
         // from the dialog; only the program end is recorded instead.
         Form1 equations([&countDialog] { return countDialog.countText(); }, *messages);
+        equations.setCountQuestion([&countDialog] { return countDialog.askForNewCount(); });
         equations.setProgramEnd([this] { ++run.programEnds; });
         watchdog->expect(&equations);
         ++run.equationWindows;
@@ -98,6 +106,8 @@ void StartupTest::init()
             run.unknowns = equations.unknownCount();
             run.coefficientColumns = equations.grid1()->Cols();
             pester();
+            if (beforeEnding)
+                beforeEnding(equations);
             if (ending == Ending::Exit)
                 equations.exitAction()->trigger();
             else
@@ -201,6 +211,42 @@ void StartupTest::wholeChain()
     QCOMPARE(dialog->countText(), count);
     QCOMPARE(dialogShown.shows(), 1);
     QVERIFY(QApplication::activeModalWidget() == nullptr);
+}
+
+// New system shows the count dialog again over the equation window, while
+// the dialog's start-up wait is still running further out: empty, with OK
+// waiting for a count; Esc only cancels (the confirmed count kept), OK
+// reshapes the window, and the program goes on to its one end.
+void StartupTest::newSystemAsksAgainWithoutEnding()
+{
+    bool emptyWhenAskedAgain = true;
+    ShowWatcher dialogShown(dialog.get(), [&] {
+        if (dialogShown.shows() > 1)
+            emptyWhenAskedAgain
+                = emptyWhenAskedAgain && dialog->countText().isEmpty() && !dialog->command1()->isEnabled();
+        if (dialogShown.shows() == 2) {
+            QTest::keyClick(dialog->text1(), Qt::Key_Escape);
+            return;
+        }
+        QTest::keyClicks(dialog->text1(), dialogShown.shows() == 1 ? QStringLiteral("2") : QStringLiteral("5"));
+        QTest::mouseClick(dialog->command1(), Qt::LeftButton);
+    });
+    QStringList seen;  // N, the program ends and the count text after each New
+    beforeEnding = [&](Form1& equations) {
+        for (int i = 0; i < 2; ++i) {
+            equations.newSystemAction()->trigger();
+            seen << QString::number(equations.unknownCount()) << QString::number(run.programEnds)
+                 << dialog->countText();
+        }
+    };
+    splash->show();
+    QTest::keyClick(splash.get(), Qt::Key_Space);
+    QTRY_VERIFY_WITH_TIMEOUT(run.programEnds > 0, 10000);
+    QCOMPARE(seen, QStringList({"2", "0", "2", "5", "0", "5"}));
+    QVERIFY(emptyWhenAskedAgain);
+    QCOMPARE(dialogShown.shows(), 3);
+    QCOMPARE(run.programEnds, 1);
+    QVERIFY(!dialog->isVisible());
 }
 
 void StartupTest::escInCountDialogEndsProgram()
