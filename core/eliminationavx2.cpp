@@ -1,8 +1,10 @@
+#include "core/eliminationkernel.h"
+
+#if KALVOR_X86_64
+
 #include <immintrin.h>
 
 #include <cstddef>
-
-#include "core/eliminationkernel.h"
 
 // Compiled for AVX2 with FMA whatever the build flags; only called after the
 // processor was found to support both.
@@ -55,3 +57,5 @@ KALVOR_SIMD_TARGET void quotientsAvx2(const StepDivisor& s, const double* p, std
 }  // namespace kalvor
 
 #undef KALVOR_SIMD_TARGET
+
+#endif  // KALVOR_X86_64

@@ -1,8 +1,10 @@
+#include "core/eliminationkernel.h"
+
+#if KALVOR_X86_64
+
 #include <immintrin.h>
 
 #include <cstddef>
-
-#include "core/eliminationkernel.h"
 
 // Compiled for AVX-512 whatever the build flags; only called after the
 // processor was found to support it.
@@ -51,3 +53,5 @@ KALVOR_SIMD_TARGET void quotientsAvx512(const StepDivisor& s, const double* p, s
 }  // namespace kalvor
 
 #undef KALVOR_SIMD_TARGET
+
+#endif  // KALVOR_X86_64

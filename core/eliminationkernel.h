@@ -3,6 +3,14 @@
 #include <cmath>
 #include <cstddef>
 
+// Whether the core is compiled for x86-64. The vector kernels are compiled
+// only there; on other processors their paths are never available.
+#if defined(__x86_64__) || defined(_M_X64)
+#define KALVOR_X86_64 1
+#else
+#define KALVOR_X86_64 0
+#endif
+
 namespace kalvor {
 
 // One elimination step as the update kernels see it. Every element update is
@@ -97,8 +105,9 @@ struct UpdateRange {
 };
 
 // An update kernel applies `range` and returns true when every value it
-// wrote is finite. The three paths are declared through this one type so
-// that they cannot drift apart.
+// wrote is finite. The paths are declared through this one type so that
+// they cannot drift apart. Every path has an entry on every processor
+// (eliminationunavailable.cpp); the solver calls only the available ones.
 using UpdateKernel = bool(const UpdateRange& range);
 
 UpdateKernel updatePortable;

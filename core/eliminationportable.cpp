@@ -6,7 +6,7 @@
 namespace kalvor {
 
 // The reference-shaped kernel: true division, no fused operations, so it runs
-// on any x86-64 and is the path every other one must match bit for bit.
+// on any processor and is the path every other one must match bit for bit.
 bool updatePortable(const UpdateRange& range)
 {
     double* const a = range.a;

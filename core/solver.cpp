@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/elimination.h"
+#include "core/eliminationkernel.h"
 #include "core/numberreading.h"
 #include "core/solverpaths.h"
 #include "core/solverthreads.h"
@@ -168,11 +169,17 @@ bool solverPathAvailable(SolverPath path)
     switch (path) {
     case SolverPath::Portable:
         return true;
+#if KALVOR_X86_64
     case SolverPath::Avx2:
         return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
     case SolverPath::Avx512:
         return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx2")
             && __builtin_cpu_supports("fma");
+#else
+    case SolverPath::Avx2:
+    case SolverPath::Avx512:
+        return false;
+#endif
     }
     return false;
 }

@@ -7,9 +7,10 @@
 namespace kalvor {
 
 // The instruction-set variants of the elimination kernels. Portable uses
-// plain multiplication and true division only; the other two use a rounded
-// reciprocal with an exact correction where that provably equals the true
-// quotient, and vector division elsewhere.
+// plain multiplication and true division only, on any processor; the two
+// x86-64 vector paths use a rounded reciprocal with an exact correction
+// where that provably equals the true quotient, and vector division
+// elsewhere.
 enum class SolverPath { Portable, Avx2, Avx512 };
 
 // Internal knobs of the solver, for tests and benchmarks. The public solve()
@@ -27,7 +28,8 @@ struct SolverOptions {
     std::size_t minParallelWork = std::size_t{1} << 20;
 };
 
-// True when this processor can run `path`.
+// True when this processor can run `path`: Portable always, the vector
+// paths on an x86-64 processor with their instructions.
 bool solverPathAvailable(SolverPath path);
 
 // The fastest available path, both threads when the machine has two cores.
