@@ -5,7 +5,7 @@ namespace kalvor {
 Options parseOptions(const std::vector<std::string>& args)
 {
     Options options;
-    bool numbers = false, json = false, haveFile = false, onlyFiles = false;
+    bool numbers = false, json = false, polar = false, haveFile = false, onlyFiles = false;
     for (const std::string& arg : args) {
         const bool isOption = !onlyFiles && arg.size() > 1 && arg[0] == '-';
         if (isOption && arg == "--") {
@@ -14,6 +14,8 @@ Options parseOptions(const std::vector<std::string>& args)
             numbers = true;
         } else if (isOption && arg == "--json") {
             json = true;
+        } else if (isOption && arg == "--polar") {
+            polar = true;
         } else if (isOption && arg == "--strict") {
             options.strict = true;
         } else if (isOption && (arg == "--help" || arg == "-h")) {
@@ -35,7 +37,12 @@ Options parseOptions(const std::vector<std::string>& args)
         options.error = "--numbers and --json cannot be used together";
         return options;
     }
-    options.output = json ? Options::Output::Json : numbers ? Options::Output::Numbers : Options::Output::Texts;
+    if (json)
+        options.output = Options::Output::Json;
+    else if (numbers)
+        options.output = polar ? Options::Output::PolarNumbers : Options::Output::Numbers;
+    else
+        options.output = polar ? Options::Output::PolarTexts : Options::Output::Texts;
     return options;
 }
 

@@ -7,7 +7,8 @@ namespace kalvor {
 
 // What the command line asks for.
 struct Options {
-    enum class Output { Texts, Numbers, Json };
+    // PolarTexts and PolarNumbers are Texts and Numbers with --polar.
+    enum class Output { Texts, Numbers, Json, PolarTexts, PolarNumbers };
     Output output = Output::Texts;
     bool help = false;
     bool version = false;
@@ -16,9 +17,11 @@ struct Options {
     std::string error;       // non-empty: the call is wrong, and this says how
 };
 
-// Reads the arguments after the program name: --numbers, --json, --strict,
-// --help, --version, "--" (everything after it is a file name), and at most one FILE
-// ("-" or none for standard input). --help and --version win over any other
+// Reads the arguments after the program name: --numbers, --json, --polar,
+// --strict, --help, --version, "--" (everything after it is a file name), and
+// at most one FILE ("-" or none for standard input). --polar turns the texts
+// and the numbers into their polar forms and leaves --json as it is (the JSON
+// object always holds both forms). --help and --version win over any other
 // argument except a wrong one.
 Options parseOptions(const std::vector<std::string>& args);
 

@@ -1,9 +1,11 @@
 #include "cli/resultwriter.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "cli/windowmessages.h"
 #include "core/numberformat.h"
+#include "core/polar.h"
 
 namespace kalvor {
 
@@ -27,6 +29,15 @@ std::string_view outcomeName(SolveOutcome outcome)
     return "data-error";
 }
 
+// "magnitude<TAB>degrees" of re + im i. Both parts near the largest double
+// give a magnitude no double holds: shortestText takes finite values only,
+// and "inf" is what strtod, Python and spreadsheets read as that.
+std::string polarNumbers(double re, double im)
+{
+    const Polar p = polarOf(re, im);
+    return (std::isinf(p.magnitude) ? std::string("inf") : shortestText(p.magnitude)) + '\t' + shortestText(p.degrees);
+}
+
 std::string writeJson(const SystemRun& run)
 {
     std::string out = "{\"n\": " + count(run.unknowns) + ", \"outcome\": \"";
@@ -37,8 +48,8 @@ std::string writeJson(const SystemRun& run)
         for (std::size_t k = 0; k < run.texts.size(); ++k) {
             out += k == 0 ? "\n  " : ",\n  ";
             // shortestText writes "1E+300" and "-0", both JSON numbers.
-            out += "{\"re\": " + shortestText(run.re[k]) + ", \"im\": " + shortestText(run.im[k])
-                + ", \"text\": " + jsonString(run.texts[k]) + "}";
+            out += "{\"re\": " + shortestText(run.re[k]) + ", \"im\": " + shortestText(run.im[k]) + ", \"text\": "
+                + jsonString(run.texts[k]) + ", \"polar\": " + jsonString(polarText(run.re[k], run.im[k])) + "}";
         }
         out += "\n]";
     } else if (run.outcome == SolveOutcome::DataError) {
@@ -72,10 +83,21 @@ std::string writeResult(const SystemRun& run, Options::Output output)
     if (run.outcome != SolveOutcome::Solved)
         return out;
     for (std::size_t k = 0; k < run.texts.size(); ++k) {
-        if (output == Options::Output::Numbers)
+        switch (output) {
+        case Options::Output::Numbers:
             out += shortestText(run.re[k]) + '\t' + shortestText(run.im[k]);
-        else
+            break;
+        case Options::Output::PolarTexts:
+            out += polarText(run.re[k], run.im[k]);
+            break;
+        case Options::Output::PolarNumbers:
+            out += polarNumbers(run.re[k], run.im[k]);
+            break;
+        case Options::Output::Texts:
+        case Options::Output::Json:  // written above
             out += run.texts[k];
+            break;
+        }
         out += '\n';
     }
     return out;

@@ -10,9 +10,13 @@
 namespace kalvor {
 
 // What goes to standard output for a run whose file was read: the unknowns'
-// window texts or their shortest number texts, one line each, when solved
-// (nothing otherwise); or, for Json, one object for every outcome, with the
-// cells whose reading dropped text when there are any.
+// window texts or their shortest number texts ("re<TAB>im"), one line each,
+// when solved (nothing otherwise); with the polar outputs, each unknown's
+// polar text (polarText) or "magnitude<TAB>degrees" of polarOf as shortest
+// numbers, the magnitude written "inf" when it is beyond the largest double;
+// or, for Json, one object for every outcome, with the window text and the
+// polar text of each unknown, and the cells whose reading dropped text when
+// there are any.
 std::string writeResult(const SystemRun& run, Options::Output output);
 
 // The one line for standard error when the run did not solve (without the

@@ -8,6 +8,7 @@
 #include "core/cellcheck.h"
 #include "core/numberformat.h"
 #include "core/partcell.h"
+#include "core/polar.h"
 #include "core/readingreport.h"
 
 namespace kalvor {
@@ -32,6 +33,10 @@ SystemRun runSystem(std::string_view bytes)
         return run;
     const std::size_t n = run.file.unknowns();
     run.unknowns = n;
+    // As the window takes a pasted or opened file. A converted cell reads
+    // back exactly as its parts, so it never drops text and never is the
+    // cell a data error names: those reports only ever quote typed text.
+    convertPolarFields(run.file.rows);
 
     const PartValue none = PartValue::fromInteger(0);
     PartMatrix coefRe(n, PartVector(n, none)), coefIm(n, PartVector(n, none));

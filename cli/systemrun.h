@@ -15,7 +15,7 @@ namespace kalvor {
 struct DroppedField {
     std::size_t line = 0;   // the 1-based line of the file its equation starts on
     std::size_t field = 0;  // 1..N a coefficient, N + 1 the constant
-    std::string text;       // the cell text
+    std::string text;       // the cell text (never one converted from polar form)
     DroppedText reading;
 };
 
@@ -44,7 +44,9 @@ struct SystemRun {
 };
 
 // Reads a system file's bytes and solves the system exactly as the equation
-// window does with the same cell texts: every field through partcell, the
+// window does with the same cell texts: every field in polar form replaced by
+// its rectangular text first (convertPolarFields, as the window takes a
+// pasted block or an opened file), then every field through partcell, the
 // coefficients as table 1 (field j of line i is the cell at row i, column j),
 // the last field as the constant, then solve(). On DataError the first cell
 // that does not read as a number, in the order the window reads its tables,

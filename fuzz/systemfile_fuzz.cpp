@@ -4,6 +4,7 @@
 // N + 1 fields (checked against a plain line-and-separator split for files
 // without quotes, and by writing the rows back and reading them again for
 // all others), and each outcome's output has its shape.
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -132,6 +133,8 @@ void checkRun(const SystemRun& run, std::string_view input)
     const std::string texts = writeResult(run, Options::Output::Texts);
     const std::string numbers = writeResult(run, Options::Output::Numbers);
     const std::string json = writeResult(run, Options::Output::Json);
+    const std::string polar
+        = writeResult(run, Options::Output::PolarTexts) + writeResult(run, Options::Output::PolarNumbers);
     fuzzCheck(json.front() == '{' && json.substr(json.size() - 2) == "}\n", "JSON is not one object", input);
     fuzzCheck((json.find(", \"dropped\": [") != std::string::npos) == !run.dropped.empty(),
               "JSON lists dropped text unlike the run", input);
@@ -145,7 +148,7 @@ void checkRun(const SystemRun& run, std::string_view input)
                   "dropped cells out of the window's order", input);
     }
     if (run.outcome != SolveOutcome::Solved) {
-        fuzzCheck(texts.empty() && numbers.empty(), "output without a solution", input);
+        fuzzCheck(texts.empty() && numbers.empty() && polar.empty(), "output without a solution", input);
         fuzzCheck(!failureMessage(run).empty(), "a failure without a message", input);
         fuzzCheck(run.outcome == SolveOutcome::DataError || run.cellLine == 0, "a cell named without a data error",
                   input);
@@ -163,6 +166,8 @@ void checkRun(const SystemRun& run, std::string_view input)
     for (const char c : texts)
         lines += c == '\n';
     fuzzCheck(lines == n, "not one text line per unknown", input);
+    fuzzCheck(static_cast<std::size_t>(std::count(polar.begin(), polar.end(), '\n')) == 2 * n,
+              "not one polar line of each kind per unknown", input);
     for (std::size_t k = 0; k < n; ++k) {
         fuzzCheck(std::isfinite(run.re[k]) && std::isfinite(run.im[k]), "a solution beyond the number range", input);
         fuzzCheck(run.texts[k].size() > 2 && run.texts[k].front() == ' ' && run.texts[k].back() == 'i',

@@ -643,6 +643,7 @@ void Form1::frm3grd()
     }
     solutionRe_ = result.re;
     solutionIm_ = result.im;
+    showPolarColumn();
     solve->setEnabled(false);
     back->setEnabled(true);
     reportDroppedText();

@@ -135,6 +135,23 @@ public:
     // The context menu of a table, not yet shown; the caller owns it.
     QMenu* contextMenuFor(Grid* table);
 
+    // Phasors. The context menu of an editor line (Text1 or Text4), not yet
+    // shown: the line's standard items, then "Polar to rectangular", enabled
+    // while the line holds a polar text; the caller owns it.
+    QMenu* editorMenuFor(QLineEdit* editor);
+    // Replaces the polar text in `editor` (Text1 or Text4) by its rectangular
+    // text (polarToRectangular) as one edit of the line: the change handler
+    // writes the cell, and the line's undo brings the phasor back. Enter does
+    // it before moving on. False, changing nothing, when the line holds no
+    // polar text or the solution is shown.
+    bool rectangularInEditor(QLineEdit* editor);
+    // "Show polar form" on the solution's context menu: while on, Grid3 has a
+    // third column "Polar" with each unknown's polar text (polarText), as
+    // wide as its texts, and Copy solution copies it too. Column 1 is left
+    // as it is. The choice holds for the rest of the session.
+    void setPolarFormShown(bool shown);
+    bool polarFormShown() const { return showPolar_; }
+
     // Controls, for tests and benchmarks.
     Grid* grid1() const { return Grid1; }
     Grid* grid2() const { return Grid2; }
@@ -233,6 +250,9 @@ private:
     void mirrorEditor(QLineEdit* editor, Grid* grid);
     // Clipboard keys, context menus and Enter in the editors.
     void setUpExchange();
+    void setUpEditorMenus();
+    // Grid3's polar column as the choice stands, for the solution shown.
+    void showPolarColumn();
     bool tableKey(Grid* table, QKeyEvent* key);
     bool editorKey(QLineEdit* editor, Grid* table, QKeyEvent* key);
     // A character typed on a table, typed by the KeyPress handler into its
@@ -329,6 +349,7 @@ private:
     QString typedOnTable_;
     // The last solution shown, for its copy as exact numbers.
     std::vector<double> solutionRe_, solutionIm_;
+    bool showPolar_ = false;
 };
 
 }  // namespace kalvor

@@ -17,6 +17,7 @@
 
 #include "core/cellcheck.h"
 #include "core/numberformat.h"
+#include "core/polar.h"
 #include "core/tabletext.h"
 #include "platform/grid.h"
 #include "platform/messagebox.h"
@@ -123,6 +124,7 @@ void Form1::setUpExchange()
             menu->popup(table->viewport()->mapToGlobal(at));
         });
     }
+    setUpEditorMenus();
 }
 
 bool Form1::editing() const
@@ -205,6 +207,7 @@ bool Form1::editorKey(QLineEdit* editor, Grid* table, QKeyEvent* key)
         return true;
     }
     if (isEnterKey(key)) {
+        rectangularInEditor(editor);
         moveToNextCell(table, key->modifiers().testFlag(Qt::ShiftModifier));
         return true;
     }
@@ -235,6 +238,8 @@ void Form1::pasteClipboard(Grid* table)
     rows.reserve(block.rows.size());
     for (const TableRow& row : block.rows)
         rows.push_back(row.fields);
+    // A spreadsheet column of phasors lands as numbers the cells read.
+    convertPolarFields(rows);
     pasteRows(table, rows, table->Row(), table->Col());
 }
 
@@ -290,11 +295,12 @@ void Form1::pasteSystemFile(const QString& path)
 {
     if (!editing())
         return;
-    const DroppedSystem system = readDroppedSystem(path, N);
+    DroppedSystem system = readDroppedSystem(path, N);
     if (!system.refusal.isEmpty()) {
         messages_.show(MessageBox::Style::Stop, system.refusal, QStringLiteral("KALVOR1"));
         return;
     }
+    convertPolarFields(system.rows);
     pasteRows(Grid1, system.rows, 1, 1);
 }
 
@@ -340,9 +346,11 @@ void Form1::copySystem()
 
 void Form1::copySolution()
 {
-    std::vector<std::vector<std::string>> rows;
+    // Every column shown: the polar one too, while it is on.
+    std::vector<std::vector<std::string>> rows(static_cast<std::size_t>(Grid3->Rows() - 1));
     for (int k = 1; k < Grid3->Rows(); ++k)
-        rows.push_back({Grid3->TextMatrix(k, 0).toStdString(), Grid3->TextMatrix(k, 1).toStdString()});
+        for (int c = 0; c < Grid3->Cols(); ++c)
+            rows[static_cast<std::size_t>(k - 1)].push_back(Grid3->TextMatrix(k, c).toStdString());
     putOnClipboard(rows);
 }
 
@@ -362,6 +370,9 @@ QMenu* Form1::contextMenuFor(Grid* table)
         menu->addAction(QStringLiteral("Copy solution"), this, &Form1::copySolution);
         QAction* numbers = menu->addAction(QStringLiteral("Copy as numbers"), this, &Form1::copySolutionNumbers);
         numbers->setEnabled(!solutionRe_.empty());
+        QAction* polar = menu->addAction(QStringLiteral("Show polar form"), this, &Form1::setPolarFormShown);
+        polar->setCheckable(true);
+        polar->setChecked(showPolar_);
         return menu;
     }
     menu->addAction(QStringLiteral("Copy table"), this, [this, table] { copyTable(table); });

@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include "core/numberformat.h"
+#include "core/polar.h"
 #include "core/tabletext.h"
 #include "platform/grid.h"
 #include "platform/messagebox.h"
@@ -168,11 +169,14 @@ void Form1::openSystem_Click()
     const QString path = fileDialogs_->openFileName(this, QStringLiteral("Open system"), systemFilter);
     if (path.isEmpty())
         return;
-    const DroppedSystem system = readSystemFileAt(path);
+    DroppedSystem system = readSystemFileAt(path);
     if (!system.refusal.isEmpty()) {
         messages_.show(MessageBox::Style::Stop, system.refusal, QStringLiteral("KALVOR1"));
         return;
     }
+    // As a dropped file; the recovery file (Recover) holds the cells' own
+    // texts and is taken as it is.
+    convertPolarFields(system.rows);
     takeSystem(system.rows);
     const QFileInfo info(path);
     folder_ = info.absolutePath();

@@ -61,6 +61,10 @@ const std::string DroppedWarnings
     = "kalvor1-solve: warning: line 2, field 1: \"3-4-5i\" is read as 3-5i, dropping \"-4\"\n"
       "kalvor1-solve: warning: line 1, field 2: \"3+i4\" is read as 3+1i, dropping \"4\"\n"
       "kalvor1-solve: warning: line 2, field 3: \"ii3\" is read as 3+1i, dropping \"i\"\n";
+// n2-phasors.csv: a circuit given in every phasor form, as the window reads
+// it pasted; its answers in each form.
+const std::string Circuit = " 7.8802 + 3.3911i\n 6.7821 + 4.2397i\n";
+const std::string CircuitPolar = "8.5788 \u2220 23.28\u00b0\n7.9983 \u2220 32.01\u00b0\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Systems, KeptFiles,
@@ -105,7 +109,14 @@ INSTANTIATE_TEST_SUITE_P(
                     {"--json", "n1-real.tsv"},
                     0,
                     "{\"n\": 1, \"outcome\": \"solved\", \"solution\": [\n  {\"re\": 2, \"im\": 1, \"text\": \" 2.0000 "
-                    "+ 1.0000i\"}\n]}\n",
+                    "+ 1.0000i\", \"polar\": \"2.2361 \u2220 26.57\u00b0\"}\n]}\n",
+                    ""},
+        Expectation{"phasor cells", {"n2-phasors.csv"}, 0, Circuit, ""},
+        Expectation{"polar texts", {"--polar", "n2-phasors.csv"}, 0, CircuitPolar, ""},
+        Expectation{"polar numbers",
+                    {"n2-phasors.csv", "--numbers", "--polar"},
+                    0,
+                    "8.578829713052802\t23.28362718895674\n7.998257336693316\t32.01047872443896\n",
                     ""},
         Expectation{"json no unique solution",
                     {"n2-singular.csv", "--json"},
@@ -172,7 +183,8 @@ TEST(KalvorSolveProgram, HelpNamesEveryOption)
     const ProgramRun run = runProgram(Program, {"--help"}, "/dev/null", scratch);
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
-    for (const char* option : {"--numbers", "--json", "--strict", "--help", "--version", "Usage: kalvor1-solve"})
+    for (const char* option :
+         {"--numbers", "--json", "--polar", "--strict", "--help", "--version", "Usage: kalvor1-solve"})
         EXPECT_NE(run.out.find(option), std::string::npos) << option;
 }
 

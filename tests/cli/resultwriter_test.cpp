@@ -44,6 +44,9 @@ TEST(ParseOptions, ReadsModesFileAndMistakes)
         {{"a.tsv", "--numbers"}, Options::Output::Numbers, "a.tsv", false, false, ""},
         {{"--json", "a.tsv"}, Options::Output::Json, "a.tsv", false, false, ""},
         {{"--strict", "a.tsv", "--numbers"}, Options::Output::Numbers, "a.tsv", false, false, ""},
+        {{"--polar"}, Options::Output::PolarTexts, "-", false, false, ""},
+        {{"--numbers", "--polar"}, Options::Output::PolarNumbers, "-", false, false, ""},
+        {{"--polar", "--json"}, Options::Output::Json, "-", false, false, ""},
         {{"--", "--strict"}, Options::Output::Texts, "--strict", false, false, ""},
         {{"--", "--json"}, Options::Output::Texts, "--json", false, false, ""},
         {{"--help", "x"}, Options::Output::Texts, "x", true, false, ""},
@@ -99,6 +102,7 @@ TEST(RunSystem, NamesTheFirstUnreadableCellInTheWindowsOrder)
         {"1,0,1\n0,1,q\n", 2, 3},                  // the constant is field N + 1
         {"1,0,1\n0,3+4i ,1\n", 2, 2},              // a blank after the unit
         {"1E200,1E200,1\n1E200,1E200,1\n", 0, 0},  // no cell: the range
+        {"1,0,1\n0,1,-5<90\n", 2, 3},              // no phasor has a negative magnitude: read as typed
     };
     for (const auto& c : cases) {
         const SystemRun run = runSystem(c.file);
@@ -121,6 +125,11 @@ TEST(RunSystem, FailureMessagesAndOutputPerOutcome)
     ASSERT_EQ(solved.outcome, SolveOutcome::Solved);
     EXPECT_EQ(failureMessage(solved), "");
     EXPECT_EQ(writeResult(solved, Options::Output::Texts), " 0.0000 - 2i\n");
+
+    // Both parts near the largest double: a magnitude no double holds.
+    const SystemRun huge = runSystem("1,1.5E308-1.5E308i\n");
+    ASSERT_EQ(huge.outcome, SolveOutcome::Solved);
+    EXPECT_EQ(writeResult(huge, Options::Output::PolarNumbers), "inf\t-45\n");
 }
 
 // The cells whose reading drops text, for every outcome, as the window reads

@@ -171,6 +171,9 @@ private slots:
         QTest::addColumn<QString>("block");
         QTest::newRow("tabs") << QStringLiteral("1\t2\t3\t10\n4\t5\t6\t11\n7\t8\t9\t12\n");
         QTest::newRow("semicolons, quoted") << QStringLiteral("\"1\";2;3;10\n4;5;\"6\";11\n7;8;9;\"12\"\n");
+        // Phasors land as the numbers the cells read; undo empties the cells.
+        QTest::newRow("phasors") << QStringLiteral("1<0\t2@0\t3 \u2220 0\u00b0\t10<0d\n4<360\t5<0\t6<0\t11<0\n"
+                                                   "7<0\t8<0\t9<0\t12@0rad\n");
     }
 
     void augmentedBlockFillsBothTables()
@@ -649,6 +652,96 @@ private slots:
         QTest::keyClicks(g2(), QStringLiteral("2"));
         QCOMPARE(g2()->TextMatrix(3, 1), QString("2"));
         QCOMPARE(form()->text4()->text(), QString("2"));
+    }
+
+    void phasorInAnEditorTurnsRectangular_data()
+    {
+        QTest::addColumn<bool>("constant");  // Text4, its text pasted as one line rather than typed
+        QTest::addColumn<QString>("gesture");
+        QTest::addColumn<QStringList>("texts");  // the phasor, and the cell's text after the gesture
+        QTest::newRow("Enter") << false << QString("Enter") << QStringList{"10<90", "0+10i"};
+        QTest::newRow("Enter after a one-line paste") << true << QString("Enter") << QStringList{"10\u2220 180", "-10"};
+        QTest::newRow("Shift+Enter, radians") << false << QString("Shift+Enter") << QStringList{"2@0rad", "2"};
+        QTest::newRow("editor menu") << false << QString("menu") << QStringList{"10@-90", "0-10i"};
+        QTest::newRow("editor menu, negative magnitude") << true << QString("menu") << QStringList{"-5<90", "-5<90"};
+    }
+
+    // Enter replaces the phasor before it moves on; the editor's menu keeps
+    // the line's own items and offers the same for a phasor only, undone by
+    // the line's own undo.
+    void phasorInAnEditorTurnsRectangular()
+    {
+        QFETCH(bool, constant);
+        QFETCH(QString, gesture);
+        QFETCH(QStringList, texts);
+        const QString& text = texts[0];
+        const QString& landed = texts[1];
+        QVERIFY(h->open(2));
+        Grid* g = constant ? g2() : g1();
+        QLineEdit* editor = constant ? form()->text4() : form()->text1();
+        Form1Harness::clickCell(g, 1, 1);
+        setClipboard(text);
+        if (constant)
+            QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+        else
+            QTest::keyClicks(editor, text);
+        QCOMPARE(g->TextMatrix(1, 1), text);
+        if (gesture != QLatin1String("menu")) {
+            QTest::keyClick(editor, Qt::Key_Return, gesture.startsWith('S') ? Qt::ShiftModifier : Qt::NoModifier);
+            QCOMPARE(g->TextMatrix(1, 1), landed);
+            return;
+        }
+        QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(5, 5), editor->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(editor, &request);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        const std::unique_ptr<QMenu> standard(editor->createStandardContextMenu());
+        QVERIFY(actionNamed(menu, standard->actions().constFirst()->text()));
+        QAction* convert = actionNamed(menu, QStringLiteral("Polar to rectangular"));
+        QCOMPARE(convert->isEnabled(), landed != text);
+        if (convert->isEnabled())
+            convert->trigger();
+        menu->close();
+        QCOMPARE(g->TextMatrix(1, 1), landed);
+        if (landed == text)
+            return;
+        QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(g->TextMatrix(1, 1), text);
+    }
+
+    // "Show polar form" adds the column Polar beside the defined one, copied
+    // with the solution, and holds through Back and New system until chosen
+    // again.
+    void polarFormShowsAColumnForTheSession()
+    {
+        QVERIFY(h->open(2));
+        form()->setCountQuestion([this] {
+            h->count = QStringLiteral("1");
+            return true;
+        });
+        Grid* g3 = form()->grid3();
+        typeSystem({"3", "0", "0", "1"}, {"9+12i", "-2i"});
+        form()->solveAction()->trigger();
+        QVERIFY(chooseFromMenu(g3, QStringLiteral("Show polar form")));
+        QCOMPARE(g3->model()->headerData(1, Qt::Horizontal).toString(), QString("Polar"));
+        QCOMPARE(g3->ColWidth(1), 10585);
+        // Wide enough that the view draws every text whole.
+        for (int k = 0; k < 2; ++k)
+            QVERIFY(g3->sizeHintForIndex(g3->model()->index(k, 1)).width() < g3->columnWidth(1));
+        h->screenshot(QStringLiteral("form1-polar-column"));
+        g3->setFocus();
+        QTest::keyClick(g3, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(clipboardText(),
+                 QString("X1\t 3.0000 + 4.0000i\t5.0000 \u2220 53.13\u00b0\n"
+                         "X2\t 0.0000 - 2i\t2.0000 \u2220 -90.00\u00b0\n"));
+
+        form()->newSystemAction()->trigger();
+        typeSystem({"-1"}, {"1"});
+        form()->solveAction()->trigger();
+        QCOMPARE(g3->TextMatrix(1, 2), QString("1.0000 \u2220 180.00\u00b0"));
+        QVERIFY(chooseFromMenu(g3, QStringLiteral("Show polar form")));
+        QVERIFY(chooseFromMenu(g3, QStringLiteral("Copy solution")));
+        QCOMPARE(clipboardText(), QString("X1\t -1.0000 + 0.0000i\n"));
     }
 };
 

@@ -18,6 +18,7 @@
 #include <QUrl>
 #include <QWindow>
 
+#include "core/polar.h"
 #include "core/tabletext.h"
 #include "form1_fixture.h"
 #include "platform/filedialogs.h"
@@ -174,6 +175,11 @@ private slots:
         QTest::newRow("CSV on an editor line") << "SYSTEM.CSV" << QByteArray("1+i,1,2+3i\n1,-1+i,i\n") << "Text4";
         QTest::newRow("txt, BOM and CR LF, on the constants")
             << "system.Txt" << QByteArray("\xEF\xBB\xBF\"1+i\"\t1\t2+3i\r\n1\t-1+i\ti\r\n\r\n") << "Grid2";
+        // Phasors land as the numbers the cells read.
+        QTest::newRow("phasors") << "phasors.csv"
+                                 << QByteArray("1+i,1\xE2\x88\xA0"
+                                               "0,2+3i\n1@0deg,-1+i,i\n")
+                                 << "Grid1";
     }
 
     void fillsBothTablesAsOneUndoablePaste()
@@ -296,6 +302,7 @@ private slots:
         QTest::newRow("same N: one undoable paste") << QByteArray("1+i\t1\t2+3i\n1\t-1+i\ti\n") << 2 << false;
         QTest::newRow("same N, from the solution") << QByteArray("1+i,1,2+3i\n1,-1+i,i\n") << 2 << true;
         QTest::newRow("another N, semicolons") << QByteArray("1;0;0;\"4;5\"\n0;1;0;2\n0;0;1;3\n") << 3 << false;
+        QTest::newRow("same N, phasors") << QByteArray("2<0\t0\t10<90\n0\t1\t1@180\n") << 2 << false;
     }
 
     void openTakesAnyN()
@@ -318,7 +325,7 @@ private slots:
         QStringList expected;
         for (const TableRow& row : readTableText(bytes.toStdString(), fileSeparator(bytes.toStdString())).rows)
             for (const std::string& field : row.fields)
-                expected << QString::fromStdString(field);
+                expected << QString::fromStdString(polarToRectangular(field).value_or(field));
         QCOMPARE(tables(), expected);
         // Undone only where it was a paste into the same tables.
         QCOMPARE(form()->undoPaste(), unknowns == 2);

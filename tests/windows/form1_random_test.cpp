@@ -80,11 +80,11 @@ public:
 
     QString complex()
     {
-        static const char* const forms[]
-            = {"i",       "+i",   "-i",     "j",   "-j",  "3+4i",  "3-4i",   "-3+4j",        "4i",        "-25i",
-               "2.5j",    "0i",   "4i+3",   "i3",  "i+3", "+i3",   "-i+3",   "3+i",          "-3-i",      "3-4-5i",
-               "1e-3+4i", "3+i4", "3 + 4i", "4 i", "ii",  "3+4i ", "3+4i+2", "1e308+1e308i", "0+1e-400i", "-1.5-0.5j",
-               "3+4I"};
+        static const char* const forms[] = {
+            "i",       "+i",    "-i",     "j",     "-j",  "3+4i",  "3-4i",   "-3+4j",        "4i",        "-25i",
+            "2.5j",    "0i",    "4i+3",   "i3",    "i+3", "+i3",   "-i+3",   "3+i",          "-3-i",      "3-4-5i",
+            "1e-3+4i", "3+i4",  "3 + 4i", "4 i",   "ii",  "3+4i ", "3+4i+2", "1e308+1e308i", "0+1e-400i", "-1.5-0.5j",
+            "3+4I",    "10<90", "2@-45",  "5<0.5r"};
         return QString::fromLatin1(forms[below(std::size(forms))]);
     }
 
@@ -284,6 +284,13 @@ private:
     }
 
     QString& modelCell(bool constants, int r, int c) { return constants ? constants_(r) : coefCell(r, c); }
+
+    // A phasor pasted in a block, or left in an editor by Enter, becomes its
+    // rectangular text.
+    static QString asTaken(const std::string& text)
+    {
+        return QString::fromStdString(polarToRectangular(text).value_or(text));
+    }
     QString& constants_(int r) { return constants[static_cast<std::size_t>(r - 1)]; }
 
     // Text with a tab or a line break is a block: the window pastes it into
@@ -309,11 +316,11 @@ private:
             const auto& fields = block.rows[k].fields;
             for (int f = 0; f < std::min(static_cast<int>(fields.size()), fit); ++f) {
                 step.push_back({intoConstants, r, col + f, modelCell(intoConstants, r, col + f)});
-                modelCell(intoConstants, r, col + f) = QString::fromStdString(fields[static_cast<std::size_t>(f)]);
+                modelCell(intoConstants, r, col + f) = asTaken(fields[static_cast<std::size_t>(f)]);
             }
             if (augmented) {
                 step.push_back({true, r, 1, constants_(r)});
-                constants_(r) = QString::fromStdString(fields.back());
+                constants_(r) = asTaken(fields.back());
             }
         }
         if (!step.empty())
@@ -406,6 +413,10 @@ private:
                  .arg(QKeySequence(QKeyCombination(mods, key)).toString(), editor->objectName()));
         const bool undoesPaste
             = key == Qt::Key_Z && mods == Qt::ControlModifier && !editor->isUndoAvailable() && !pastes.empty();
+        if (key == Qt::Key_Return) {
+            QString& cell = editor == form()->text1() ? coefCell(row1, col1) : constants_(row2);
+            cell = asTaken(cell.toStdString());
+        }
         QTest::keyClick(editor, key, mods);
         if (undoesPaste)
             undoPasteInModel();
