@@ -10,6 +10,7 @@
 #include "core/partvalue.h"
 #include "core/polar.h"
 #include "core/readingreport.h"
+#include "core/solutioncheck.h"
 #include "core/solver.h"
 #include "core/systemfile.h"
 #include "core/tabletext.h"
