@@ -1,7 +1,8 @@
 #pragma once
 
 // The public API of the core: cell-text parsing, number reading, the leading
-// number value, the solver, the result text and phasors. No windowing toolkit.
+// number value, the solver, the check of its solution, the result text and
+// phasors. No windowing toolkit.
 #include "core/cellcheck.h"
 #include "core/countreading.h"
 #include "core/numberformat.h"
