@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "core/checkkernel.h"
 #include "core/core.h"
 #include "core/elimination.h"
 #include "core/solverpaths.h"
@@ -148,6 +149,42 @@ void BM_SolvePublic(benchmark::State& state)
     }
     // The most heap one solve held at once beyond what existed before it.
     state.counters["solveHeapMiB"] = static_cast<double>(extra) / (1024.0 * 1024.0);
+}
+
+// The public solve asked for the numbers it read too, as the window and the
+// command-line program ask for them for the check.
+void BM_SolveAndRead(benchmark::State& state)
+{
+    const System s = denseSystem(static_cast<std::size_t>(state.range(0)), false);
+    kalvor::NumericSystem read;
+    for (auto _ : state) {
+        const kalvor::SolveResult r = kalvor::solve(s.coefRe, s.coefIm, s.constRe, s.constIm, &read);
+        benchmark::DoNotOptimize(r.re.data());
+        benchmark::DoNotOptimize(read.a.data());
+    }
+}
+
+// The check of the solve's result on the numbers it read (the solve is not
+// timed). Arguments: N, kernel path. Counter: the LU solves it made, the
+// initial solution included.
+void BM_Check(benchmark::State& state)
+{
+    const auto path = static_cast<kalvor::SolverPath>(state.range(1));
+    if (!kalvor::solverPathAvailable(path)) {
+        state.SkipWithError("path not available on this processor");
+        return;
+    }
+    const System s = denseSystem(static_cast<std::size_t>(state.range(0)), false);
+    kalvor::NumericSystem read;
+    const kalvor::SolveResult r = kalvor::solve(s.coefRe, s.coefIm, s.constRe, s.constIm, &read);
+    kalvor::CheckStatistics statistics;
+    for (auto _ : state) {
+        const kalvor::SolutionCheck c = kalvor::checkSolutionOnPath(read, r.re, r.im, path, &statistics);
+        if (c.verdict != kalvor::CheckVerdict::Correct)
+            state.SkipWithError("the random system's solution was not checked correct");
+        benchmark::DoNotOptimize(c.unknowns.data());
+    }
+    state.counters["corrections"] = statistics.corrections;
 }
 
 void BM_ReadNumbers(benchmark::State& state)
@@ -341,6 +378,12 @@ void eliminateArguments(benchmark::internal::Benchmark* b)
     b->ArgNames({"N", "threads", "path", "complex"});
 }
 
+// N = 100, 250, 500 through the public entry points, in real time.
+void publicSizes(benchmark::internal::Benchmark* b)
+{
+    b->Arg(100)->Arg(250)->Arg(500)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
+}
+
 }  // namespace
 
 BENCHMARK(BM_Solve)->Apply(solveArguments)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
@@ -356,10 +399,11 @@ BENCHMARK(BM_Eliminate)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->MeasureProcessCPUTime();
-BENCHMARK(BM_SolvePublic)
-    ->Arg(100)
-    ->Arg(250)
-    ->Arg(500)
+BENCHMARK(BM_SolvePublic)->Apply(publicSizes);
+BENCHMARK(BM_SolveAndRead)->Apply(publicSizes);
+BENCHMARK(BM_Check)
+    ->ArgsProduct({{100, 250, 500}, {paths[0], paths[1], paths[2]}})
+    ->ArgNames({"N", "path"})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->MeasureProcessCPUTime();

@@ -1,7 +1,8 @@
 #pragma once
 
 // The public API of the core: cell-text parsing, number reading, the leading
-// number value, the solver, the result text and phasors. No windowing toolkit.
+// number value, the solver, the check of its solution, the result text and
+// phasors. No windowing toolkit.
 #include "core/cellcheck.h"
 #include "core/countreading.h"
 #include "core/numberformat.h"
@@ -10,6 +11,7 @@
 #include "core/partvalue.h"
 #include "core/polar.h"
 #include "core/readingreport.h"
+#include "core/solutioncheck.h"
 #include "core/solver.h"
 #include "core/systemfile.h"
 #include "core/tabletext.h"

@@ -10,6 +10,7 @@
 #include "core/elimination.h"
 #include "core/eliminationkernel.h"
 #include "core/numberreading.h"
+#include "core/solutioncheck.h"
 #include "core/solverpaths.h"
 #include "core/solverthreads.h"
 
@@ -59,10 +60,12 @@ struct ReadFlags {
     bool other = false;
 };
 
-// Reads equations [i0, i1) into their four blocks; each equation touches
-// only its own two rows, so ranges can be read in parallel.
+// Reads equations [i0, i1) into their four blocks, and with Copy also into
+// `read` as complex numbers; each equation touches only its own two rows, so
+// ranges can be read in parallel.
+template <bool Copy>
 ReadFlags readEquations(RealSystem& s, const PartMatrix& coefRe, const PartMatrix& coefIm, const PartVector& constRe,
-                        const PartVector& constIm, std::size_t i0, std::size_t i1)
+                        const PartVector& constIm, std::size_t i0, std::size_t i1, NumericSystem* read)
 {
     ReadFlags flags;
     const std::size_t N = s.unknowns;
@@ -76,18 +79,29 @@ ReadFlags readEquations(RealSystem& s, const PartMatrix& coefRe, const PartMatri
             s.at(i, N + j) = -im;
             s.at(N + i, j) = im;
             s.at(N + i, N + j) = re;
+            if constexpr (Copy)
+                read->a[i * N + j] = {re, im};
         }
         const double cre = numberOrNaN(constRe[i]);
         const double cim = numberOrNaN(constIm[i]);
         flags.other = flags.other || std::isnan(cre) || std::isnan(cim);
         s.at(i, s.n) = cre;
         s.at(N + i, s.n) = cim;
+        if constexpr (Copy)
+            read->b[i] = {cre, cim};
     }
     return flags;
 }
 
+ReadFlags readEquations(RealSystem& s, const PartMatrix& coefRe, const PartMatrix& coefIm, const PartVector& constRe,
+                        const PartVector& constIm, std::size_t i0, std::size_t i1, NumericSystem* read)
+{
+    return read ? readEquations<true>(s, coefRe, coefIm, constRe, constIm, i0, i1, read)
+                : readEquations<false>(s, coefRe, coefIm, constRe, constIm, i0, i1, read);
+}
+
 RealSystem readSystem(const PartMatrix& coefRe, const PartMatrix& coefIm, const PartVector& constRe,
-                      const PartVector& constIm, unsigned threads)
+                      const PartVector& constIm, unsigned threads, NumericSystem* read)
 {
     RealSystem s;
     s.unknowns = constRe.size();
@@ -95,12 +109,17 @@ RealSystem readSystem(const PartMatrix& coefRe, const PartMatrix& coefIm, const 
     s.ld = (s.n + 1 + 7) / 8 * 8;
     s.a.assign(s.n * s.ld, 0.0);
     const std::size_t N = s.unknowns;
+    if (read) {
+        read->n = N;
+        read->a.assign(N * N, {});
+        read->b.assign(N, {});
+    }
     ReadFlags first, second;
     if (threads >= 2 && N >= ParallelReadFrom) {
-        runSideBySide([&] { first = readEquations(s, coefRe, coefIm, constRe, constIm, 0, N / 2); },
-                      [&] { second = readEquations(s, coefRe, coefIm, constRe, constIm, N / 2, N); });
+        runSideBySide([&] { first = readEquations(s, coefRe, coefIm, constRe, constIm, 0, N / 2, read); },
+                      [&] { second = readEquations(s, coefRe, coefIm, constRe, constIm, N / 2, N, read); });
     } else {
-        first = readEquations(s, coefRe, coefIm, constRe, constIm, 0, N);
+        first = readEquations(s, coefRe, coefIm, constRe, constIm, 0, N, read);
     }
     s.imaginaryNotNumber = first.imaginary || second.imaginary;
     s.otherNotNumber = first.other || second.other;
@@ -162,6 +181,23 @@ SolveResult substituteBack(RealSystem& s)
     return result;
 }
 
+// Everything after the reading: the outcomes decided before any update,
+// the elimination and the back substitution.
+SolveResult eliminateAndSubstitute(RealSystem& s, const SolverOptions& options)
+{
+    if (const auto early = outcomeBeforeUpdates(s))
+        return SolveResult{*early, {}, {}};
+    switch (eliminate(s.a.data(), s.n, s.ld, options)) {
+    case EliminationOutcome::NoUniqueSolution:
+        return SolveResult{SolveOutcome::NoUniqueSolution, {}, {}};
+    case EliminationOutcome::DataError:
+        return SolveResult{SolveOutcome::DataError, {}, {}};
+    case EliminationOutcome::Eliminated:
+        break;
+    }
+    return substituteBack(s);
+}
+
 }  // namespace
 
 bool solverPathAvailable(SolverPath path)
@@ -195,31 +231,30 @@ SolverOptions defaultSolverOptions()
 }
 
 SolveResult solveWithOptions(const PartMatrix& coefRe, const PartMatrix& coefIm, const PartVector& constRe,
-                             const PartVector& constIm, const SolverOptions& options)
+                             const PartVector& constIm, const SolverOptions& options, NumericSystem* read)
 {
     checkShapes(coefRe, coefIm, constRe, constIm);
     SolverOptions effective = options;
     if (!solverPathAvailable(effective.path))
         effective.path = SolverPath::Portable;
-    RealSystem s = readSystem(coefRe, coefIm, constRe, constIm, effective.threads);
-    if (const auto early = outcomeBeforeUpdates(s))
-        return SolveResult{*early, {}, {}};
-    switch (eliminate(s.a.data(), s.n, s.ld, effective)) {
-    case EliminationOutcome::NoUniqueSolution:
-        return SolveResult{SolveOutcome::NoUniqueSolution, {}, {}};
-    case EliminationOutcome::DataError:
-        return SolveResult{SolveOutcome::DataError, {}, {}};
-    case EliminationOutcome::Eliminated:
-        break;
-    }
-    return substituteBack(s);
+    RealSystem s = readSystem(coefRe, coefIm, constRe, constIm, effective.threads, read);
+    SolveResult result = eliminateAndSubstitute(s, effective);
+    if (read && result.outcome != SolveOutcome::Solved)
+        *read = NumericSystem{};
+    return result;
 }
 
 SolveResult solve(const PartMatrix& coefRe, const PartMatrix& coefIm, const PartVector& constRe,
                   const PartVector& constIm)
 {
+    return solve(coefRe, coefIm, constRe, constIm, nullptr);
+}
+
+SolveResult solve(const PartMatrix& coefRe, const PartMatrix& coefIm, const PartVector& constRe,
+                  const PartVector& constIm, NumericSystem* read)
+{
     static const SolverOptions options = defaultSolverOptions();
-    return solveWithOptions(coefRe, coefIm, constRe, constIm, options);
+    return solveWithOptions(coefRe, coefIm, constRe, constIm, options, read);
 }
 
 }  // namespace kalvor

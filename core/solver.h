@@ -6,6 +6,8 @@
 
 namespace kalvor {
 
+struct NumericSystem;
+
 // Indexed [equation][unknown] from 0, N x N.
 using PartMatrix = std::vector<std::vector<PartValue>>;
 // N entries, indexed by equation from 0.
@@ -32,5 +34,12 @@ struct SolveResult {
 // N and N with 1 <= N <= 500 throws std::invalid_argument.
 SolveResult solve(const PartMatrix& coefRe, const PartMatrix& coefIm, const PartVector& constRe,
                   const PartVector& constIm);
+
+// solve(), the same results, and the numbers it read: when the outcome is
+// Solved and `read` is not null, *read holds the N complex equations as read
+// (core/solutioncheck.h), taken before the elimination; otherwise *read is
+// left empty (n = 0). The reading is done once for both.
+SolveResult solve(const PartMatrix& coefRe, const PartMatrix& coefIm, const PartVector& constRe,
+                  const PartVector& constIm, NumericSystem* read);
 
 }  // namespace kalvor

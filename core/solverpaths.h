@@ -36,8 +36,9 @@ bool solverPathAvailable(SolverPath path);
 SolverOptions defaultSolverOptions();
 
 // solve() with explicit options; same contract, same results on every path,
-// thread count and block sizes (all of them at least 1).
+// thread count and block sizes (all of them at least 1). `read` as for the
+// solve() that fills it.
 SolveResult solveWithOptions(const PartMatrix& coefRe, const PartMatrix& coefIm, const PartVector& constRe,
-                             const PartVector& constIm, const SolverOptions& options);
+                             const PartVector& constIm, const SolverOptions& options, NumericSystem* read = nullptr);
 
 }  // namespace kalvor

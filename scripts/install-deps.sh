@@ -3,9 +3,12 @@
 # but only those that are missing, so a prepared machine pays nothing.
 set -euo pipefail
 
+# libeigen3-dev: the header-only linear algebra the solution check factors
+# with; libgmp-dev: exact rationals, for the tests that prove the check.
 packages=(
   g++ cmake ninja-build pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libeigen3-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth
   locales

@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <cmath>
+#include <complex>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -129,6 +130,27 @@ TEST_P(SolverCase, GivesTheExpectedOutcome)
     // The public entry point gives the same as the explicit options.
     const SolveResult pub = kalvor::solve(t.coefRe, t.coefIm, t.constRe, t.constIm);
     EXPECT_STREQ(outcomeName(c.outcome), outcomeName(pub.outcome)) << c.name;
+    // Asked for the numbers it read, it gives the same results and, when
+    // solved, every part as readNumber reads it; otherwise nothing.
+    kalvor::NumericSystem read{7, {1.0}, {2.0}};
+    const SolveResult withRead = kalvor::solve(t.coefRe, t.coefIm, t.constRe, t.constIm, &read);
+    EXPECT_STREQ(outcomeName(pub.outcome), outcomeName(withRead.outcome)) << c.name;
+    EXPECT_EQ(pub.re, withRead.re) << c.name;
+    EXPECT_EQ(pub.im, withRead.im) << c.name;
+    if (pub.outcome != SolveOutcome::Solved) {
+        EXPECT_TRUE(read.n == 0 && read.a.empty() && read.b.empty()) << c.name;
+        return;
+    }
+    const std::size_t n = t.constRe.size();
+    ASSERT_EQ(read.n, n) << c.name;
+    for (std::size_t i = 0; i < n; ++i) {
+        for (std::size_t j = 0; j < n; ++j)
+            EXPECT_EQ(read.a[i * n + j],
+                      std::complex<double>(*kalvor::readNumber(t.coefRe[i][j]), *kalvor::readNumber(t.coefIm[i][j])))
+                << c.name << " a[" << i << "][" << j << "]";
+        EXPECT_EQ(read.b[i], std::complex<double>(*kalvor::readNumber(t.constRe[i]), *kalvor::readNumber(t.constIm[i])))
+            << c.name << " b[" << i << "]";
+    }
 }
 
 std::string caseName(const testing::TestParamInfo<Case>& info)
