@@ -6,6 +6,7 @@
 #include <cmath>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <QAction>
@@ -129,6 +130,7 @@ Form1::Form1(std::function<QString()> countText, MessageBox& messages, QWidget* 
     guardCoveredControls();
     followClientSize();
     linkVerticalScroll();
+    setUpCheck();
 }
 
 Form1::~Form1() = default;
@@ -599,6 +601,8 @@ void Form1::partedb()
 
 void Form1::frm3grd()
 {
+    // Whatever a check still running finds belongs to the solution before.
+    forgetCheck();
     Frame1->show();
     Frame1->raise();
     Grid3->setRows(N + 1);
@@ -608,7 +612,8 @@ void Form1::frm3grd()
         Grid3->setText(QStringLiteral("X") + QString::number(*curRow));
     }
 
-    const SolveResult result = kalvor::solve(CoefRe, CoefIm, ConstRe, ConstIm);
+    NumericSystem read;
+    const SolveResult result = kalvor::solve(CoefRe, CoefIm, ConstRe, ConstIm, &read);
     if (result.outcome == SolveOutcome::NoUniqueSolution) {
         messages_.show(MessageBox::Style::Stop, noSolutionMessage, QStringLiteral("KALVOR1"));
         back_Click();
@@ -651,6 +656,8 @@ void Form1::frm3grd()
     // keys typed now would change cells the user cannot see.
     if (isVisible())
         Grid3->setFocus(Qt::OtherFocusReason);
+    // Only now, with the results on screen, does the check begin.
+    startCheck(std::move(read));
 }
 
 }  // namespace kalvor

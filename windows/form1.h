@@ -14,6 +14,7 @@
 
 #include "core/cellcheck.h"
 #include "core/partcell.h"
+#include "core/solutioncheck.h"
 #include "core/solver.h"
 #include "windows/blockpaste.h"
 
@@ -127,6 +128,15 @@ public:
     void copySystem();
     void copySolution();
     void copySolutionNumbers();
+    // "Copy checked solution": the check's accurate values, written as Copy
+    // as numbers writes the shown ones. Does nothing until the check of the
+    // solution shown has arrived with a verdict that vouches for them
+    // (checked solution available).
+    void copyCheckedSolution();
+    bool checkedSolutionAvailable() const { return !checkedRe_.empty(); }
+    // Whether a check started by a Solve has not yet handed back its
+    // verdict, stale or not (tests wait for it).
+    bool checkRunning() const { return checksRunning_ > 0; }
     // Enter in an editor: makes the next (or previous) cell along the
     // equations current as a click would (a row's coefficients, its
     // constant, the next row), in whichever table it is; the first
@@ -274,6 +284,19 @@ private:
     // After a successful Solve: the first cell whose reading dropped typed
     // text, and how many others did, if any.
     void reportDroppedText();
+    // The check of a shown solution (form1check.cpp). After the results are
+    // written, startCheck runs checkSolution on the numbers the solve read
+    // off the user-interface thread; showCheck gives its verdict in panel 4
+    // (unless dropped text is named there), marks each wrong unknown's cell
+    // and enables Copy checked solution. forgetCheck makes any check still
+    // running stale and takes its marks away: every new Solve, every change
+    // of a table's text and leaving the solution call it.
+    void setUpCheck();
+    void startCheck(NumericSystem read);
+    void showCheck(const SolutionCheck& check);
+    void forgetCheck();
+    // rows of "re<TAB>im" as shortest numbers on the clipboard.
+    void putNumbersOnClipboard(const std::vector<double>& re, const std::vector<double>& im);
 
     std::function<QString()> countText_;
     MessageBox& messages_;
@@ -350,6 +373,14 @@ private:
     // The last solution shown, for its copy as exact numbers.
     std::vector<double> solutionRe_, solutionIm_;
     bool showPolar_ = false;
+    // Bumped by forgetCheck: a check that finds another number than the one
+    // it started with is stale and shows nothing.
+    std::uint64_t checkGeneration_ = 0;
+    int checksRunning_ = 0;
+    // The rows of Grid3 marked as wrong, and the accurate values of the
+    // solution shown once its check vouched for them.
+    std::vector<int> markedRows_;
+    std::vector<double> checkedRe_, checkedIm_;
 };
 
 }  // namespace kalvor

@@ -356,9 +356,14 @@ void Form1::copySolution()
 
 void Form1::copySolutionNumbers()
 {
+    putNumbersOnClipboard(solutionRe_, solutionIm_);
+}
+
+void Form1::putNumbersOnClipboard(const std::vector<double>& re, const std::vector<double>& im)
+{
     std::vector<std::vector<std::string>> rows;
-    for (std::size_t k = 0; k < solutionRe_.size(); ++k)
-        rows.push_back({shortestText(solutionRe_[k]), shortestText(solutionIm_[k])});
+    for (std::size_t k = 0; k < re.size(); ++k)
+        rows.push_back({shortestText(re[k]), shortestText(im[k])});
     putOnClipboard(rows);
 }
 
@@ -370,6 +375,8 @@ QMenu* Form1::contextMenuFor(Grid* table)
         menu->addAction(QStringLiteral("Copy solution"), this, &Form1::copySolution);
         QAction* numbers = menu->addAction(QStringLiteral("Copy as numbers"), this, &Form1::copySolutionNumbers);
         numbers->setEnabled(!solutionRe_.empty());
+        QAction* checked = menu->addAction(QStringLiteral("Copy checked solution"), this, &Form1::copyCheckedSolution);
+        checked->setEnabled(checkedSolutionAvailable());
         QAction* polar = menu->addAction(QStringLiteral("Show polar form"), this, &Form1::setPolarFormShown);
         polar->setCheckable(true);
         polar->setChecked(showPolar_);
