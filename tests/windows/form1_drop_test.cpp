@@ -20,7 +20,7 @@
 
 #include "core/polar.h"
 #include "core/tabletext.h"
-#include "form1_fixture.h"
+#include "form1testcase.h"
 #include "platform/filedialogs.h"
 #include "platform/gridmodel.h"
 #include "platform/statusbar.h"
@@ -67,14 +67,12 @@ QByteArray contents(const QString& path)
 
 }  // namespace
 
-class Form1DropTest : public QObject {
+class Form1DropTest : public Form1TestCase {
     Q_OBJECT
 
 private:
-    std::unique_ptr<Form1Harness> h;
     QTemporaryDir scratch;
     AnsweringDialogs dialogs;
-    Form1* form() { return h->form.get(); }
 
     bool openWindow(int n)
     {
@@ -158,12 +156,6 @@ private slots:
         dialogs = {};
         h = std::make_unique<Form1Harness>();
         QVERIFY(openWindow(2));
-    }
-
-    void cleanup()
-    {
-        QVERIFY2(h->watchdog.unexpected().isEmpty(), qPrintable(h->watchdog.unexpected().join(", ")));
-        h.reset();
     }
 
     void fillsBothTablesAsOneUndoablePaste_data()
