@@ -44,6 +44,7 @@ inline Block longestBlock(const std::function<void()>& action, int timeoutMs)
     qint64 lastWall = 0, lastThread = threadMs();
     Block worst;
     bool done = false;
+    qint64 doneAt = 0;
     int beatsAfter = 0;
     const auto beatNow = [&] {
         const qint64 wall = clock.elapsed(), thread = threadMs();
@@ -60,10 +61,14 @@ inline Block longestBlock(const std::function<void()>& action, int timeoutMs)
     beat.start();
     QTimer::singleShot(20, [&] {
         action();
+        doneAt = clock.elapsed();
         done = true;
     });
-    // A few beats after the action: the repaint it caused has run by then.
-    worst.ended = QTest::qWaitFor([&] { return beatsAfter >= 10; }, timeoutMs);
+    // Watched for 300 ms after the action and until a beat came after it:
+    // the repaint it caused has run by then (in a slow build a repaint of
+    // the long text may take longer than a beat, so beats are not counted).
+    worst.ended
+        = QTest::qWaitFor([&] { return done && beatsAfter >= 1 && clock.elapsed() - doneAt >= 300; }, timeoutMs);
     beatNow();
     return worst;
 }
