@@ -18,7 +18,7 @@
 
 #include "core/checkkernel.h"
 #include "core/core.h"
-#include "core/elimination.h"
+#include "core/elimination/elimination.h"
 #include "core/solverpaths.h"
 
 // Peers, for comparison only: built where their packages were found.

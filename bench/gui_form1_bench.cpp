@@ -5,6 +5,7 @@
 // on to the check's verdict.
 #include <sys/resource.h>
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 
@@ -15,12 +16,14 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTest>
 #include <benchmark/benchmark.h>
 
 #include "platform/filedialogs.h"
 #include "platform/grid.h"
 #include "platform/statusbar.h"
 #include "tests/messagerecorder.h"
+#include "tests/windows/longcell.h"
 #include "windows/form1.h"
 
 using namespace kalvor;
@@ -242,6 +245,57 @@ void BM_Form1SaveSystem(benchmark::State& state)
         throw std::runtime_error("the system was not saved");
 }
 BENCHMARK(BM_Form1SaveSystem)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// How long one action on a cell of a million characters keeps the event
+// loop from running: the longest gap between 10 ms heartbeats, in this
+// thread's processor time, while the action runs and the window repaints.
+// action 0: Ctrl+A, Ctrl+V of the cell into Text1; 1: End and "+3" typed
+// after it; 2: Solve with a million-character coefficient and constant. On
+// an idle machine each stays well under a second; the long-cell test only
+// guards against a hang.
+void BM_Form1LongCellBlock(benchmark::State& state)
+{
+    const auto action = state.range(0);
+    const QString text = longCellContent(0);
+    for (auto _ : state) {
+        MessageRecorder messages;
+        Form1 form([] { return QStringLiteral("1"); }, messages);
+        form.Form_Load();
+        form.show();
+        form.text1()->setFocus();
+        QApplication::processEvents();
+        QGuiApplication::clipboard()->setText(text);
+        const auto paste = [&] {
+            QTest::keyClick(form.text1(), Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClick(form.text1(), Qt::Key_V, Qt::ControlModifier);
+        };
+        std::function<void()> measured = paste;
+        if (action == 1) {
+            paste();
+            measured = [&] {
+                QTest::keyClick(form.text1(), Qt::Key_End);
+                QTest::keyClicks(form.text1(), QStringLiteral("+3"));
+            };
+        } else if (action == 2) {
+            form.grid1()->setTextMatrix(1, 1, text);
+            form.grid2()->setTextMatrix(1, 1, text);
+            measured = [&] { form.solveAction()->trigger(); };
+        }
+        const Block block = longestBlock(measured, 60000);
+        if (!block.ended)
+            throw std::runtime_error("the action did not end within a minute");
+        state.SetIterationTime(static_cast<double>(block.threadMs) / 1000.0);
+        state.counters["wall_ms"] = static_cast<double>(block.wallMs);
+    }
+}
+BENCHMARK(BM_Form1LongCellBlock)
+    ->ArgName("action")
+    ->DenseRange(0, 2)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace
 

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/messages.h"
+
 namespace kalvor {
 
 namespace {
@@ -30,7 +32,7 @@ ReadResult readAll(std::FILE* in, std::string& bytes)
 std::string readError(ReadResult result, const std::string& what, int error)
 {
     if (result == ReadResult::TooLarge)
-        return what + ": larger than 256 MiB, more than any system file needs";
+        return what + ": " + std::string(TooLargeFileReason);
     return "cannot read " + what + ": " + std::strerror(error);
 }
 

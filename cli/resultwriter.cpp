@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "cli/windowmessages.h"
+#include "core/messages.h"
 #include "core/numberformat.h"
 #include "core/polar.h"
 

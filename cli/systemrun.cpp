@@ -1,7 +1,6 @@
 #include "cli/systemrun.h"
 
 #include <algorithm>
-#include <cmath>
 #include <optional>
 #include <stdexcept>
 #include <utility>
@@ -13,18 +12,6 @@
 #include "core/readingreport.h"
 
 namespace kalvor {
-
-namespace {
-
-bool allFinite(const std::vector<double>& values)
-{
-    for (const double v : values)
-        if (!std::isfinite(v))
-            return false;
-    return true;
-}
-
-}  // namespace
 
 SystemRun runSystem(std::string_view bytes)
 {
@@ -65,12 +52,9 @@ SystemRun runSystem(std::string_view bytes)
     // The parts hold their own copies; the file's texts are no longer needed.
     std::vector<std::vector<std::string>>().swap(run.file.rows);
 
+    // A result outside the double range is already the data error.
     NumericSystem read;
     SolveResult result = solve(coefRe, coefIm, constRe, constIm, &read);
-    // The window turns a result outside the double range into the data error
-    // while formatting; the same here, before any text is made.
-    if (result.outcome == SolveOutcome::Solved && !(allFinite(result.re) && allFinite(result.im)))
-        result.outcome = SolveOutcome::DataError;
     run.outcome = result.outcome;
 
     if (run.outcome == SolveOutcome::Solved) {

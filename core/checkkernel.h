@@ -34,6 +34,10 @@ CheckKernel checkKernelAvx2();
 CheckKernel checkKernelAvx512();
 #endif
 
+// The kernel of `path` when this processor can run it, the portable one
+// otherwise (core/solverpaths.cpp, where each path's kernels are chosen).
+CheckKernel checkKernelFor(SolverPath path);
+
 // What one check did, for tests and benchmarks.
 struct CheckStatistics {
     int corrections = 0;               // LU solves, the first (the initial solution) included

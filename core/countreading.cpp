@@ -5,6 +5,7 @@
 
 #include "core/numberreading.h"
 #include "core/partvalue.h"
+#include "core/systemlimits.h"
 #include "core/val.h"
 
 namespace kalvor {
@@ -81,7 +82,7 @@ std::optional<int> unknownCount(std::string_view text)
     const double fraction = *value - whole;
     if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0.0))
         whole += 1.0;
-    if (whole < 1.0 || whole > 500.0)
+    if (whole < 1.0 || whole > static_cast<double>(MaxUnknowns))
         return std::nullopt;
     return static_cast<int>(whole);
 }

@@ -15,8 +15,7 @@ namespace {
 // one, so rounding it gives the same double.
 constexpr std::size_t kKeptDigits = 780;
 // Beyond these decimal exponents the value is certainly out of (or certainly
-// below) the double range; also keeps the counters far from overflow.
-constexpr std::int64_t kExponentCap = 1'000'000'000'000LL;
+// below) the double range.
 constexpr std::int64_t kSurelyOverflow = 400;
 constexpr std::int64_t kSurelyZero = -400;
 
@@ -75,22 +74,13 @@ DecimalBuilder::Result DecimalBuilder::finish(bool negative) const
     if (exponent < kSurelyZero)
         return {sign * 0.0, false};
 
-    // Most typed numbers have few digits and a small exponent. Then the
-    // digits form an integer below 2^53 and the power of ten is an exact
-    // double, so one IEEE multiplication or division rounds correctly, with
-    // no text to build.
-    if (!sticky_ && significant_.size() <= 15) {
+    // Most typed numbers have few digits and a small exponent.
+    const std::int64_t scale = exponent - static_cast<std::int64_t>(significant_.size() - 1);
+    if (!sticky_ && fastDecimalApplies(static_cast<std::int64_t>(significant_.size()), scale)) {
         std::uint64_t digits = 0;
         for (const char c : significant_)
             digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
-        const std::int64_t scale = exponent - static_cast<std::int64_t>(significant_.size() - 1);
-        if (scale >= -22 && scale <= 22) {
-            static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                                 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-            const auto m = static_cast<double>(digits);
-            const double magnitude = scale >= 0 ? m * kPowers[scale] : m / kPowers[-scale];
-            return {sign * magnitude, false};
-        }
+        return {sign * fastDecimal(digits, scale), false};
     }
 
     // Written as d.ddd...e<exponent>, which the conversion rounds correctly.

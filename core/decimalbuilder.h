@@ -6,6 +6,29 @@
 
 namespace kalvor {
 
+// Exponent magnitudes are counted up to this and stay there: far beyond any
+// double, yet far from overflowing the counters.
+inline constexpr std::int64_t kExponentCap = 1'000'000'000'000LL;
+
+// Whether a decimal number of `significantDigits` digits (from the first
+// non-zero one) times 10^scale takes the fast path: its digits then form an
+// integer below 2^53 and the power of ten is an exact double, so one IEEE
+// multiplication or division rounds it correctly.
+constexpr bool fastDecimalApplies(std::int64_t significantDigits, std::int64_t scale)
+{
+    return significantDigits <= 15 && scale >= -22 && scale <= 22;
+}
+
+// The correctly rounded digits * 10^scale, for a number where
+// fastDecimalApplies: one multiplication or division, no text to build.
+inline double fastDecimal(std::uint64_t digits, std::int64_t scale)
+{
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const auto m = static_cast<double>(digits);
+    return scale >= 0 ? m * kPowers[scale] : m / kPowers[-scale];
+}
+
 // Collects a decimal number digit by digit (integer digits, then fraction
 // digits, then the exponent) and turns it into the correctly rounded double.
 // Keeps only as many significant digits as can ever matter, so a number of a

@@ -43,9 +43,6 @@ const char* skipDigits(const char* p, const char* end)
     return p;
 }
 
-// Exponent magnitudes are counted up to this and stay there: far beyond any
-// double, yet far from overflowing the counters.
-constexpr std::int64_t kExponentCap = 1'000'000'000'000LL;
 // The standard conversion counts a written exponent exactly only up to a few
 // hundred million (then it saturates, which leading zeros in a huge text
 // could make up for); beyond this one the digit-by-digit route decides.
@@ -149,20 +146,15 @@ std::optional<double> readText(std::string_view s)
     if (n.significant == 0)
         return sign * 0.0;
 
-    // Most typed numbers have few digits and a small exponent. Then the
-    // digits form an integer below 2^53 and the power of ten is an exact
-    // double, so one IEEE multiplication or division rounds correctly.
+    // Most typed numbers have few digits and a small exponent.
     const std::int64_t scale = n.exponent - n.fractionDigits;
-    if (n.significant <= 15 && scale >= -22 && scale <= 22) {
-        static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    if (fastDecimalApplies(n.significant, scale)) {
         // Gathered only now: a longer number never pays for it.
         std::uint64_t digits = 0;
         for (const char* p = n.firstSignificant; p != n.mantissaEnd; ++p)
             if (*p != '.')
                 digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
-        const auto m = static_cast<double>(digits);
-        return sign * (scale >= 0 ? m * kPowers[scale] : m / kPowers[-scale]);
+        return sign * fastDecimal(digits, scale);
     }
 
     if (n.exponent > kLargeExponent || n.exponent < -kLargeExponent)

@@ -112,21 +112,6 @@ double accurateValue(const PartEstimate& p)
     return std::fabs(p.x.hi) <= p.radius ? 0.0 : p.x.hi;
 }
 
-CheckKernel kernelFor(SolverPath path)
-{
-#if defined(__x86_64__)
-    if (solverPathAvailable(path)) {
-        if (path == SolverPath::Avx512)
-            return checkKernelAvx512();
-        if (path == SolverPath::Avx2)
-            return checkKernelAvx2();
-    }
-#else
-    (void)path;
-#endif
-    return checkKernelPortable();
-}
-
 void requireShapes(const NumericSystem& s, const std::vector<double>& shownRe, const std::vector<double>& shownIm)
 {
     const std::size_t n = s.n;
@@ -152,7 +137,7 @@ SolutionCheck checkSolutionOnPath(const NumericSystem& system, const std::vector
     for (std::size_t k = 0; k < n; ++k)
         check.unknowns[k] = {std::nullopt, shownRe[k], shownIm[k]};
 
-    const CheckKernel kernel = kernelFor(path);
+    const CheckKernel kernel = checkKernelFor(path);
     const Equilibration e = equilibrate(system);
     std::vector<std::complex<double>> factors = scaledColumnMajor(system, e);
     const std::unique_ptr<CheckFactorization> lu(kernel.factor(factors.data(), n));

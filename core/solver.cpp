@@ -4,21 +4,18 @@
 #include <cmath>
 #include <cstddef>
 #include <stdexcept>
-#include <thread>
 #include <vector>
 
-#include "core/elimination.h"
-#include "core/eliminationkernel.h"
+#include "core/elimination/elimination.h"
+#include "core/elimination/solverthreads.h"
 #include "core/numberreading.h"
 #include "core/solutioncheck.h"
 #include "core/solverpaths.h"
-#include "core/solverthreads.h"
+#include "core/systemlimits.h"
 
 namespace kalvor {
 
 namespace {
-
-constexpr std::size_t MaxUnknowns = 500;
 
 // Equations from this many unknowns on are read by two threads.
 constexpr std::size_t ParallelReadFrom = 64;
@@ -199,36 +196,6 @@ SolveResult eliminateAndSubstitute(RealSystem& s, const SolverOptions& options)
 }
 
 }  // namespace
-
-bool solverPathAvailable(SolverPath path)
-{
-    switch (path) {
-    case SolverPath::Portable:
-        return true;
-#if KALVOR_X86_64
-    case SolverPath::Avx2:
-        return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-    case SolverPath::Avx512:
-        return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx2")
-            && __builtin_cpu_supports("fma");
-#else
-    case SolverPath::Avx2:
-    case SolverPath::Avx512:
-        return false;
-#endif
-    }
-    return false;
-}
-
-SolverOptions defaultSolverOptions()
-{
-    SolverOptions options;
-    options.path = solverPathAvailable(SolverPath::Avx512) ? SolverPath::Avx512
-        : solverPathAvailable(SolverPath::Avx2)            ? SolverPath::Avx2
-                                                           : SolverPath::Portable;
-    options.threads = std::thread::hardware_concurrency() >= 2 ? 2 : 1;
-    return options;
-}
 
 SolveResult solveWithOptions(const PartMatrix& coefRe, const PartMatrix& coefIm, const PartVector& constRe,
                              const PartVector& constIm, const SolverOptions& options, NumericSystem* read)

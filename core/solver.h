@@ -30,7 +30,7 @@ struct SolveResult {
 // outcome, including which failure wins when several could
 // apply: NoUniqueSolution when a column has no non-zero pivot; DataError when
 // a part that is used does not read as a number (readNumber) or a result
-// leaves the double range. N is constRe.size(); any other shape than N x N,
+// leaves the double range, so every part of a Solved result is finite. N is constRe.size(); any other shape than N x N,
 // N and N with 1 <= N <= 500 throws std::invalid_argument.
 SolveResult solve(const PartMatrix& coefRe, const PartMatrix& coefIm, const PartVector& constRe,
                   const PartVector& constIm);

@@ -1,11 +1,11 @@
 #include "core/systemfile.h"
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "core/tablereader.h"
 #include "core/tabletext.h"
+#include "core/utf8.h"
 
 namespace kalvor {
 
@@ -13,50 +13,16 @@ namespace {
 
 constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 
-// Length of the well-formed UTF-8 sequence at `at`, or 0 when the bytes
-// there are not one (overlong forms, surrogates and values past U+10FFFF
-// included).
-std::size_t wellFormedLength(std::string_view text, std::size_t at)
-{
-    const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]); };
-    const std::uint8_t b0 = byte(at);
-    if (b0 < 0x80)
-        return 1;
-    std::size_t length = 0;
-    std::uint8_t low = 0x80, high = 0xBF;  // the range of the second byte
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        length = 2;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        length = 3;
-        low = b0 == 0xE0 ? 0xA0 : 0x80;
-        high = b0 == 0xED ? 0x9F : 0xBF;
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        length = 4;
-        low = b0 == 0xF0 ? 0x90 : 0x80;
-        high = b0 == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (at + length > text.size())
-        return 0;
-    if (byte(at + 1) < low || byte(at + 1) > high)
-        return 0;
-    for (std::size_t i = 2; i < length; ++i)
-        if (byte(at + i) < 0x80 || byte(at + i) > 0xBF)
-            return 0;
-    return length;
-}
-
 // The 1-based line of the first byte that is not well-formed UTF-8, or 0.
 // Lines are counted as readTableText counts them.
 std::size_t firstLineNotUtf8(std::string_view text)
 {
     std::size_t line = 1;
     for (std::size_t at = 0; at < text.size();) {
-        const std::size_t length = wellFormedLength(text, at);
+        const std::size_t length = utf8WellFormedLength(text, at);
         if (length == 0)
             return line;
-        if (text[at] == '\n' || (text[at] == '\r' && (at + 1 == text.size() || text[at + 1] != '\n')))
+        if (endsLine(text, at))
             ++line;
         at += length;
     }
@@ -93,7 +59,7 @@ SystemFile readSystemFile(std::string_view bytes)
     std::string field;
     while (reader.hasRow()) {
         ++rowCount;
-        const bool keep = rowCount <= MaxSystemUnknowns;
+        const bool keep = rowCount <= MaxUnknowns;
         RowShape shape{reader.line(), 0};
         std::vector<std::string> fields;
         bool blank = false;
@@ -102,7 +68,7 @@ SystemFile readSystemFile(std::string_view bytes)
             ++shape.fields;
             // A blank line is a row of one empty field.
             blank = shape.fields == 1 && !more && field.empty();
-            if (keep && shape.fields <= MaxSystemUnknowns + 1)
+            if (keep && shape.fields <= MaxUnknowns + 1)
                 fields.push_back(std::move(field));
         }
         if (!blank)
@@ -123,7 +89,7 @@ SystemFile readSystemFile(std::string_view bytes)
         file.problem = SystemFileProblem::NoLines;
         return file;
     }
-    if (n > MaxSystemUnknowns) {
+    if (n > MaxUnknowns) {
         file.problem = SystemFileProblem::TooManyLines;
         file.count = n;
         return file;
@@ -156,8 +122,7 @@ std::string describeProblem(const SystemFile& file)
     case SystemFileProblem::NoLines:
         return "the file holds no equation";
     case SystemFileProblem::TooManyLines:
-        return "the file has " + num(file.count) + " lines, at most " + num(MaxSystemUnknowns)
-            + " equations are allowed";
+        return "the file has " + num(file.count) + " lines, at most " + num(MaxUnknowns) + " equations are allowed";
     case SystemFileProblem::WrongFieldCount:
         return "line " + num(file.line) + " has " + num(file.count) + (file.count == 1 ? " field, " : " fields, ")
             + num(file.expected) + " expected";

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/systemlimits.h"
+
 namespace kalvor {
 
 // What can be wrong with a system file.
@@ -35,13 +37,6 @@ struct SystemFile {
 
     std::size_t unknowns() const { return rows.size(); }
 };
-
-// The most unknowns a system may have.
-inline constexpr std::size_t MaxSystemUnknowns = 500;
-
-// The most bytes a system file may have (256 MiB): a system of 500
-// equations with cells of any sensible length is far smaller.
-inline constexpr std::size_t MaxSystemFileBytes = std::size_t{256} << 20;
 
 // Reads a system file's bytes: UTF-8 (a leading byte-order mark is skipped),
 // fields separated by the separator fileSeparator finds (tabs; else

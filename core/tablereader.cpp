@@ -2,15 +2,6 @@
 
 namespace kalvor {
 
-namespace {
-
-bool isLineBreak(char c)
-{
-    return c == '\n' || c == '\r';
-}
-
-}  // namespace
-
 bool TableReader::readField(std::string& field)
 {
     ++fieldInRow_;
@@ -69,8 +60,7 @@ bool TableReader::readQuoted(std::string& field)
             line_ += lines;
             return true;
         }
-        // CR LF counts as one line; a lone CR or LF as one each.
-        if (c == '\n' || (c == '\r' && (pos + 1 >= text_.size() || text_[pos + 1] != '\n')))
+        if (endsLine(text_, pos))
             ++lines;
         field += c;
         ++pos;
@@ -83,7 +73,8 @@ void TableReader::skipLineBreak()
 {
     if (at_ >= text_.size())
         return;
-    if (text_[at_] == '\r' && at_ + 1 < text_.size() && text_[at_ + 1] == '\n')
+    // At the CR of a CR LF, the LF ends the line.
+    if (!endsLine(text_, at_))
         ++at_;
     ++at_;
     ++line_;

@@ -6,6 +6,21 @@
 
 namespace kalvor {
 
+// Whether `c` starts or ends a line break (CR or LF).
+inline bool isLineBreak(char c)
+{
+    return c == '\n' || c == '\r';
+}
+
+// Whether the byte at `at` of `text` (at < text.size()) ends a line: an LF,
+// or a CR not followed by an LF, so that CR LF counts as one line break and
+// a lone CR or LF as one each. Every reader of table text numbers its lines
+// by this rule.
+inline bool endsLine(std::string_view text, std::size_t at)
+{
+    return text[at] == '\n' || (text[at] == '\r' && (at + 1 == text.size() || text[at + 1] != '\n'));
+}
+
 // Reads table text one field at a time, splitting it exactly as
 // readTableText does (readTableText is built on it). For readers that must
 // not hold every field of a text at once, such as the reader of system

@@ -8,11 +8,6 @@ namespace kalvor {
 
 namespace {
 
-bool isLineBreak(char c)
-{
-    return c == '\n' || c == '\r';
-}
-
 bool needsQuotes(const std::string& field, char separator)
 {
     for (const char c : field)

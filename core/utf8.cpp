@@ -9,10 +9,11 @@ bool inRange(unsigned char c, unsigned char lo, unsigned char hi)
     return c >= lo && c <= hi;
 }
 
-// Length of the well-formed sequence starting at `at`, or 0 when none does.
+}  // namespace
+
 // The second byte's range depends on the lead byte; this is what rules out
 // overlong forms, surrogates and code points above U+10FFFF.
-std::size_t wellFormedLength(std::string_view text, std::size_t at)
+std::size_t utf8WellFormedLength(std::string_view text, std::size_t at)
 {
     const std::size_t left = text.size() - at;
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[at + i]); };
@@ -48,11 +49,9 @@ std::size_t wellFormedLength(std::string_view text, std::size_t at)
     return length;
 }
 
-}  // namespace
-
 std::size_t utf8LengthAt(std::string_view text, std::size_t at)
 {
-    const std::size_t length = wellFormedLength(text, at);
+    const std::size_t length = utf8WellFormedLength(text, at);
     return length == 0 ? 1 : length;
 }
 
@@ -62,7 +61,7 @@ std::size_t utf8StartBefore(std::string_view text, std::size_t end)
     // continuation byte), so a sequence ending at `end` is the one the
     // forward walk would take too.
     for (std::size_t length = 2; length <= 4 && length <= end; ++length) {
-        if (wellFormedLength(text, end - length) == length)
+        if (utf8WellFormedLength(text, end - length) == length)
             return end - length;
     }
     return end - 1;

@@ -5,6 +5,12 @@
 
 namespace kalvor {
 
+// Byte length of the well-formed UTF-8 sequence that starts at byte `at` of
+// `text` (at < text.size()), or 0 when the bytes there are not one: a byte
+// that cannot lead, a sequence cut short by the end of the text, an overlong
+// form, a surrogate or a value past U+10FFFF.
+std::size_t utf8WellFormedLength(std::string_view text, std::size_t at);
+
 // Byte length of the character that starts at byte `at` of `text`
 // (at < text.size()). A well-formed UTF-8 sequence is one character; any
 // byte that does not begin one counts as a character of its own, so broken

@@ -73,7 +73,7 @@ std::optional<Rows> plainSplit(std::string_view text)
     while (!lines.empty() && lines.back().empty())
         lines.pop_back();
     const std::size_t n = lines.size();
-    if (n < 1 || n > MaxSystemUnknowns)
+    if (n < 1 || n > MaxUnknowns)
         return std::nullopt;
     Rows rows;
     for (const std::string_view line : lines) {
@@ -111,7 +111,7 @@ void checkFile(const SystemFile& file, std::string_view input)
         return;
     }
     const std::size_t n = file.unknowns();
-    fuzzCheck(n >= 1 && n <= MaxSystemUnknowns, "accepted an unknown count out of range", input);
+    fuzzCheck(n >= 1 && n <= MaxUnknowns, "accepted an unknown count out of range", input);
     fuzzCheck(file.lines.size() == n, "one line number per equation", input);
     for (std::size_t i = 0; i < n; ++i) {
         fuzzCheck(file.rows[i].size() == n + 1, "an accepted line without N + 1 fields", input);

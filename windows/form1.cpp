@@ -620,19 +620,7 @@ void Form1::frm3grd()
         return;
     }
 
-    std::vector<QString> texts;
-    bool dataError = result.outcome == SolveOutcome::DataError;
-    if (!dataError) {
-        // Every text is built before the first result cell is written.
-        try {
-            texts.reserve(result.re.size());
-            for (std::size_t k = 0; k < result.re.size(); ++k)
-                texts.push_back(QString::fromStdString(resultText(result.re[k], result.im[k])));
-        } catch (const std::exception&) {
-            dataError = true;
-        }
-    }
-    if (dataError) {
+    if (result.outcome == SolveOutcome::DataError) {
         messages_.show(MessageBox::Style::Stop, dataErrorMessage, QStringLiteral("Check your data"));
         solve->setEnabled(true);
         back->setEnabled(false);
@@ -641,10 +629,12 @@ void Form1::frm3grd()
         return;
     }
 
+    // Solved: every part is finite, so every text can be made.
     for (int k = 1; k <= N; ++k) {
+        const auto part = static_cast<std::size_t>(k - 1);
         Grid3->setCol(1);
         Grid3->setRow(k);
-        Grid3->setText(texts[static_cast<std::size_t>(k - 1)]);
+        Grid3->setText(QString::fromStdString(resultText(result.re[part], result.im[part])));
     }
     solutionRe_ = result.re;
     solutionIm_ = result.im;

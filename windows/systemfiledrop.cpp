@@ -9,6 +9,7 @@
 #include <QUrl>
 
 #include "core/systemfile.h"
+#include "windows/form1messages.h"
 
 namespace kalvor {
 
@@ -51,7 +52,7 @@ DroppedSystem readSystemFileAt(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return refused(path, QStringLiteral("cannot be read: ") + file.errorString());
     const auto tooLarge = [](qint64 size) { return size > qint64(MaxSystemFileBytes); };
-    const QString tooLargeWhy = QStringLiteral("is larger than 256 MiB, more than any system file needs");
+    const QString tooLargeWhy = QStringLiteral("is ") + messageText(TooLargeFileReason);
     if (tooLarge(file.size()))
         return refused(path, tooLargeWhy);
     const QByteArray bytes = file.readAll();

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/elimination.h"
+#include "core/elimination/elimination.h"
 #include "tests/support/literalelimination.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "core/eliminationkernel.h"
+#include "core/elimination/eliminationkernel.h"
 #include "core/solverpaths.h"
 
 namespace {

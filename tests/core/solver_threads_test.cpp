@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "core/solverthreads.h"
+#include "core/elimination/solverthreads.h"
 
 namespace {
 

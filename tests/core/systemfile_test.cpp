@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "core/systemfile.h"
+#include "core/utf8.h"
 
 namespace kalvor {
 namespace {
@@ -107,6 +108,40 @@ TEST(ReadSystemFile, ProblemsSayWhatAndWhere)
             EXPECT_TRUE(file.lines.empty()) << c.name;
         }
     }
+}
+
+// The encoding check byte by byte: the length of the well-formed sequence
+// a byte starts, 0 where none starts, at the edges of every lead byte's
+// ranges.
+TEST(Utf8WellFormedLength, EdgesOfEveryLeadByte)
+{
+    const struct {
+        std::string bytes;
+        std::size_t length;
+    } cases[] = {
+        {"a", 1},
+        {"\x7F", 1},
+        {"\x80", 0},
+        {"\xC1\xBF", 0},
+        {"\xC2\x80", 2},
+        {"\xDF\xBF", 2},
+        {"\xC2", 0},
+        {"\xC2\x7F", 0},
+        {"\xE0\x9F\x80", 0},
+        {"\xE0\xA0\x80", 3},
+        {"\xED\x9F\xBF", 3},
+        {"\xED\xA0\x80", 0},
+        {"\xEF\xBF\xBF", 3},
+        {"\xE2\x82", 0},
+        {"\xE2\x82\xC0", 0},
+        {"\xF0\x8F\x80\x80", 0},
+        {"\xF0\x90\x80\x80", 4},
+        {"\xF4\x8F\xBF\xBF", 4},
+        {"\xF4\x90\x80\x80", 0},
+        {"\xF5\x80\x80\x80", 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(utf8WellFormedLength(c.bytes, 0), c.length) << testing::PrintToString(c.bytes);
 }
 
 }  // namespace

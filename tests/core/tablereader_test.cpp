@@ -63,5 +63,27 @@ TEST(TableReader, FirstUnclosedQuoteIsRemembered)
     EXPECT_EQ(reader.unterminatedField(), 2u);
 }
 
+// Every byte where a line ends: a CR LF ends at its LF, a lone CR or LF
+// where it stands. The table reader and the system file's encoding check
+// number their lines by this one rule.
+TEST(TableReader, LineEndsAtEveryRuleOfTheText)
+{
+    const struct {
+        std::string text;
+        std::string ends;  // one character per byte: '|' ends a line, '.' does not
+    } cases[] = {
+        {"a\nb", ".|."}, {"\r\n", ".|"},    {"\r", "|"},  {"\rx", "|."},
+        {"\n\r", "||"},  {"\r\r\n", "|.|"}, {"ab", ".."}, {"\"\r\n\"", "..|."},
+    };
+    for (const auto& c : cases) {
+        std::string got;
+        for (std::size_t at = 0; at < c.text.size(); ++at) {
+            got += endsLine(c.text, at) ? '|' : '.';
+            EXPECT_EQ(isLineBreak(c.text[at]), c.text[at] == '\r' || c.text[at] == '\n') << at;
+        }
+        EXPECT_EQ(got, c.ends) << c.text;
+    }
+}
+
 }  // namespace
 }  // namespace kalvor

@@ -10,7 +10,7 @@
 #include <QTemporaryDir>
 
 #include "core/systemfile.h"
-#include "form1_fixture.h"
+#include "form1testcase.h"
 #include "platform/statusbar.h"
 
 using namespace kalvor;
@@ -42,22 +42,13 @@ ProgramResult runProgram(const QString& file)
 
 }  // namespace
 
-class CliWindowAgreementTest : public QObject {
+class CliWindowAgreementTest : public Form1TestCase {
     Q_OBJECT
 
 private:
-    std::unique_ptr<Form1Harness> h;
     QTemporaryDir scratch;
 
 private slots:
-    void init() { h = std::make_unique<Form1Harness>(); }
-
-    void cleanup()
-    {
-        QVERIFY2(h->watchdog.unexpected().isEmpty(), qPrintable(h->watchdog.unexpected().join(", ")));
-        h.reset();
-    }
-
     void sameTextsAndMessages_data()
     {
         QTest::addColumn<QByteArray>("bytes");

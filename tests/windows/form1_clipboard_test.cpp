@@ -13,7 +13,7 @@
 #include <QMenu>
 
 #include "core/core.h"
-#include "form1_fixture.h"
+#include "form1testcase.h"
 #include "platform/statusbar.h"
 #include "platform/twips.h"
 
@@ -43,12 +43,10 @@ QAction* actionNamed(QMenu* menu, const QString& text)
 
 }  // namespace
 
-class Form1ClipboardTest : public QObject {
+class Form1ClipboardTest : public Form1TestCase {
     Q_OBJECT
 
 private:
-    std::unique_ptr<Form1Harness> h;
-    Form1* form() { return h->form.get(); }
     Grid* g1() { return form()->grid1(); }
     Grid* g2() { return form()->grid2(); }
     QString panel(int k) { return form()->statusBar1()->panelText(k); }
@@ -111,14 +109,6 @@ private:
     }
 
 private slots:
-    void init() { h = std::make_unique<Form1Harness>(); }
-
-    void cleanup()
-    {
-        QVERIFY2(h->watchdog.unexpected().isEmpty(), qPrintable(h->watchdog.unexpected().join(", ")));
-        h.reset();
-    }
-
     void blockThatFits_data()
     {
         QTest::addColumn<QString>("gesture");

@@ -19,15 +19,16 @@
 #include <QWindow>
 
 #include "core/polar.h"
+#include "core/systemlimits.h"
 #include "core/tabletext.h"
-#include "form1_fixture.h"
+#include "form1testcase.h"
 #include "platform/filedialogs.h"
 #include "platform/gridmodel.h"
 #include "platform/statusbar.h"
 #include "startupsupport.h"
 #include "windows/recoveryfile.h"
 
-using namespace kalvor;
+    using namespace kalvor;
 
 namespace {
 
@@ -67,14 +68,12 @@ QByteArray contents(const QString& path)
 
 }  // namespace
 
-class Form1DropTest : public QObject {
+class Form1DropTest : public Form1TestCase {
     Q_OBJECT
 
 private:
-    std::unique_ptr<Form1Harness> h;
     QTemporaryDir scratch;
     AnsweringDialogs dialogs;
-    Form1* form() { return h->form.get(); }
 
     bool openWindow(int n)
     {
@@ -160,12 +159,6 @@ private slots:
         QVERIFY(openWindow(2));
     }
 
-    void cleanup()
-    {
-        QVERIFY2(h->watchdog.unexpected().isEmpty(), qPrintable(h->watchdog.unexpected().join(", ")));
-        h.reset();
-    }
-
     void fillsBothTablesAsOneUndoablePaste_data()
     {
         QTest::addColumn<QString>("name");
@@ -212,18 +205,26 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("bytes");  // empty name: no file at all
         QTest::addColumn<QString>("message");
+        QTest::addColumn<qint64>("size");  // 0: as written; else the file grown (sparse) to this size
         QTest::newRow("one equation") << "one.tsv" << QByteArray("1\t2\n")
                                       << "The file \"one.tsv\" holds a system of 1 equation; this window has 2 "
-                                         "unknowns.";
+                                         "unknowns."
+                                      << qint64(0);
         QTest::newRow("three equations") << "three.csv" << QByteArray("1,0,0,1\n0,1,0,1\n0,0,1,1\n")
                                          << "The file \"three.csv\" holds a system of 3 equations; this window "
-                                            "has 2 unknowns.";
+                                            "has 2 unknowns."
+                                         << qint64(0);
         QTest::newRow("short line") << "short.tsv" << QByteArray("1\t1\t2\n1\t2\n")
-                                    << "The file \"short.tsv\" cannot be used: line 2 has 2 fields, 3 expected.";
+                                    << "The file \"short.tsv\" cannot be used: line 2 has 2 fields, 3 expected."
+                                    << qint64(0);
         QTest::newRow("bad bytes") << "bad.csv" << QByteArray("1,1,2\n1,\xFF,2\n")
-                                   << "The file \"bad.csv\" cannot be used: line 2 is not UTF-8 text.";
+                                   << "The file \"bad.csv\" cannot be used: line 2 is not UTF-8 text." << qint64(0);
         QTest::newRow("empty") << "empty.txt" << QByteArray()
-                               << "The file \"empty.txt\" cannot be used: the file holds no equation.";
+                               << "The file \"empty.txt\" cannot be used: the file holds no equation." << qint64(0);
+        QTest::newRow("larger than 256 MiB")
+            << "huge.tsv" << QByteArray("1\t1\t2\n1\t2\t3\n")
+            << "The file \"huge.tsv\" is larger than 256 MiB, more than any system file needs."
+            << qint64(MaxSystemFileBytes) + 1;
     }
 
     void refusesAFileThatDoesNotFit()
@@ -231,8 +232,12 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QByteArray, bytes);
         QFETCH(QString, message);
+        QFETCH(qint64, size);
         const QStringList before = tables();
-        QVERIFY(dragAndDrop(form()->grid1(), {fileUrl(name, bytes)}));
+        const QUrl url = fileUrl(name, bytes);
+        if (size > 0)
+            QVERIFY(QFile::resize(url.toLocalFile(), size));
+        QVERIFY(dragAndDrop(form()->grid1(), {url}));
         QCOMPARE(tables(), before);
         QCOMPARE(h->messages.messages.size(), std::size_t(1));
         QCOMPARE(h->messages.messages[0].style, MessageBox::Style::Stop);

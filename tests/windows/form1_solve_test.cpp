@@ -10,7 +10,7 @@
 #include <QTimer>
 
 #include "core/numberreading.h"
-#include "form1_fixture.h"
+#include "form1testcase.h"
 #include "platform/gridmodel.h"
 #include "platform/qmessagebox.h"
 #include "platform/statusbar.h"
@@ -44,13 +44,10 @@ Snapshot snapshot(Form1* form)
 
 }  // namespace
 
-class Form1SolveTest : public QObject {
+class Form1SolveTest : public Form1TestCase {
     Q_OBJECT
 
 private:
-    std::unique_ptr<Form1Harness> h;
-    Form1* form() { return h->form.get(); }
-
     bool editing()
     {
         return !form()->frame1()->isVisible() && form()->solveAction()->isEnabled()
@@ -84,14 +81,6 @@ private:
     }
 
 private slots:
-    void init() { h = std::make_unique<Form1Harness>(); }
-
-    void cleanup()
-    {
-        QVERIFY2(h->watchdog.unexpected().isEmpty(), qPrintable(h->watchdog.unexpected().join(", ")));
-        h.reset();
-    }
-
     void solvesAndShowsThenBackRestoresEditing_data()
     {
         QTest::addColumn<QStringList>("coefficients");

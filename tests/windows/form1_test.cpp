@@ -11,7 +11,7 @@
 #include <QPainter>
 #include <QTimer>
 
-#include "form1_fixture.h"
+#include "form1testcase.h"
 #include "platform/statusbar.h"
 #include "platform/twips.h"
 #include "windows/unknowncount.h"
@@ -24,13 +24,10 @@ constexpr quint32 silver = 0x00C0C0C0;
 constexpr quint32 windowColour = 0x80000005;
 }  // namespace
 
-class Form1Test : public QObject {
+class Form1Test : public Form1TestCase {
     Q_OBJECT
 
 private:
-    std::unique_ptr<Form1Harness> h;
-    Form1* form() { return h->form.get(); }
-
     // The coefficients side (Grid1, Text1) and the constants side (Grid2, Text4).
     static void addSideRows()
     {
@@ -40,14 +37,6 @@ private:
     }
 
 private slots:
-    void init() { h = std::make_unique<Form1Harness>(); }
-
-    void cleanup()
-    {
-        QVERIFY2(h->watchdog.unexpected().isEmpty(), qPrintable(h->watchdog.unexpected().join(", ")));
-        h.reset();
-    }
-
     void countTextConversion_data()
     {
         QTest::addColumn<QString>("text");

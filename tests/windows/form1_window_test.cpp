@@ -12,7 +12,7 @@
 
 #include <memory>
 
-#include "form1_fixture.h"
+#include "form1testcase.h"
 #include "platform/grid.h"
 #include "platform/twips.h"
 #include "startupsupport.h"
@@ -20,6 +20,7 @@
 
 using kalvor::Form1;
 using kalvor::Form1Harness;
+using kalvor::Form1TestCase;
 using kalvor::Grid;
 
 namespace {
@@ -50,11 +51,8 @@ void saveScreenshot(QWidget* window, const QString& name)
 
 }  // namespace
 
-class Form1WindowTest : public QObject {
+class Form1WindowTest : public Form1TestCase {
     Q_OBJECT
-
-    std::unique_ptr<Form1Harness> h;
-    Form1* form() const { return h->form.get(); }
 
     // A 2 x 2 system typed by the user, then solved.
     void typeAndSolve(const QString& lastConstant)
@@ -67,14 +65,6 @@ class Form1WindowTest : public QObject {
     }
 
 private slots:
-    void init() { h = std::make_unique<Form1Harness>(); }
-
-    void cleanup()
-    {
-        QVERIFY2(h->watchdog.unexpected().isEmpty(), qPrintable(h->watchdog.unexpected().join(", ")));
-        h.reset();
-    }
-
     void coveredCellsTakeNoKeysWhileSolutionShown_data()
     {
         QTest::addColumn<int>("key");

@@ -1,4 +1,4 @@
-#include "core/eliminationkernel.h"
+#include "core/elimination/eliminationkernel.h"
 
 #if KALVOR_X86_64
 
@@ -40,7 +40,7 @@ struct Simd {
 constexpr int TileRows = 3;
 constexpr std::size_t ColumnChunk = 32;
 
-#include "core/eliminationsimd.h"
+#include "core/elimination/eliminationsimd.h"
 
 }  // namespace
 

@@ -1,28 +1,15 @@
-#include "core/elimination.h"
+#include "core/elimination/elimination.h"
 
 #include <algorithm>
 #include <utility>
 #include <vector>
 
-#include "core/eliminationkernel.h"
-#include "core/solverthreads.h"
+#include "core/elimination/eliminationkernel.h"
+#include "core/elimination/solverthreads.h"
 
 namespace kalvor {
 
 namespace {
-
-UpdateKernel* kernelFor(SolverPath path)
-{
-    switch (path) {
-    case SolverPath::Avx512:
-        return updateAvx512;
-    case SolverPath::Avx2:
-        return updateAvx2;
-    case SolverPath::Portable:
-        break;
-    }
-    return updatePortable;
-}
 
 // Column ranges handed to threads start on this boundary so that the vector
 // tiles of the two halves do not share cache lines.
@@ -145,8 +132,8 @@ public:
           options_(options),
           blockSize_(std::max<std::size_t>(options.blockSize, 1)),
           panelBlock_(std::max<std::size_t>(options.panelBlockSize, 1)),
-          main_(a, n, ld, kernelFor(options.path)),
-          helper_(a, n, ld, kernelFor(options.path)),
+          main_(a, n, ld, updateKernelFor(options.path)),
+          helper_(a, n, ld, updateKernelFor(options.path)),
           pivots_(n)
     {
     }

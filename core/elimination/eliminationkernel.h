@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstddef>
 
+#include "core/solverpaths.h"
+
 // Whether the core is compiled for x86-64. The vector kernels are compiled
 // only there; on other processors their paths are never available.
 #if defined(__x86_64__) || defined(_M_X64)
@@ -113,6 +115,10 @@ using UpdateKernel = bool(const UpdateRange& range);
 UpdateKernel updatePortable;
 UpdateKernel updateAvx2;
 UpdateKernel updateAvx512;
+
+// The kernel of `path` (core/solverpaths.cpp, where each path's kernels are
+// chosen). The vector ones only for a path solverPathAvailable() allows.
+UpdateKernel* updateKernelFor(SolverPath path);
 
 // The guarded reciprocal quotient of the vector paths applied to single
 // operands, for tests: out[i] = p[i] / s.d as the kernel computes it for a

@@ -1,6 +1,6 @@
 #include <cstddef>
 
-#include "core/eliminationkernel.h"
+#include "core/elimination/eliminationkernel.h"
 
 // The vector kernels are compiled for x86-64 only. On other processors their
 // entry points remain, so that the path switch and the tests link everywhere;

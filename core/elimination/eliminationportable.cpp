@@ -1,7 +1,7 @@
 #include <cmath>
 #include <cstddef>
 
-#include "core/eliminationkernel.h"
+#include "core/elimination/eliminationkernel.h"
 
 namespace kalvor {
 
