@@ -32,6 +32,7 @@
 #include "platform/statusbar.h"
 #include "platform/twips.h"
 #include "windows/form1messages.h"
+#include "windows/growinglayout.h"
 #include "windows/recoveryfile.h"
 #include "windows/scratchbox.h"
 #include "windows/unknowncount.h"
@@ -295,55 +296,19 @@ void Form1::setCoveredControlsEnabled(bool enabled)
 
 void Form1::followClientSize()
 {
-    // The design places, as the controls were built.
-    placements_ = {
-        {Label1, Label1->geometry(), WidthShare::Coefficients, false},
-        {Text1, Text1->geometry(), WidthShare::Coefficients, false},
-        {Grid1, Grid1->geometry(), WidthShare::Coefficients, true},
-        {Label2, Label2->geometry(), WidthShare::Constants, false},
-        {Text4, Text4->geometry(), WidthShare::Constants, false},
-        {Grid2, Grid2->geometry(), WidthShare::Constants, true},
-        {Frame1, Frame1->geometry(), WidthShare::Whole, true},
-        {Grid3, Grid3->geometry(), WidthShare::Whole, true},
-    };
-    auto* client = new WidgetWatch(client_);
-    connect(client, &WidgetWatch::resized, this, &Form1::layOutForClientSize);
-}
-
-void Form1::layOutForClientSize()
-{
-    // The design size is the client's least size; the room beyond it is
-    // shared between the tables as their design widths share the window.
-    const int extraWidth = std::max(0, client_->width() - client_->minimumWidth());
-    const int extraHeight = std::max(0, client_->height() - client_->minimumHeight());
-    long long coefficientsDesign = 0;
-    long long constantsDesign = 0;
-    for (const Placement& place : placements_) {
-        if (place.control == Grid1)
-            coefficientsDesign = place.design.width();
-        else if (place.control == Grid2)
-            constantsDesign = place.design.width();
-    }
-    const auto coefficientsExtra
-        = static_cast<int>(extraWidth * coefficientsDesign / (coefficientsDesign + constantsDesign));
-    for (const Placement& place : placements_) {
-        QRect rect = place.design;
-        switch (place.share) {
-        case WidthShare::Coefficients:
-            rect.setRight(rect.right() + coefficientsExtra);
-            break;
-        case WidthShare::Constants:
-            rect.translate(coefficientsExtra, 0);
-            rect.setRight(rect.right() + extraWidth - coefficientsExtra);
-            break;
-        case WidthShare::Whole:
-            rect.setRight(rect.right() + extraWidth);
-            break;
-        }
-        if (place.growsDown)
-            rect.setBottom(rect.bottom() + extraHeight);
-        place.control->setGeometry(rect);
-    }
+    // The controls' places as they were built are their design places; the
+    // design size is the client's least size.
+    using Share = GrowingLayout::Share;
+    auto* client = new GrowingLayout(client_->minimumSize(), client_);
+    client->addWidget(Label1, Share::LeftColumn, false);
+    client->addWidget(Text1, Share::LeftColumn, false);
+    client->addWidget(Grid1, Share::LeftColumn, true);
+    client->addWidget(Label2, Share::RightColumn, false);
+    client->addWidget(Text4, Share::RightColumn, false);
+    client->addWidget(Grid2, Share::RightColumn, true);
+    client->addWidget(Frame1, Share::Whole, true);
+    auto* panel = new GrowingLayout(Frame1->size(), Frame1);
+    panel->addWidget(Grid3, Share::Whole, true);
 }
 
 void Form1::linkVerticalScroll()

@@ -241,7 +241,6 @@ private:
     // tables and the result panel; at the design size every control keeps
     // its design place.
     void followClientSize();
-    void layOutForClientSize();
     // The coefficients and constants tables scroll together, row for row.
     void linkVerticalScroll();
     // Steps of a click shared by both tables: repaint the previous cell, the
@@ -283,18 +282,6 @@ private:
     bool ending_ = false;
     QPointer<QWidget> focusBeforePanel_;
     bool linkingScroll_ = false;
-
-    // How a control follows the window's size: which share of the extra
-    // width it takes (the coefficients side, the constants side beside it,
-    // or all of it) and whether it takes the extra height.
-    enum class WidthShare { Coefficients, Constants, Whole };
-    struct Placement {
-        QWidget* control;
-        QRect design;
-        WidthShare share;
-        bool growsDown;
-    };
-    std::vector<Placement> placements_;
 
     // Window-wide storage shared by the procedures.
     std::int16_t N = 0;
