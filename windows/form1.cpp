@@ -407,39 +407,55 @@ void Form1::paintSelection(Grid* grid, QLineEdit* previousRow, QLineEdit* previo
     previousCol->setText(QString::number(c));
 }
 
+Form1::TableSide Form1::sideOf(Grid* table) const
+{
+    if (table == Grid2)
+        return {Grid2, Text4, Text7, Text8};
+    return {Grid1, Text1, Txt7, Txt8};
+}
+
 void Form1::Grid1_Click()
 {
-    StatusBar1->setPanelText(4, QString());
-    paintSelection(Grid1, Txt7, Txt8);
-    curCol = Grid1->Col();
-    Text1->setFocus(Qt::MouseFocusReason);
-    Text1->setText(Grid1->Text());
-    StatusBar1->setPanelText(1, QStringLiteral("X") + QString::number(Grid1->Col()));
-    StatusBar1->setPanelText(2, QStringLiteral("EQ.") + QString::number(Grid1->Row()));
+    clickOn(sideOf(Grid1));
 }
 
 void Form1::Grid2_Click()
 {
+    clickOn(sideOf(Grid2));
+}
+
+void Form1::clickOn(const TableSide& side)
+{
     StatusBar1->setPanelText(4, QString());
-    paintSelection(Grid2, Text7, Text8);
-    Text4->setFocus(Qt::MouseFocusReason);
-    Text4->setText(Grid2->Text());
-    curCol = Grid2->Col();
-    StatusBar1->setPanelText(3, QStringLiteral("C") + QString::number(Grid2->Row()));
+    paintSelection(side.table, side.previousRow, side.previousCol);
+    // Before the editor takes the cell's text: its change handler widens
+    // the current column.
+    curCol = side.table->Col();
+    side.editor->setFocus(Qt::MouseFocusReason);
+    side.editor->setText(side.table->Text());
+    if (side.table == Grid1) {
+        StatusBar1->setPanelText(1, QStringLiteral("X") + QString::number(Grid1->Col()));
+        StatusBar1->setPanelText(2, QStringLiteral("EQ.") + QString::number(Grid1->Row()));
+    } else {
+        StatusBar1->setPanelText(3, QStringLiteral("C") + QString::number(Grid2->Row()));
+    }
 }
 
 void Form1::Grid1_KeyPress()
 {
-    Text1->setFocus(Qt::OtherFocusReason);
-    Text1->setText(Grid1->Text());
-    typeIntoEditor(Text1);
+    typeOn(sideOf(Grid1));
 }
 
 void Form1::Grid2_KeyPress()
 {
-    Text4->setFocus(Qt::OtherFocusReason);
-    Text4->setText(Grid2->Text());
-    typeIntoEditor(Text4);
+    typeOn(sideOf(Grid2));
+}
+
+void Form1::typeOn(const TableSide& side)
+{
+    side.editor->setFocus(Qt::OtherFocusReason);
+    side.editor->setText(side.table->Text());
+    typeIntoEditor(side.editor);
 }
 
 void Form1::mirrorEditor(QLineEdit* editor, Grid* grid)
@@ -454,7 +470,20 @@ void Form1::mirrorEditor(QLineEdit* editor, Grid* grid)
 
 void Form1::Text1_Change()
 {
-    Grid1->setText(Text1->text());
+    editorChanged(sideOf(Grid1));
+}
+
+void Form1::Text4_Change()
+{
+    editorChanged(sideOf(Grid2));
+}
+
+void Form1::editorChanged(const TableSide& side)
+{
+    side.table->setText(side.editor->text());
+    // Only a coefficient column grows with what is typed into it.
+    if (side.table != Grid1)
+        return;
     const qsizetype length = characterCount(Grid1->Text());
     // A failing width change is ignored: the text is in the cell by now.
     try {
@@ -466,11 +495,6 @@ void Form1::Text1_Change()
         Grid1->setColWidth(curCol, std::max(width, capped));
     } catch (const std::exception&) {
     }
-}
-
-void Form1::Text4_Change()
-{
-    Grid2->setText(Text4->text());
 }
 
 void Form1::solve_Click()
@@ -489,12 +513,7 @@ void Form1::back_Click()
 
 void Form1::exit_Click()
 {
-    recovery_->flush();
-    ending_ = true;
-    if (modalLoop_)
-        modalLoop_->quit();
-    hide();
-    endProgram_();
+    endSession(true);
 }
 
 void Form1::about_Click()
@@ -506,12 +525,20 @@ void Form1::about_Click()
 void Form1::closeEvent(QCloseEvent* event)
 {
     event->accept();
-    if (ending_)
-        return;
+    if (!ending_)
+        endSession(false);
+}
+
+void Form1::endSession(bool hideWindow)
+{
     recovery_->flush();
     ending_ = true;
     if (modalLoop_)
         modalLoop_->quit();
+    // Exit hides the window itself; the close box's close hides it once
+    // this returns.
+    if (hideWindow)
+        hide();
     endProgram_();
 }
 

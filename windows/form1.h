@@ -243,6 +243,28 @@ private:
     void followClientSize();
     // The coefficients and constants tables scroll together, row for row.
     void linkVerticalScroll();
+    // One table with its editor and the boxes that remember its previously
+    // clicked cell; the paired handlers of the two tables run one step for
+    // their side.
+    struct TableSide {
+        Grid* table;
+        QLineEdit* editor;
+        QLineEdit* previousRow;
+        QLineEdit* previousCol;
+    };
+    // Grid2's side for Grid2, Grid1's for any other table.
+    TableSide sideOf(Grid* table) const;
+    // Click: the cell painted and remembered, its text in the editor, its
+    // place on the status bar.
+    void clickOn(const TableSide& side);
+    // KeyPress: the editor takes the cell's text and the typed character.
+    void typeOn(const TableSide& side);
+    // Change: the editor's text into the current cell; a coefficient column
+    // widens with its text.
+    void editorChanged(const TableSide& side);
+    // Exit and the close box: the recovery file written, the window's loop
+    // left, the program ended; hideWindow hides the window first.
+    void endSession(bool hideWindow);
     // Steps of a click shared by both tables: repaint the previous cell, the
     // corner and the clicked cell, and remember the clicked cell.
     void paintSelection(Grid* grid, QLineEdit* previousRow, QLineEdit* previousCol);

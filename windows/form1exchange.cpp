@@ -172,11 +172,9 @@ bool Form1::tableKey(Grid* table, QKeyEvent* key)
     }
     if (key->key() == Qt::Key_F2 && key->modifiers() == Qt::NoModifier) {
         // Edit the cell as it stands: the KeyPress steps without a character.
-        if (table == Grid1)
-            Grid1_KeyPress();
-        else
-            Grid2_KeyPress();
-        (table == Grid1 ? Text1 : Text4)->end(false);
+        const TableSide side = sideOf(table);
+        typeOn(side);
+        side.editor->end(false);
         return true;
     }
     // Any other key goes on to the table; a character key raises KeyPress,
@@ -417,10 +415,7 @@ void Form1::selectAsIfClicked(Grid* table, int row, int col)
     table->setRow(row);
     table->setCol(col);
     table->scrollTo(table->model()->index(row - 1, col - 1));
-    if (table == Grid1)
-        Grid1_Click();
-    else
-        Grid2_Click();
+    clickOn(sideOf(table));
 }
 
 void Form1::pointAtDataError()
