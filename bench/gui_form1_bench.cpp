@@ -142,7 +142,7 @@ void BM_Form1PasteAugmentedBlock(benchmark::State& state)
         if (form->grid2()->TextMatrix(n, 1).isEmpty() || !messages.messages.empty())
             throw std::runtime_error("the block was not pasted whole");
         state.counters["peak_MiB"] = peakMiB();
-        form->undoPaste();
+        form->findChild<TableExchange*>()->undoPaste();
         QApplication::processEvents();
         state.ResumeTiming();
     }
@@ -177,7 +177,7 @@ void BM_Form1CopySystem(benchmark::State& state)
     MessageRecorder messages;
     const auto form = filledWindow(messages);
     for (auto _ : state) {
-        form->copySystem();
+        form->findChild<TableExchange*>()->copySystem();
         benchmark::DoNotOptimize(QGuiApplication::clipboard()->text().size());
     }
 }

@@ -1,6 +1,7 @@
 #include "windows/form1.h"
 
 #include <algorithm>
+#include <utility>
 #include <array>
 #include <climits>
 #include <cmath>
@@ -22,6 +23,7 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include "core/cellcheck.h"
 #include "core/numberformat.h"
 #include "core/partcell.h"
 #include "core/val.h"
@@ -41,6 +43,9 @@
 namespace kalvor {
 
 namespace {
+
+// The status bar's panel for reading errors and notes.
+constexpr int errorPanel = 4;
 
 QFont fixedsysFace()
 {
@@ -126,7 +131,8 @@ Form1::Form1(std::function<QString()> countText, MessageBox& messages, QWidget* 
     createMenus();
     setTabOrder();
     connectHandlers();
-    setUpExchange();
+    exchange_
+        = new TableExchange(*this, {this, Grid1, Grid2, Grid3, Text1, Text4, Frame1}, messages_, maxTypedColumnTwips);
     guardCoveredControls();
     followClientSize();
     linkVerticalScroll();
@@ -458,6 +464,45 @@ void Form1::typeOn(const TableSide& side)
     typeIntoEditor(side.editor);
 }
 
+bool Form1::editing() const
+{
+    return Frame1->isHidden();
+}
+
+void Form1::typeIntoEditor(QLineEdit* editor)
+{
+    const QString typed = exchange_->takeTypedText();
+    if (typed.isEmpty())
+        return;
+    // As in a spreadsheet, typing on a cell replaces its text; as one edit
+    // of the editor, so the editor's own undo brings the text back.
+    editor->selectAll();
+    editor->insert(typed);
+}
+
+void Form1::editCell(Grid* table)
+{
+    // The KeyPress steps without a character: the cell as it stands.
+    const TableSide side = sideOf(table);
+    typeOn(side);
+    side.editor->end(false);
+}
+
+void Form1::enterInEditor(QLineEdit* editor, Grid* table, bool backwards)
+{
+    rectangularInEditor(editor);
+    moveToNextCell(table, backwards);
+}
+
+void Form1::showCurrentCells()
+{
+    // An editor whose cell kept its text keeps its own undo too.
+    if (Text1->text() != Grid1->Text())
+        mirrorEditor(Text1, Grid1);
+    if (Text4->text() != Grid2->Text())
+        mirrorEditor(Text4, Grid2);
+}
+
 void Form1::mirrorEditor(QLineEdit* editor, Grid* grid)
 {
     // The grid's keyboard navigation moved the current cell. The editor is
@@ -643,6 +688,84 @@ void Form1::frm3grd()
     // keys typed now would change cells the user cannot see.
     if (isVisible())
         Grid3->setFocus(Qt::OtherFocusReason);
+}
+
+BlockPaste::Rows Form1::solutionNumbers() const
+{
+    BlockPaste::Rows rows;
+    for (std::size_t k = 0; k < solutionRe_.size(); ++k)
+        rows.push_back({shortestText(solutionRe_[k]), shortestText(solutionIm_[k])});
+    return rows;
+}
+
+void Form1::moveToNextCell(Grid* table, bool backwards)
+{
+    // Along the equations as they are written: a row's coefficients, then
+    // its constant, then the next row's first coefficient. The first
+    // coefficient and the last constant are the ends; Enter stays there.
+    const int r = std::max(1, table->Row());
+    const int c = std::max(1, table->Col());
+    const bool constant = table == Grid2;
+    if (!backwards) {
+        if (!constant && c < N)
+            selectAsIfClicked(Grid1, r, c + 1);
+        else if (!constant || r == N)
+            selectAsIfClicked(Grid2, r, 1);
+        else
+            selectAsIfClicked(Grid1, r + 1, 1);
+    } else {
+        if (constant)
+            selectAsIfClicked(Grid1, r, N);
+        else if (c > 1)
+            selectAsIfClicked(Grid1, r, c - 1);
+        else if (r > 1)
+            selectAsIfClicked(Grid2, r - 1, 1);
+        else
+            selectAsIfClicked(Grid1, 1, 1);
+    }
+}
+
+void Form1::selectAsIfClicked(Grid* table, int row, int col)
+{
+    table->setRow(row);
+    table->setCol(col);
+    table->scrollTo(table->model()->index(row - 1, col - 1));
+    clickOn(sideOf(table));
+}
+
+void Form1::pointAtDataError()
+{
+    const std::optional<CellPosition> cell = firstUnreadableCell(CoefRe, CoefIm, ConstRe, ConstIm);
+    if (!cell) {
+        StatusBar1->setPanelText(errorPanel, QStringLiteral("A value left the number range"));
+        return;
+    }
+    const int row = static_cast<int>(cell->row);
+    const int col = static_cast<int>(cell->column);
+    if (cell->table == CellPosition::Table::Coefficients) {
+        selectAsIfClicked(Grid1, row, col);
+        StatusBar1->setPanelText(errorPanel, QStringLiteral("EQ.%1, X%2: not a number").arg(row).arg(col));
+    } else {
+        selectAsIfClicked(Grid2, row, 1);
+        StatusBar1->setPanelText(errorPanel, QStringLiteral("C %1: not a number").arg(row));
+    }
+}
+
+void Form1::reportDroppedText()
+{
+    // Every part read as a number, or the Solve would have failed: each cell
+    // noted while reading is one whose reading dropped text.
+    const std::size_t count = droppedCoefficients_.size() + droppedConstants_.size();
+    if (count == 0)
+        return;
+    const CellPosition& first = droppedCoefficients_.empty() ? droppedConstants_.front() : droppedCoefficients_.front();
+    const int row = static_cast<int>(first.row);
+    QString text = first.table == CellPosition::Table::Coefficients
+        ? QStringLiteral("Text dropped in EQ.%1, X%2").arg(row).arg(first.column)
+        : QStringLiteral("Text dropped in C %1").arg(row);
+    if (count > 1)
+        text += QStringLiteral(" and %1 more").arg(count - 1);
+    StatusBar1->setPanelText(errorPanel, text);
 }
 
 }  // namespace kalvor

@@ -16,16 +16,13 @@
 #include "core/partcell.h"
 #include "core/solver.h"
 #include "windows/blockpaste.h"
+#include "windows/tableexchange.h"
 
 class QAction;
-class QDragEnterEvent;
-class QDragMoveEvent;
-class QDropEvent;
 class QEventLoop;
 class QFrame;
 class QLabel;
 class QLineEdit;
-class QKeyEvent;
 class QMenu;
 class QTimer;
 
@@ -45,7 +42,7 @@ class StatusBar;
 // QDialog: the menu bar and the status bar get their natural places, and the
 // window is application-modal while its loop runs, which is what a dialog's
 // exec() would give too.
-class Form1 : public QMainWindow {
+class Form1 : public QMainWindow, private TableExchange::Window {
     Q_OBJECT
 
 public:
@@ -107,51 +104,6 @@ public:
     void partedb();
     void frm3grd();
 
-    // Systems in and out. A paste writes a block of cell texts into Grid1 or
-    // Grid2 at that table's current cell as one undoable step; a copy puts a
-    // table, the whole system or the solution on the clipboard as tab-
-    // separated lines. They do nothing while the solution is shown (apart
-    // from the solution's own copies).
-    // The clipboard's text pasted as a block into `table` (Grid1 or Grid2).
-    void pasteClipboard(Grid* table);
-    // `rows` of UTF-8 fields pasted into `table` (Grid1 or Grid2) with the
-    // first field at data cell (row, col), as one undoable step (a whole
-    // system [A | b] at (1, 1) fills both tables); one information message
-    // says how much of the block did not fit, if any. Returns what was
-    // written (nothing while the solution is shown).
-    BlockPaste::Outcome pasteRows(Grid* table, const std::vector<std::vector<std::string>>& rows, int row, int col);
-    // Undoes the last paste not yet undone; false when there is none.
-    bool undoPaste();
-    bool canUndoPaste() const;
-    void copyTable(Grid* table);
-    void copySystem();
-    void copySolution();
-    void copySolutionNumbers();
-    // Enter in an editor: makes the next (or previous) cell along the
-    // equations current as a click would (a row's coefficients, its
-    // constant, the next row), in whichever table it is; the first
-    // coefficient and the last constant are the ends.
-    void moveToNextCell(Grid* table, bool backwards);
-    // The context menu of a table, not yet shown; the caller owns it.
-    QMenu* contextMenuFor(Grid* table);
-
-    // Phasors. The context menu of an editor line (Text1 or Text4), not yet
-    // shown: the line's standard items, then "Polar to rectangular", enabled
-    // while the line holds a polar text; the caller owns it.
-    QMenu* editorMenuFor(QLineEdit* editor);
-    // Replaces the polar text in `editor` (Text1 or Text4) by its rectangular
-    // text (polarToRectangular) as one edit of the line: the change handler
-    // writes the cell, and the line's undo brings the phasor back. Enter does
-    // it before moving on. False, changing nothing, when the line holds no
-    // polar text or the solution is shown.
-    bool rectangularInEditor(QLineEdit* editor);
-    // "Show polar form" on the solution's context menu: while on, Grid3 has a
-    // third column "Polar" with each unknown's polar text (polarText), as
-    // wide as its texts, and Copy solution copies it too. Column 1 is left
-    // as it is. The choice holds for the rest of the session.
-    void setPolarFormShown(bool shown);
-    bool polarFormShown() const { return showPolar_; }
-
     // Controls, for tests and benchmarks.
     Grid* grid1() const { return Grid1; }
     Grid* grid2() const { return Grid2; }
@@ -181,7 +133,7 @@ public:
     QAction* aboutAction() const { return about; }
 
     // Window-wide values, for tests.
-    std::int16_t unknownCount() const { return N; }
+    int unknownCount() const override { return N; }
     int currentColumn() const { return curCol; }
     // curRow read as text: empty while it holds no value.
     QString currentRowText() const;
@@ -198,14 +150,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    // One system file (.tsv, .csv or .txt) dropped on the window in Editing
-    // is pasted as a whole system at (1, 1) of the coefficients, one
-    // undoable step; a file that does not fit the window is refused with a
-    // message. No drop is taken while the solution is shown.
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createControls();
@@ -223,8 +167,6 @@ private:
     void startAgain();
     // Rows of a system file taken into the window, as Open takes them.
     void takeSystem(const BlockPaste::Rows& rows);
-    // Both tables as N rows of N + 1 cell texts, as Copy system gives them.
-    BlockPaste::Rows systemRows() const;
     bool saveSystemTo(const QString& path);
     // Writes `text` to `path` atomically; false, after a message saying why,
     // when it cannot.
@@ -269,24 +211,34 @@ private:
     // corner and the clicked cell, and remember the clicked cell.
     void paintSelection(Grid* grid, QLineEdit* previousRow, QLineEdit* previousCol);
     void mirrorEditor(QLineEdit* editor, Grid* grid);
-    // Clipboard keys, context menus and Enter in the editors.
-    void setUpExchange();
-    void setUpEditorMenus();
+    // TableExchange::Window: the steps the exchange leaves to the window.
+    void showCurrentCells() override;
+    void editCell(Grid* table) override;
+    void enterInEditor(QLineEdit* editor, Grid* table, bool backwards) override;
+    // Replaces the polar text in `editor` (Text1 or Text4) by its rectangular
+    // text (polarToRectangular) as one edit of the line: the change handler
+    // writes the cell, and the line's undo brings the phasor back. Enter does
+    // it before moving on. False, changing nothing, when the line holds no
+    // polar text or the solution is shown.
+    bool rectangularInEditor(QLineEdit* editor) override;
+    // "Show polar form" on the solution's context menu: while on, Grid3 has a
+    // third column "Polar" with each unknown's polar text (polarText), as
+    // wide as its texts, and Copy solution copies it too. Column 1 is left
+    // as it is. The choice holds for the rest of the session.
+    bool polarFormShown() const override { return showPolar_; }
+    void setPolarFormShown(bool shown) override;
+    BlockPaste::Rows solutionNumbers() const override;
+    // Enter in an editor: makes the next (or previous) cell along the
+    // equations current as a click would (a row's coefficients, its
+    // constant, the next row), in whichever table it is; the first
+    // coefficient and the last constant are the ends.
+    void moveToNextCell(Grid* table, bool backwards);
     // Grid3's polar column as the choice stands, for the solution shown.
     void showPolarColumn();
-    bool tableKey(Grid* table, QKeyEvent* key);
-    bool editorKey(QLineEdit* editor, Grid* table, QKeyEvent* key);
     // A character typed on a table, typed by the KeyPress handler into its
     // editor in place of the cell's text.
     void typeIntoEditor(QLineEdit* editor);
     bool editing() const;
-    // A drag or drop carrying one system file, on the window or an editor
-    // line: accepted in Editing, ignored otherwise; false when it carries
-    // anything else.
-    bool takeFileDrag(QDropEvent* event);
-    void pasteSystemFile(const QString& path);
-    // Both editors show their current cells, without their change handlers.
-    void showCurrentCellsInEditors();
     // Makes (row, col) of Grid1 or Grid2 current and runs its Click handler.
     void selectAsIfClicked(Grid* table, int row, int col);
     // After the data-error message: the first cell that does not read as a
@@ -343,7 +295,7 @@ private:
     QAction* back = nullptr;
     QAction* about = nullptr;
 
-    std::unique_ptr<BlockPaste> paste_;
+    TableExchange* exchange_ = nullptr;
     std::function<bool()> askCount_;
     std::unique_ptr<FileDialogs> ownFileDialogs_;
     FileDialogs* fileDialogs_ = nullptr;
@@ -355,7 +307,6 @@ private:
     // as proposes there when there is no systemPath_.
     QString folder_;
     QString systemName_;
-    QString typedOnTable_;
     // The last solution shown, for its copy as exact numbers.
     std::vector<double> solutionRe_, solutionIm_;
     bool showPolar_ = false;

@@ -49,6 +49,7 @@ class Form1ClipboardTest : public QObject {
 private:
     std::unique_ptr<Form1Harness> h;
     Form1* form() { return h->form.get(); }
+    TableExchange* exchange() { return form()->findChild<TableExchange*>(QStringLiteral("exchange")); }
     Grid* g1() { return form()->grid1(); }
     Grid* g2() { return form()->grid2(); }
     QString panel(int k) { return form()->statusBar1()->panelText(k); }
@@ -163,7 +164,7 @@ private slots:
         QCOMPARE(editor->text(), QString("a"));
         QCOMPARE(g1()->ColWidth(col), width);
         QVERIFY(h->messages.messages.empty());
-        QVERIFY(form()->canUndoPaste());
+        QVERIFY(exchange()->canUndoPaste());
     }
 
     void augmentedBlockFillsBothTables_data()
@@ -196,7 +197,7 @@ private slots:
             QCOMPARE(g1()->TextMatrix(r, 3), QString());
             QCOMPARE(g2()->TextMatrix(r, 1), QString());
         }
-        QVERIFY(!form()->canUndoPaste());
+        QVERIFY(!exchange()->canUndoPaste());
     }
 
     void blockThatDoesNotFit_data()
@@ -281,7 +282,7 @@ private slots:
         QCOMPARE(form()->text1()->text(), QString("3+4i"));
         QCOMPARE(g1()->TextMatrix(1, 2), QString("3+4i"));
         QCOMPARE(g1()->ColWidth(2) - width, 28);
-        QVERIFY(!form()->canUndoPaste());
+        QVERIFY(!exchange()->canUndoPaste());
         // Its undo is the editor's own.
         QTest::keyClick(form()->text1(), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(g1()->TextMatrix(1, 2), QString());
@@ -297,10 +298,10 @@ private slots:
         setClipboard(QStringLiteral("7\t8\n"));
         for (QWidget* w : std::initializer_list<QWidget*>{form()->grid3(), g1(), form()->text1(), form()->text4()})
             QTest::keyClick(w, Qt::Key_V, Qt::ControlModifier);
-        form()->pasteClipboard(g1());
+        exchange()->pasteClipboard(g1());
         QCOMPARE(g1()->TextMatrix(1, 1), QString("2"));
         QCOMPARE(g2()->TextMatrix(1, 1), QString("4"));
-        QVERIFY(!form()->canUndoPaste());
+        QVERIFY(!exchange()->canUndoPaste());
         QVERIFY(h->messages.messages.empty());
     }
 
@@ -334,7 +335,7 @@ private slots:
         QCOMPARE(g1()->TextMatrix(1, 1), QString("t"));
         QCOMPARE(g1()->TextMatrix(1, 2), QString());
         QCOMPARE(form()->text1()->text(), QString("t"));
-        QVERIFY(!form()->canUndoPaste());
+        QVERIFY(!exchange()->canUndoPaste());
         QTest::keyClick(g1(), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(g1()->TextMatrix(1, 1), QString("t"));
         // Ctrl+Z on a table is not a typed key: the focus stays there.

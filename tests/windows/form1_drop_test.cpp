@@ -75,6 +75,7 @@ private:
     QTemporaryDir scratch;
     AnsweringDialogs dialogs;
     Form1* form() { return h->form.get(); }
+    TableExchange* exchange() { return form()->findChild<TableExchange*>(QStringLiteral("exchange")); }
 
     bool openWindow(int n)
     {
@@ -91,7 +92,7 @@ private:
 
     QString clipboardSystem()
     {
-        form()->copySystem();
+        exchange()->copySystem();
         return QGuiApplication::clipboard()->text();
     }
 
@@ -238,7 +239,7 @@ private slots:
         QCOMPARE(h->messages.messages[0].style, MessageBox::Style::Stop);
         QCOMPARE(h->messages.messages[0].message, message);
         QCOMPARE(h->messages.messages[0].title, QStringLiteral("KALVOR1"));
-        QVERIFY(!form()->canUndoPaste());
+        QVERIFY(!exchange()->canUndoPaste());
         // Open refuses it with the same message, but takes another N.
         if (message.contains(QLatin1String("holds a system of")))
             return;
@@ -275,7 +276,7 @@ private slots:
         QFETCH(QList<QUrl>, urls);
         QFETCH(bool, solutionShown);
         if (solutionShown) {
-            form()->pasteRows(form()->grid1(), {{"1", "1", "2"}, {"1", "2", "3"}}, 1, 1);
+            exchange()->pasteRows(form()->grid1(), {{"1", "1", "2"}, {"1", "2", "3"}}, 1, 1);
             form()->solve_Click();
             QVERIFY(form()->frame1()->isVisible());
         }
@@ -328,7 +329,7 @@ private slots:
                 expected << QString::fromStdString(polarToRectangular(field).value_or(field));
         QCOMPARE(tables(), expected);
         // Undone only where it was a paste into the same tables.
-        QCOMPARE(form()->undoPaste(), unknowns == 2);
+        QCOMPARE(exchange()->undoPaste(), unknowns == 2);
         if (unknowns == 2)
             QCOMPARE(tables(), before);
     }
@@ -343,7 +344,7 @@ private slots:
             return confirm;
         });
         h->typeCoefficient(2, 2, QStringLiteral("5"));
-        form()->pasteRows(form()->grid1(), {{"1", "0", "1"}, {"0", "1", "1"}}, 1, 1);
+        exchange()->pasteRows(form()->grid1(), {{"1", "0", "1"}, {"0", "1", "1"}}, 1, 1);
         form()->solve_Click();
         const QStringList before = tables();
         form()->newSystemAction()->trigger();
@@ -358,7 +359,7 @@ private slots:
         QCOMPARE(form()->grid1()->TextMatrix(3, 0), QStringLiteral("EQ. NO.3"));
         QVERIFY(!form()->frame1()->isVisible());
         QVERIFY(!form()->saveSolutionAsAction()->isEnabled());
-        QVERIFY(!form()->canUndoPaste());
+        QVERIFY(!exchange()->canUndoPaste());
         for (Grid* g : {form()->grid1(), form()->grid2()}) {
             QCOMPARE(g->Row(), 1);
             QCOMPARE(g->Col(), 1);
@@ -392,7 +393,7 @@ private slots:
         if (!opened.isEmpty())
             openFile(fileUrl(QStringLiteral("opened.csv"), opened).toLocalFile());
         dialogs.asked.clear();
-        form()->pasteRows(form()->grid1(), {{"1+i", "say \"x\"", "a;b"}, {"", "-1+i", "i"}}, 1, 1);
+        exchange()->pasteRows(form()->grid1(), {{"1+i", "say \"x\"", "a;b"}, {"", "-1+i", "i"}}, 1, 1);
         const QString target = scratch.filePath(QStringLiteral("saved.tsv"));
         dialogs.answers << target;
         form()->saveSystemAction()->trigger();
@@ -434,7 +435,7 @@ private slots:
         QString target = old;
         if (kind == QLatin1String("folder"))
             target = old + QStringLiteral("/system.tsv");
-        form()->pasteRows(form()->grid1(), {{"1", "2", "3"}, {"4", "5", "6"}}, 1, 1);
+        exchange()->pasteRows(form()->grid1(), {{"1", "2", "3"}, {"4", "5", "6"}}, 1, 1);
         const QStringList before = tables();
         const QStringList files = QDir(scratch.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
         dialogs.answers << target;
@@ -466,13 +467,13 @@ private slots:
     void saveSolutionWritesTextsAndExactNumbers()
     {
         QVERIFY(!form()->saveSolutionAsAction()->isEnabled());
-        form()->pasteRows(form()->grid1(), {{"1+i", "1", "2+3i"}, {"1", "-1+i", "i"}}, 1, 1);
+        exchange()->pasteRows(form()->grid1(), {{"1+i", "1", "2+3i"}, {"1", "-1+i", "i"}}, 1, 1);
         form()->solve_Click();
         QVERIFY(form()->saveSolutionAsAction()->isEnabled());
         const QString target = scratch.filePath(QStringLiteral("solution.tsv"));
         dialogs.answers << target;
         form()->saveSolutionAsAction()->trigger();
-        form()->copySolutionNumbers();
+        exchange()->copySolutionNumbers();
         const QStringList numbers = QGuiApplication::clipboard()->text().split(QLatin1Char('\n'));
         QString expected;
         for (int k = 0; k < 2; ++k)
@@ -499,7 +500,7 @@ private slots:
         QVERIFY(!QFile::exists(file));
         tick(recoveryTimer());
         QCOMPARE(contents(file), QByteArray("1+i\t\t\n\t\t\n"));
-        form()->pasteRows(form()->grid1(), {{"1+i", "1", "2+3i"}, {"1", "-1+i", "i"}}, 1, 1);
+        exchange()->pasteRows(form()->grid1(), {{"1+i", "1", "2+3i"}, {"1", "-1+i", "i"}}, 1, 1);
         form()->close();
         QCOMPARE(QString::fromUtf8(contents(file)), clipboardSystem());
 
