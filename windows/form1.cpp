@@ -358,11 +358,6 @@ void Form1::showModal()
     modalLoop_ = nullptr;
 }
 
-QString Form1::currentRowText() const
-{
-    return curRow ? QString::number(*curRow) : QString();
-}
-
 void Form1::Form_Load()
 {
     // Checked first, so that a count giving no usable N changes nothing.

@@ -16,6 +16,7 @@
 #include "core/partcell.h"
 #include "core/solver.h"
 #include "windows/blockpaste.h"
+#include "windows/form1state.h"
 #include "windows/tableexchange.h"
 
 class QAction;
@@ -42,7 +43,7 @@ class StatusBar;
 // QDialog: the menu bar and the status bar get their natural places, and the
 // window is application-modal while its loop runs, which is what a dialog's
 // exec() would give too.
-class Form1 : public QMainWindow, private TableExchange::Window {
+class Form1 : public QMainWindow, private Form1State, private TableExchange::Window {
     Q_OBJECT
 
 public:
@@ -104,45 +105,8 @@ public:
     void partedb();
     void frm3grd();
 
-    // Controls, for tests and benchmarks.
-    Grid* grid1() const { return Grid1; }
-    Grid* grid2() const { return Grid2; }
-    Grid* grid3() const { return Grid3; }
-    QLineEdit* text1() const { return Text1; }
-    QLineEdit* text4() const { return Text4; }
-    QLineEdit* text9() const { return Text9; }
-    QLineEdit* txt7() const { return Txt7; }
-    QLineEdit* txt8() const { return Txt8; }
-    QLineEdit* text7() const { return Text7; }
-    QLineEdit* text8() const { return Text8; }
-    QLabel* label1() const { return Label1; }
-    QLabel* label2() const { return Label2; }
-    QFrame* frame1() const { return Frame1; }
-    StatusBar* statusBar1() const { return StatusBar1; }
-    QTimer* timer1() const { return Timer1; }
-    QMenu* fileMenu() const { return file; }
-    QAction* exitAction() const { return exit; }
-    QAction* newSystemAction() const { return newSystem; }
-    QAction* openSystemAction() const { return openSystem; }
-    QAction* saveSystemAction() const { return saveSystem; }
-    QAction* saveSystemAsAction() const { return saveSystemAs; }
-    QAction* saveSolutionAsAction() const { return saveSolutionAs; }
-    QAction* recoverSystemAction() const { return recoverSystem; }
-    QAction* solveAction() const { return solve; }
-    QAction* backAction() const { return back; }
-    QAction* aboutAction() const { return about; }
-
-    // Window-wide values, for tests.
-    int unknownCount() const override { return N; }
-    int currentColumn() const { return curCol; }
-    // curRow read as text: empty while it holds no value.
-    QString currentRowText() const;
-    // The working storage written by parted and partedb, indexed from 0
-    // (equation k is index k - 1); empty before the first Solve.
-    const PartMatrix& coefRe() const { return CoefRe; }
-    const PartMatrix& coefIm() const { return CoefIm; }
-    const PartVector& constRe() const { return ConstRe; }
-    const PartVector& constIm() const { return ConstIm; }
+    // The window-wide storage, for tests and benchmarks.
+    const Form1State& state() const { return *this; }
 
     // The widest a coefficient column grows by typing, in twips: the width of
     // the coefficients table itself, so a column always fits on screen.
@@ -212,6 +176,7 @@ private:
     void paintSelection(Grid* grid, QLineEdit* previousRow, QLineEdit* previousCol);
     void mirrorEditor(QLineEdit* editor, Grid* grid);
     // TableExchange::Window: the steps the exchange leaves to the window.
+    int unknownCount() const override { return N; }
     void showCurrentCells() override;
     void editCell(Grid* table) override;
     void enterInEditor(QLineEdit* editor, Grid* table, bool backwards) override;
@@ -257,12 +222,6 @@ private:
     QPointer<QWidget> focusBeforePanel_;
     bool linkingScroll_ = false;
 
-    // Window-wide storage shared by the procedures.
-    std::int16_t N = 0;
-    int curCol = 0;
-    std::optional<int> curRow;
-    PartMatrix CoefRe, CoefIm;
-    PartVector ConstRe, ConstIm;
     // The cells whose reading dropped typed text, each table in the order
     // parted and partedb read it.
     std::vector<CellPosition> droppedCoefficients_, droppedConstants_;
