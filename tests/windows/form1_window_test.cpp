@@ -17,10 +17,12 @@
 #include "platform/twips.h"
 #include "startupsupport.h"
 #include "windows/form1.h"
+#include "windows/growinglayout.h"
 
 using kalvor::Form1;
 using kalvor::Form1Harness;
 using kalvor::Grid;
+using kalvor::GrowingLayout;
 
 namespace {
 
@@ -260,6 +262,53 @@ private slots:
         QCOMPARE(firstRowInSight(form()->findChild<Grid*>("Grid1")),
                  firstRowInSight(form()->findChild<Grid*>("Grid2")));
         saveScreenshot(form(), QStringLiteral("form1-scrolled-together"));
+    }
+
+    // The layout's sharing of room beyond the design, at the lowest layer: a
+    // left column of design width 60, a right one of 20 beside it, a hidden
+    // panel across the whole width with a control of its own inside.
+    void growingLayoutSharesTheExtraRoom_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QRect>("left");
+        QTest::addColumn<QRect>("right");
+        QTest::addColumn<QRect>("panel");
+        QTest::addColumn<QRect>("inPanel");
+        QTest::newRow("design") << QSize(100, 50) << QRect(0, 0, 60, 40) << QRect(70, 0, 20, 20) << QRect(0, 0, 100, 50)
+                                << QRect(5, 5, 90, 40);
+        QTest::newRow("smaller keeps the design") << QSize(80, 40) << QRect(0, 0, 60, 40) << QRect(70, 0, 20, 20)
+                                                  << QRect(0, 0, 100, 50) << QRect(5, 5, 90, 40);
+        // 9 pixels wider: the left column takes 9 * 60 / 80, rounded down.
+        QTest::newRow("wider") << QSize(109, 50) << QRect(0, 0, 66, 40) << QRect(76, 0, 23, 20) << QRect(0, 0, 109, 50)
+                               << QRect(5, 5, 99, 40);
+        QTest::newRow("taller") << QSize(100, 75) << QRect(0, 0, 60, 65) << QRect(70, 0, 20, 20) << QRect(0, 0, 100, 75)
+                                << QRect(5, 5, 90, 65);
+    }
+
+    void growingLayoutSharesTheExtraRoom()
+    {
+        QFETCH(QSize, size);
+        QWidget client;
+        auto* left = new QWidget(&client);
+        left->setGeometry(0, 0, 60, 40);
+        auto* right = new QWidget(&client);
+        right->setGeometry(70, 0, 20, 20);
+        auto* panel = new QFrame(&client);
+        panel->setGeometry(0, 0, 100, 50);
+        auto* inPanel = new QWidget(panel);
+        inPanel->setGeometry(5, 5, 90, 40);
+        panel->hide();
+        auto* layout = new GrowingLayout(QSize(100, 50), &client);
+        layout->addWidget(left, GrowingLayout::Share::LeftColumn, true);
+        layout->addWidget(right, GrowingLayout::Share::RightColumn, false);
+        layout->addWidget(panel, GrowingLayout::Share::Whole, true);
+        (new GrowingLayout(panel->size(), panel))->addWidget(inPanel, GrowingLayout::Share::Whole, true);
+
+        layout->setGeometry(QRect(QPoint(0, 0), size));
+        QTEST(left->geometry(), "left");
+        QTEST(right->geometry(), "right");
+        QTEST(panel->geometry(), "panel");
+        QTEST(inPanel->geometry(), "inPanel");
     }
 };
 
