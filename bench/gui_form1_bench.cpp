@@ -1,7 +1,8 @@
 // The equation window at its largest, N = 500, on the offscreen platform:
 // set-up, the reading of every coefficient cell (parted; the name is kept so
 // runs stay comparable, the cells no longer pass one by one through the
-// scratch box), and one whole Solve from the command to the filled table.
+// scratch box), and one whole Solve from the command to the filled table, and
+// on to the check's verdict.
 #include <sys/resource.h>
 
 #include <memory>
@@ -18,6 +19,7 @@
 
 #include "platform/filedialogs.h"
 #include "platform/grid.h"
+#include "platform/statusbar.h"
 #include "tests/messagerecorder.h"
 #include "windows/form1.h"
 
@@ -48,6 +50,14 @@ std::unique_ptr<Form1> filledWindow(MessageRecorder& messages)
         form->findChild<Grid*>("Grid2")->setTextMatrix(r, 1, QStringLiteral("%1-2j").arg(r));
     }
     return form;
+}
+
+// Runs the event loop until the check of the solution shown has handed back
+// its verdict.
+void waitForCheck(const Form1& form)
+{
+    while (form.state().checksRunning > 0)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 void BM_Form1SetUp(benchmark::State& state)
@@ -91,12 +101,34 @@ void BM_Form1Solve(benchmark::State& state)
         state.PauseTiming();
         if (!messages.messages.empty() || form->findChild<Grid*>("Grid3")->TextMatrix(n, 1).isEmpty())
             throw std::runtime_error("the benchmark system did not solve");
+        // The check started by this Solve would otherwise share the
+        // processors with the next one.
+        waitForCheck(*form);
         form->findChild<QAction*>("back")->trigger();
         state.ResumeTiming();
     }
     state.counters["peak_MiB"] = peakMiB();
 }
 BENCHMARK(BM_Form1Solve)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// One whole Solve until the check's verdict is in status panel 4.
+void BM_Form1SolveUntilChecked(benchmark::State& state)
+{
+    MessageRecorder messages;
+    const auto form = filledWindow(messages);
+    form->show();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        form->findChild<QAction*>("solve")->trigger();
+        waitForCheck(*form);
+        state.PauseTiming();
+        if (form->findChild<StatusBar*>("StatusBar1")->panelText(4) != QStringLiteral("Checked: all digits right"))
+            throw std::runtime_error("the benchmark system was not checked right");
+        form->findChild<QAction*>("back")->trigger();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_Form1SolveUntilChecked)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // The system as a spreadsheet puts it on the clipboard: N rows of N + 1
 // fields (coefficients, then the constant), every field 20 characters.

@@ -1,7 +1,8 @@
 // kalvor1-solve: solves one system file as the equation window would and
 // writes the unknowns to standard output. Exit status 0 solved, 1 the file or
 // the call is wrong, 2 no unique solution, 3 a data error, and with --strict
-// 4 solved from a reading that dropped typed text.
+// 4 solved, but the reading dropped typed text or the check did not find
+// every shown digit right.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -42,8 +43,10 @@ constexpr std::string_view HelpText = "Usage: kalvor1-solve [OPTIONS] [FILE]\n"
                                       "              with --numbers \"magnitude<TAB>angle in degrees\" (a\n"
                                       "              magnitude beyond the largest double is written inf)\n"
                                       "  --json      write one JSON object with the outcome and the solution\n"
-                                      "              (each unknown's text and polar text; --polar changes nothing)\n"
+                                      "              (each unknown's text and polar text, and the check below;\n"
+                                      "              --polar changes nothing)\n"
                                       "  --strict    end in status 4 when a solved system's reading dropped text\n"
+                                      "              or its check is not \"correct\"\n"
                                       "  --help      show this help and exit\n"
                                       "  --version   show the version and exit\n"
                                       "\n"
@@ -51,9 +54,19 @@ constexpr std::string_view HelpText = "Usage: kalvor1-solve [OPTIONS] [FILE]\n"
                                       "text between its first and last sign is dropped) gets one warning line on\n"
                                       "standard error; --json lists such cells under \"dropped\" instead.\n"
                                       "\n"
+                                      "Every solution is checked against an accurate solve of the numbers read\n"
+                                      "(pivoted LU, refined in extended precision): standard error gets one\n"
+                                      "warning line per unknown whose shown text is not the exact solution's\n"
+                                      "(with the accurate text), or one line when the system is too nearly\n"
+                                      "singular for the digits to be vouched for (with the condition estimate).\n"
+                                      "--json gives the check under \"check\": \"verdict\" (correct, inaccurate\n"
+                                      "or unreliable), \"condition\" (null when infinite) and per unknown\n"
+                                      "\"correct\" (true, false, or null when unreliable), \"re\", \"im\", \"text\".\n"
+                                      "\n"
                                       "Exit status: 0 solved, 1 a wrong file or call, 2 no unique solution,\n"
                                       "3 a cell that is not a number or a value beyond the number range,\n"
-                                      "4 (with --strict) solved, but the reading dropped text.\n";
+                                      "4 (with --strict) solved, but the reading dropped text or the check is not\n"
+                                      "correct.\n";
 
 void complain(std::string_view message)
 {
@@ -102,10 +115,13 @@ int run(const std::vector<std::string>& args)
     const std::string output = kalvor::writeResult(result, options.output);
     if (!output.empty() && !emit(output))
         return Failed;
-    // The JSON object lists the dropped text itself.
-    if (options.output != kalvor::Options::Output::Json)
+    // The JSON object lists the dropped text and the check itself.
+    if (options.output != kalvor::Options::Output::Json) {
         for (const std::string& warning : kalvor::droppedWarnings(result))
             complain(warning);
+        for (const std::string& warning : kalvor::checkWarnings(result))
+            complain(warning);
+    }
     switch (result.outcome) {
     case kalvor::SolveOutcome::Solved:
         // A failure keeps its own status below; --strict only questions a

@@ -38,6 +38,40 @@ std::string polarNumbers(double re, double im)
     return (std::isinf(p.magnitude) ? std::string("inf") : shortestText(p.magnitude)) + '\t' + shortestText(p.degrees);
 }
 
+std::string_view verdictName(CheckVerdict verdict)
+{
+    switch (verdict) {
+    case CheckVerdict::Correct:
+        return "correct";
+    case CheckVerdict::Inaccurate:
+        return "inaccurate";
+    case CheckVerdict::Unreliable:
+        return "unreliable";
+    }
+    return "unreliable";
+}
+
+// The check as a JSON object. A condition beyond every double (a matrix
+// singular in working precision) has no JSON number: it is written null.
+std::string checkJson(const SolutionCheck& check)
+{
+    std::string out = "{\"verdict\": \"";
+    out += verdictName(check.verdict);
+    out += "\", \"condition\": ";
+    out += std::isfinite(check.condition) ? shortestText(check.condition) : std::string("null");
+    out += ", \"unknowns\": [";
+    for (std::size_t k = 0; k < check.unknowns.size(); ++k) {
+        const UnknownCheck& u = check.unknowns[k];
+        out += k == 0 ? "\n  " : ",\n  ";
+        out += "{\"correct\": ";
+        out += !u.correct ? "null" : *u.correct ? "true" : "false";
+        out += ", \"re\": " + shortestText(u.re) + ", \"im\": " + shortestText(u.im)
+            + ", \"text\": " + jsonString(resultText(u.re, u.im)) + "}";
+    }
+    out += "\n]}";
+    return out;
+}
+
 std::string writeJson(const SystemRun& run)
 {
     std::string out = "{\"n\": " + count(run.unknowns) + ", \"outcome\": \"";
@@ -52,6 +86,8 @@ std::string writeJson(const SystemRun& run)
                 + jsonString(run.texts[k]) + ", \"polar\": " + jsonString(polarText(run.re[k], run.im[k])) + "}";
         }
         out += "\n]";
+        if (run.check)
+            out += ", \"check\": " + checkJson(*run.check);
     } else if (run.outcome == SolveOutcome::DataError) {
         // The window's message word for word, so a script can show it.
         out += ", \"message\": " + jsonString(DataErrorMessage);
@@ -128,6 +164,28 @@ std::vector<std::string> droppedWarnings(const SystemRun& run)
         lines.push_back("warning: line " + count(d.line) + ", field " + count(d.field) + ": " + jsonString(d.text)
                         + " is read as " + shortestText(d.reading.re) + (im.front() == '-' ? "" : "+") + im
                         + "i, dropping " + jsonString(d.reading.dropped));
+    }
+    return lines;
+}
+
+std::vector<std::string> checkWarnings(const SystemRun& run)
+{
+    std::vector<std::string> lines;
+    if (!run.check)
+        return lines;
+    const SolutionCheck& check = *run.check;
+    if (check.verdict == CheckVerdict::Unreliable) {
+        const std::string condition
+            = std::isfinite(check.condition) ? formatScientific(check.condition) : std::string("infinite");
+        lines.push_back("warning: nearly singular (condition estimate " + condition
+                        + "): the digits of the solution are unreliable");
+        return lines;
+    }
+    for (std::size_t k = 0; k < check.unknowns.size(); ++k) {
+        const UnknownCheck& u = check.unknowns[k];
+        if (u.correct == false)
+            lines.push_back("warning: X" + count(k + 1) + " has wrong digits; its accurate value is "
+                            + jsonString(resultText(u.re, u.im)));
     }
     return lines;
 }

@@ -15,8 +15,10 @@ namespace kalvor {
 // polar text (polarText) or "magnitude<TAB>degrees" of polarOf as shortest
 // numbers, the magnitude written "inf" when it is beyond the largest double;
 // or, for Json, one object for every outcome, with the window text and the
-// polar text of each unknown, and the cells whose reading dropped text when
-// there are any.
+// polar text of each unknown, the check of a solved run ("check": verdict,
+// condition, or null when it is infinite, and per unknown whether it is
+// correct, its accurate value and that value's text), and the cells whose
+// reading dropped text when there are any.
 std::string writeResult(const SystemRun& run, Options::Output output);
 
 // The one line for standard error when the run did not solve (without the
@@ -28,6 +30,12 @@ std::string failureMessage(const SystemRun& run);
 // the program name or line end), in the order of run.dropped: where the cell
 // is, its text, what it is read as and what is dropped.
 std::vector<std::string> droppedWarnings(const SystemRun& run);
+
+// The lines for standard error (without the program name or line end) that
+// the check of a solved run gives: one per wrong unknown, in order, with the
+// result text of its accurate value; or one for an Unreliable verdict, with
+// the condition estimate. None for a Correct verdict or an unchecked run.
+std::vector<std::string> checkWarnings(const SystemRun& run);
 
 // `text` as a JSON string, quotes included: quote, backslash and control
 // characters escaped, all other bytes as they are.

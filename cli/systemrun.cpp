@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <stdexcept>
 #include <utility>
 
 #include "core/cellcheck.h"
@@ -64,7 +65,8 @@ SystemRun runSystem(std::string_view bytes)
     // The parts hold their own copies; the file's texts are no longer needed.
     std::vector<std::vector<std::string>>().swap(run.file.rows);
 
-    SolveResult result = solve(coefRe, coefIm, constRe, constIm);
+    NumericSystem read;
+    SolveResult result = solve(coefRe, coefIm, constRe, constIm, &read);
     // The window turns a result outside the double range into the data error
     // while formatting; the same here, before any text is made.
     if (result.outcome == SolveOutcome::Solved && !(allFinite(result.re) && allFinite(result.im)))
@@ -77,6 +79,13 @@ SystemRun runSystem(std::string_view bytes)
             run.texts.push_back(resultText(result.re[k], result.im[k]));
         run.re = std::move(result.re);
         run.im = std::move(result.im);
+        // The check refuses only numbers that are not finite, which a solved
+        // system never reads; a refusal would leave the run unchecked rather
+        // than end the program.
+        try {
+            run.check = checkSolution(read, run.re, run.im);
+        } catch (const std::invalid_argument&) {
+        }
     } else if (run.outcome == SolveOutcome::DataError) {
         if (const auto cell = firstUnreadableCell(coefRe, coefIm, constRe, constIm)) {
             run.cellLine = run.file.lines[cell->row - 1];

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/readingreport.h"
+#include "core/solutioncheck.h"
 #include "core/solver.h"
 #include "core/systemfile.h"
 
@@ -37,10 +39,14 @@ struct SystemRun {
     // is then split and read; a cell with a part that does not read is not
     // among them.
     std::vector<DroppedField> dropped;
+    // Solved: whether each shown text is the exact solution's (checkSolution
+    // on the numbers the solve read). Empty for the other outcomes.
+    std::optional<SolutionCheck> check;
 
     bool fileOk() const { return file.problem == SystemFileProblem::None; }
-    // Whether --strict turns a solved run into exit status 4.
-    bool failsStrict() const { return !dropped.empty(); }
+    // Whether --strict turns a solved run into exit status 4: text was
+    // dropped, or the check did not find every shown digit right.
+    bool failsStrict() const { return !dropped.empty() || (check && check->verdict != CheckVerdict::Correct); }
 };
 
 // Reads a system file's bytes and solves the system exactly as the equation
@@ -51,6 +57,7 @@ struct SystemRun {
 // the last field as the constant, then solve(). On DataError the first cell
 // that does not read as a number, in the order the window reads its tables,
 // is named. The cells whose reading drops text are listed for every outcome.
+// A solved system is checked (checkSolution) against the numbers it read.
 // Never throws for any input except on memory exhaustion.
 SystemRun runSystem(std::string_view bytes);
 

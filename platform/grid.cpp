@@ -165,6 +165,18 @@ std::uint32_t Grid::cellBackColorAt(int row, int col) const
     return model_->color(row, col);
 }
 
+void Grid::setCellMark(int row, int col, const QString& note)
+{
+    checkCell(row, col);
+    model_->setMark(row, col, note);
+}
+
+QString Grid::cellMarkAt(int row, int col) const
+{
+    checkCell(row, col);
+    return model_->mark(row, col);
+}
+
 int Grid::ColWidth(int col) const
 {
     checkCell(0, col);

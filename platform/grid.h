@@ -56,6 +56,14 @@ public:
     // The OLE colour of any cell (fixed ones included).
     std::uint32_t cellBackColorAt(int row, int col) const;
 
+    // Marks data cell (row, col) for the user's attention: drawn in a
+    // warning colour with its text unchanged, with `note` as its tooltip and
+    // accessible description. An empty note removes the mark. Its own
+    // background colour is kept for when the mark goes.
+    void setCellMark(int row, int col, const QString& note);
+    // The note of a marked cell; empty when it is not marked.
+    QString cellMarkAt(int row, int col) const;
+
     // Width of one column in twips (column 0 is the fixed header column).
     // Widths are kept in twips, so small steps add up exactly.
     int ColWidth(int col) const;

@@ -40,6 +40,8 @@ void GridModel::resize(int rows, int cols)
     }
     texts_ = std::move(texts);
     colors_ = std::move(colors);
+    std::erase_if(marks_,
+                  [rows, cols](const auto& mark) { return mark.first.first >= rows || mark.first.second >= cols; });
     rows_ = rows;
     cols_ = cols;
     endResetModel();
@@ -61,6 +63,32 @@ void GridModel::setColor(int row, int col, std::uint32_t ole)
         return;
     cell = ole;
     cellChanged(row, col, false);
+}
+
+void GridModel::setMark(int row, int col, const QString& note)
+{
+    const std::pair<int, int> at{row, col};
+    const auto found = marks_.find(at);
+    if (note.isEmpty()) {
+        if (found == marks_.end())
+            return;
+        marks_.erase(found);
+    } else {
+        if (found != marks_.end() && found->second == note)
+            return;
+        marks_[at] = note;
+    }
+    if (row > 0 && col > 0) {
+        const QModelIndex index = createIndex(row - 1, col - 1);
+        emit dataChanged(index, index,
+                         {Qt::BackgroundRole, Qt::ForegroundRole, Qt::ToolTipRole, Qt::AccessibleDescriptionRole});
+    }
+}
+
+QString GridModel::mark(int row, int col) const
+{
+    const auto found = marks_.find({row, col});
+    return found == marks_.end() ? QString() : found->second;
 }
 
 void GridModel::cellChanged(int row, int col, bool textToo)
@@ -92,6 +120,23 @@ int GridModel::columnCount(const QModelIndex& parent) const
 
 QVariant GridModel::cellData(int row, int col, int role) const
 {
+    if (!marks_.empty() && row > 0 && col > 0) {
+        const auto found = marks_.find({row, col});
+        if (found != marks_.end()) {
+            switch (role) {
+            case Qt::BackgroundRole:
+                return QBrush(warningColor);
+            case Qt::ForegroundRole:
+                // Dark on the light warning colour in any palette.
+                return QBrush(Qt::black);
+            case Qt::ToolTipRole:
+            case Qt::AccessibleDescriptionRole:
+                return found->second;
+            default:
+                break;
+            }
+        }
+    }
     switch (role) {
     case Qt::DisplayRole: {
         // Only the start of a huge cell can ever be seen in it; painting a

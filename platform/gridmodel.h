@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <utility>
 #include <vector>
 
 #include <QAbstractTableModel>
@@ -42,6 +44,16 @@ public:
     std::uint32_t color(int row, int col) const { return colors_[at(row, col)]; }
     void setColor(int row, int col, std::uint32_t ole);
 
+    // A marked data cell is drawn in the warning colour with dark text, over
+    // whatever its own colour is, and gives `note` as its tooltip and its
+    // accessible description; its text stays as it is. An empty note
+    // removes the mark. Marks are few, so they are kept apart from the
+    // cells; a resize drops those that no longer fit.
+    static inline const QColor warningColor{0xFF, 0xB0, 0x60};  // light orange
+    void setMark(int row, int col, const QString& note);
+    // The note of a marked cell; empty when the cell is not marked.
+    QString mark(int row, int col) const;
+
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -60,6 +72,7 @@ private:
     int cols_ = 0;
     std::vector<QString> texts_;
     std::vector<std::uint32_t> colors_;
+    std::map<std::pair<int, int>, QString> marks_;
 };
 
 }  // namespace kalvor

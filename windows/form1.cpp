@@ -7,6 +7,7 @@
 #include <cmath>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <QAction>
@@ -107,6 +108,15 @@ int indexFromText(const QString& text)
     return static_cast<int>(value);
 }
 
+// One row of shortest real and imaginary texts per unknown.
+BlockPaste::Rows numberRows(const std::vector<double>& re, const std::vector<double>& im)
+{
+    BlockPaste::Rows rows;
+    for (std::size_t k = 0; k < re.size(); ++k)
+        rows.push_back({shortestText(re[k]), shortestText(im[k])});
+    return rows;
+}
+
 // Length in characters (code points), not UTF-16 units.
 qsizetype characterCount(const QString& text)
 {
@@ -136,6 +146,7 @@ Form1::Form1(std::function<QString()> countText, MessageBox& messages, QWidget* 
     guardCoveredControls();
     followClientSize();
     linkVerticalScroll();
+    setUpCheck();
 }
 
 Form1::~Form1() = default;
@@ -631,6 +642,8 @@ void Form1::partedb()
 
 void Form1::frm3grd()
 {
+    // Whatever a check still running finds belongs to the solution before.
+    forgetCheck();
     Frame1->show();
     Frame1->raise();
     Grid3->setRows(N + 1);
@@ -640,7 +653,8 @@ void Form1::frm3grd()
         Grid3->setText(QStringLiteral("X") + QString::number(*curRow));
     }
 
-    const SolveResult result = kalvor::solve(CoefRe, CoefIm, ConstRe, ConstIm);
+    NumericSystem read;
+    const SolveResult result = kalvor::solve(CoefRe, CoefIm, ConstRe, ConstIm, &read);
     if (result.outcome == SolveOutcome::NoUniqueSolution) {
         messages_.show(MessageBox::Style::Stop, noSolutionMessage, QStringLiteral("KALVOR1"));
         back_Click();
@@ -683,14 +697,18 @@ void Form1::frm3grd()
     // keys typed now would change cells the user cannot see.
     if (isVisible())
         Grid3->setFocus(Qt::OtherFocusReason);
+    // Only now, with the results on screen, does the check begin.
+    startCheck(std::move(read));
 }
 
 BlockPaste::Rows Form1::solutionNumbers() const
 {
-    BlockPaste::Rows rows;
-    for (std::size_t k = 0; k < solutionRe_.size(); ++k)
-        rows.push_back({shortestText(solutionRe_[k]), shortestText(solutionIm_[k])});
-    return rows;
+    return numberRows(solutionRe_, solutionIm_);
+}
+
+BlockPaste::Rows Form1::checkedNumbers() const
+{
+    return numberRows(checkedRe_, checkedIm_);
 }
 
 void Form1::moveToNextCell(Grid* table, bool backwards)

@@ -365,6 +365,13 @@ void TableExchange::copySolutionNumbers()
     putOnClipboard(window_.solutionNumbers());
 }
 
+void TableExchange::copyCheckedSolution()
+{
+    const BlockPaste::Rows rows = window_.checkedNumbers();
+    if (!rows.empty())
+        putOnClipboard(rows);
+}
+
 QMenu* TableExchange::contextMenuFor(Grid* table)
 {
     auto* menu = new QMenu(controls_.window);
@@ -374,6 +381,9 @@ QMenu* TableExchange::contextMenuFor(Grid* table)
         QAction* numbers
             = menu->addAction(QStringLiteral("Copy as numbers"), this, &TableExchange::copySolutionNumbers);
         numbers->setEnabled(!window_.solutionNumbers().empty());
+        QAction* checked
+            = menu->addAction(QStringLiteral("Copy checked solution"), this, &TableExchange::copyCheckedSolution);
+        checked->setEnabled(!window_.checkedNumbers().empty());
         QAction* polar = menu->addAction(QStringLiteral("Show polar form"), this,
                                          [this](bool shown) { window_.setPolarFormShown(shown); });
         polar->setCheckable(true);

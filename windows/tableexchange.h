@@ -51,6 +51,10 @@ public:
         // The solution shown, one row of real and imaginary part (shortest
         // texts) per unknown; empty before the first solution.
         virtual BlockPaste::Rows solutionNumbers() const = 0;
+        // The check's accurate values of the solution shown, rows as
+        // solutionNumbers gives them; empty until the check of that solution
+        // has arrived with a verdict that vouches for them.
+        virtual BlockPaste::Rows checkedNumbers() const = 0;
 
     protected:
         ~Window() = default;
@@ -87,11 +91,15 @@ public:
     // Forgets every paste: the tables as they stand are no paste's.
     void forgetPastes();
     // Tab-separated lines on the clipboard: a table's data cells, the whole
-    // system, the solution as shown (every column), or its numbers.
+    // system, the solution as shown (every column), or its numbers (shortest
+    // texts of the real and imaginary parts).
     void copyTable(Grid* table);
     void copySystem();
     void copySolution();
     void copySolutionNumbers();
+    // "Copy checked solution": the check's accurate values, written as Copy
+    // as numbers writes the shown ones; nothing until there are such values.
+    void copyCheckedSolution();
     // Both tables as N rows of N + 1 cell texts, as Copy system gives them.
     BlockPaste::Rows systemRows() const;
     // The context menu of a table, not yet shown; the caller owns it.

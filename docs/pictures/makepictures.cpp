@@ -1,8 +1,10 @@
 // Makes the README's pictures of the windows: builds the equation window and
 // the about window as the program does, offscreen, types a system into the
 // equation window through its own handlers, solves it, and saves what each
-// window shows (the equation window before and after Solve). Run by scripts/make-pictures.sh; the one argument is the
-// folder the PNG files go to.
+// window shows (the equation window before and after Solve, once the check's
+// verdict is in, and a solution with wrong digits). Run by
+// scripts/make-pictures.sh; the one argument is the folder the PNG files go
+// to.
 #include <cstdio>
 #include <memory>
 
@@ -39,6 +41,21 @@ const char* const impedances[3][3] = {
 };
 const char* const sources[3] = {"12", "0", "-5+5i"};
 
+// A first pivot of 1E-12: the defined elimination shows X1 with wrong digits.
+const char* const tinyPivot[3][3] = {
+    {"1E-12", "2", "0"},
+    {"1", "1", "1i"},
+    {"0", "1", "2"},
+};
+const char* const tinyPivotConstants[3] = {"1+i", "3", "3-2i"};
+
+// Until the check of the solution shown has handed back its verdict.
+void waitForCheck(const kalvor::Form1& form)
+{
+    while (form.state().checksRunning > 0)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
 // Types `text` into the cell at (row, col) the way a click and the editor
 // line do it, so the columns grow as they do for a user.
 void typeInto(kalvor::Grid* grid, QLineEdit* editor, void (kalvor::Form1::*click)(), kalvor::Form1& form, int row,
@@ -48,6 +65,17 @@ void typeInto(kalvor::Grid* grid, QLineEdit* editor, void (kalvor::Form1::*click
     grid->setCol(col);
     (form.*click)();
     editor->setText(QString::fromUtf8(text));
+}
+
+void typeSystem(kalvor::Form1& form, const char* const a[3][3], const char* const b[3])
+{
+    for (int r = 1; r <= 3; ++r) {
+        for (int c = 1; c <= 3; ++c)
+            typeInto(form.findChild<kalvor::Grid*>("Grid1"), form.findChild<QLineEdit*>("Text1"),
+                     &kalvor::Form1::Grid1_Click, form, r, c, a[r - 1][c - 1]);
+        typeInto(form.findChild<kalvor::Grid*>("Grid2"), form.findChild<QLineEdit*>("Text4"),
+                 &kalvor::Form1::Grid2_Click, form, r, 1, b[r - 1]);
+    }
 }
 
 bool save(QWidget& window, const QDir& folder, const char* name)
@@ -82,15 +110,20 @@ int main(int argc, char* argv[])
     kalvor::Form1 equations([] { return QStringLiteral("3"); }, messages);
     equations.Form_Load();
     equations.show();
-    for (int r = 1; r <= 3; ++r) {
-        for (int c = 1; c <= 3; ++c)
-            typeInto(equations.grid1(), equations.text1(), &kalvor::Form1::Grid1_Click, equations, r, c,
-                     impedances[r - 1][c - 1]);
-        typeInto(equations.grid2(), equations.text4(), &kalvor::Form1::Grid2_Click, equations, r, 1, sources[r - 1]);
-    }
+    typeSystem(equations, impedances, sources);
     equations.Timer1_Timer();  // the title the window shows after its first seconds
     bool saved = save(equations, folder, "equation-window-input.png");
     equations.solve_Click();
+    waitForCheck(equations);
+
+    kalvor::Form1 wrongDigits([] { return QStringLiteral("3"); }, messages);
+    wrongDigits.Form_Load();
+    wrongDigits.show();
+    typeSystem(wrongDigits, tinyPivot, tinyPivotConstants);
+    wrongDigits.Timer1_Timer();
+    wrongDigits.solve_Click();
+    waitForCheck(wrongDigits);
+    saved = saved && save(wrongDigits, folder, "equation-window-wrong-digits.png");
 
     const std::unique_ptr<kalvor::Registry> registry = kalvor::makeSystemRegistry();
     const std::unique_ptr<kalvor::Launcher> launcher = kalvor::makeSystemLauncher();

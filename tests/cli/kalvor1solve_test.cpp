@@ -64,6 +64,12 @@ const std::string DroppedWarnings
 // n2-phasors.csv: a circuit given in every phasor form, as the window reads
 // it pasted; its answers in each form.
 const std::string Circuit = " 7.8802 + 3.3911i\n 6.7821 + 4.2397i\n";
+// n2-near-singular.csv: [[0.1, 0.3], [0.3, 0.9]] X = [1, 2]; n2-tiny-pivot.csv:
+// [[1E-20, 1], [1, 1]] X = [1, 2], whose X1 is 1, not the 0 shown.
+const std::string NearSingular = " 2.7022E+16 + 0.0000i\n -9.0072E+15 + 0.0000i\n";
+const std::string TinyPivot = " 0.0000 + 0.0000i\n 1.0000 + 0.0000i\n";
+const std::string TinyPivotWarning
+    = "kalvor1-solve: warning: X1 has wrong digits; its accurate value is \" 1.0000 + 0.0000i\"\n";
 const std::string CircuitPolar = "8.5788 \u2220 23.28\u00b0\n7.9983 \u2220 32.01\u00b0\n";
 
 INSTANTIATE_TEST_SUITE_P(
@@ -72,8 +78,20 @@ INSTANTIATE_TEST_SUITE_P(
         Expectation{"real coefficient", {"n1-real.tsv"}, 0, " 2.0000 + 1.0000i\n", ""},
         Expectation{"imaginary coefficient", {"n1-imaginary.csv"}, 0, " 0.0000 - 2i\n", ""},
         Expectation{"two equations", {"n2-worked.tsv"}, 0, Worked, ""},
-        Expectation{
-            "near singular", {"n2-near-singular.csv"}, 0, " 2.7022E+16 + 0.0000i\n -9.0072E+15 + 0.0000i\n", ""},
+        Expectation{"near singular",
+                    {"n2-near-singular.csv"},
+                    0,
+                    NearSingular,
+                    "kalvor1-solve: warning: nearly singular (condition estimate 3.3777E+16): the digits of the "
+                    "solution are unreliable\n"},
+        Expectation{"tiny first pivot", {"n2-tiny-pivot.csv"}, 0, TinyPivot, TinyPivotWarning},
+        Expectation{"strict, wrong digits", {"--strict", "n2-tiny-pivot.csv"}, 4, TinyPivot, TinyPivotWarning},
+        Expectation{"strict, unreliable digits",
+                    {"--strict", "--numbers", "n2-near-singular.csv"},
+                    4,
+                    "27021597764222972\t0\n-9007199254740988\t0\n",
+                    "kalvor1-solve: warning: nearly singular (condition estimate 3.3777E+16): the digits of the "
+                    "solution are unreliable\n"},
         Expectation{"CR LF", {"n2-crlf.csv"}, 0, Worked, ""},
         Expectation{"byte-order mark and blank lines at the end", {"n2-bom.tsv"}, 0, Worked, ""},
         Expectation{"quoted comma fields", {"n2-quoted.csv"}, 0, Worked, ""},
@@ -105,12 +123,15 @@ INSTANTIATE_TEST_SUITE_P(
                     DataError + "; line 4, field 3: not a number\n"},
         Expectation{"numbers", {"--numbers", "n1-real.tsv"}, 0, "2\t1\n", ""},
         Expectation{"numbers, nothing when not solved", {"--numbers", "n1-zero.csv"}, 2, "", NoSolution},
-        Expectation{"json solved",
-                    {"--json", "n1-real.tsv"},
-                    0,
-                    "{\"n\": 1, \"outcome\": \"solved\", \"solution\": [\n  {\"re\": 2, \"im\": 1, \"text\": \" 2.0000 "
-                    "+ 1.0000i\", \"polar\": \"2.2361 \u2220 26.57\u00b0\"}\n]}\n",
-                    ""},
+        Expectation{
+            "json solved",
+            {"--json", "n1-real.tsv"},
+            0,
+            "{\"n\": 1, \"outcome\": \"solved\", \"solution\": [\n  {\"re\": 2, \"im\": 1, \"text\": \" 2.0000 "
+            "+ 1.0000i\", \"polar\": \"2.2361 \u2220 26.57\u00b0\"}\n], \"check\": {\"verdict\": \"correct\", "
+            "\"condition\": 1, \"unknowns\": [\n  {\"correct\": true, \"re\": 2, \"im\": 1, \"text\": \" 2.0000 "
+            "+ 1.0000i\"}\n]}}\n",
+            ""},
         Expectation{"phasor cells", {"n2-phasors.csv"}, 0, Circuit, ""},
         Expectation{"polar texts", {"--polar", "n2-phasors.csv"}, 0, CircuitPolar, ""},
         Expectation{"polar numbers",

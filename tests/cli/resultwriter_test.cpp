@@ -175,5 +175,62 @@ TEST(RunSystem, JsonListsDroppedTextOnlyWhenThereIsSome)
     EXPECT_EQ(writeResult(runSystem("2,2+i\n"), Options::Output::Json).find("dropped"), std::string::npos);
 }
 
+// The check of a solved run: one warning per wrong unknown with its accurate
+// text, or one for digits that cannot be vouched for; --strict fails on both.
+TEST(RunSystem, CheckWarnsOfWrongOrUnreliableDigits)
+{
+    const std::string unreliable = "warning: nearly singular (condition estimate ";
+    const struct {
+        std::string file;
+        CheckVerdict verdict;
+        std::vector<std::string> warnings;
+    } cases[] = {
+        {"1,1,3\n1,-1,1\n", CheckVerdict::Correct, {}},
+        {"1E-20,1,1\n1,1,2\n",
+         CheckVerdict::Inaccurate,
+         {"warning: X1 has wrong digits; its accurate value is \" 1.0000 + 0.0000i\""}},
+        {"1E-20,1,0,0,1\n1,1,0,0,2\n0,0,1E-20,1,1\n0,0,1,1,2+i\n",
+         CheckVerdict::Inaccurate,
+         {"warning: X1 has wrong digits; its accurate value is \" 1.0000 + 0.0000i\"",
+          "warning: X3 has wrong digits; its accurate value is \" 1.0000 + 1.0000i\""}},
+        {"0.1,0.3,1\n0.3,0.9,2\n",
+         CheckVerdict::Unreliable,
+         {unreliable + "3.3777E+16): the digits of the solution are unreliable"}},
+        {"0.1,0.2,1\n0.2,0.4,2\n",
+         CheckVerdict::Unreliable,
+         {unreliable + "infinite): the digits of the solution are unreliable"}},
+    };
+    for (const auto& c : cases) {
+        const SystemRun run = runSystem(c.file);
+        ASSERT_EQ(run.outcome, SolveOutcome::Solved) << c.file;
+        ASSERT_TRUE(run.check) << c.file;
+        EXPECT_EQ(run.check->verdict, c.verdict) << c.file;
+        EXPECT_EQ(checkWarnings(run), c.warnings) << c.file;
+        EXPECT_EQ(run.failsStrict(), c.verdict != CheckVerdict::Correct) << c.file;
+    }
+    // Only a solved run is checked.
+    EXPECT_FALSE(runSystem("0,5\n").check);
+    EXPECT_TRUE(checkWarnings(runSystem("0,5\n")).empty());
+}
+
+TEST(RunSystem, JsonGivesTheCheckOfASolvedRun)
+{
+    EXPECT_EQ(writeResult(runSystem("1E-20,1,1\n1,1,2\n"), Options::Output::Json),
+              "{\"n\": 2, \"outcome\": \"solved\", \"solution\": [\n"
+              "  {\"re\": 0, \"im\": 0, \"text\": \" 0.0000 + 0.0000i\", \"polar\": \"0.0000 \u2220 0.00\u00b0\"},\n"
+              "  {\"re\": 1, \"im\": -0, \"text\": \" 1.0000 + 0.0000i\", \"polar\": \"1.0000 \u2220 0.00\u00b0\"}\n"
+              "], \"check\": {\"verdict\": \"inaccurate\", \"condition\": 4, \"unknowns\": [\n"
+              "  {\"correct\": false, \"re\": 1, \"im\": 0, \"text\": \" 1.0000 + 0.0000i\"},\n"
+              "  {\"correct\": true, \"re\": 1, \"im\": 0, \"text\": \" 1.0000 + 0.0000i\"}\n]}}\n");
+    // Unreliable: no unknown is called correct or wrong; an infinite
+    // condition has no JSON number.
+    const std::string singular = writeResult(runSystem("0.1,0.2,1\n0.2,0.4,2\n"), Options::Output::Json);
+    EXPECT_NE(singular.find("\"check\": {\"verdict\": \"unreliable\", \"condition\": null, \"unknowns\": [\n"
+                            "  {\"correct\": null, \"re\": 10, \"im\": 0, \"text\": \" 10.0000 + 0.0000i\"},"),
+              std::string::npos)
+        << singular;
+    EXPECT_EQ(writeResult(runSystem("0,5\n"), Options::Output::Json).find("check"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace kalvor

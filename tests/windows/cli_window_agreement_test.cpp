@@ -65,6 +65,7 @@ private slots:
         QTest::newRow("N = 1, 2i X1 = 4") << QByteArray("2i,4\n");
         QTest::newRow("N = 2, worked") << QByteArray("1+i\t1\t2+3i\n1\t-1+i\ti\n");
         QTest::newRow("N = 2, near singular") << QByteArray("0.1,0.3,1\n0.3,0.9,2\n");
+        QTest::newRow("N = 2, tiny first pivot") << QByteArray("1E-20,1,1\n1,1,2\n");
         QTest::newRow("N = 4, every cell form")
             << QByteArray("4i+3,i,,-j,1e-3\n-2.5,+i3,j-2,0i,3-4-5i\n 7 ,25i,-i+3,2.5j,i\n1,0,0.0001,123456,-0.25\n");
         QTest::newRow("N = 3, negative imaginary parts") << QByteArray("1,,,-1.5j\n,2,,-246912i\n,,3,-0.000036j\n");
@@ -105,8 +106,19 @@ private slots:
         if (h->messages.messages.empty()) {
             QCOMPARE(program.status, 0);
             // One warning per cell whose reading dropped text; the window names
-            // the first of them in panel 4 and counts the others.
-            const QStringList warnings = program.error.isEmpty() ? QStringList() : program.error.split('\n');
+            // the first of them in panel 4 and counts the others. The check's
+            // warnings (wrong unknowns, or unreliable digits) follow them.
+            QStringList warnings, wrong;
+            bool unreliable = false;
+            static const QRegularExpression wrongUnknown(QStringLiteral("^kalvor1-solve: warning: (X\\d+) has wrong"));
+            for (const QString& line : program.error.isEmpty() ? QStringList() : program.error.split('\n')) {
+                if (const QRegularExpressionMatch m = wrongUnknown.match(line); m.hasMatch())
+                    wrong << m.captured(1);
+                else if (line.contains(QStringLiteral(": nearly singular (")))
+                    unreliable = true;
+                else
+                    warnings << line;
+            }
             QString panel4;
             if (!warnings.isEmpty()) {
                 static const QRegularExpression where(
@@ -120,6 +132,16 @@ private slots:
                     panel4 += QStringLiteral(" and %1 more").arg(warnings.size() - 1);
             }
             QCOMPARE(h->form->findChild<StatusBar*>("StatusBar1")->panelText(4), panel4);
+            // Then the check's verdict, unless dropped text is named.
+            if (panel4.isEmpty())
+                panel4 = unreliable   ? QStringLiteral("Nearly singular: digits unreliable")
+                    : wrong.isEmpty() ? QStringLiteral("Checked: all digits right")
+                                      : QStringLiteral("Wrong digits: ") + wrong.join(QStringLiteral(", "));
+            QTRY_VERIFY(h->form->state().checksRunning == 0);
+            QCOMPARE(h->form->findChild<StatusBar*>("StatusBar1")->panelText(4), panel4);
+            for (int k = 1; k <= n; ++k)
+                QCOMPARE(h->form->findChild<Grid*>("Grid3")->cellMarkAt(k, 1).isEmpty(),
+                         !wrong.contains(QStringLiteral("X%1").arg(k)));
             QStringList window;
             for (int k = 1; k <= n; ++k)
                 window << h->form->findChild<Grid*>("Grid3")->TextMatrix(k, 1);

@@ -468,6 +468,39 @@ private slots:
                                            + "\n"));
     }
 
+    // "Copy checked solution" writes the check's accurate values as "Copy as
+    // numbers" writes the shown ones, once the check of the solution shown
+    // has arrived with a verdict that vouches for them.
+    void copyCheckedSolutionWritesTheAccurateValues_data()
+    {
+        QTest::addColumn<QStringList>("coefficients");
+        QTest::addColumn<QStringList>("constants");
+        QTest::addColumn<QString>("copied");  // empty: the item stays greyed
+        QTest::newRow("tiny first pivot")
+            << QStringList{"1E-20", "1", "1", "1"} << QStringList{"1", "2"} << "1\t0\n1\t0\n";
+        QTest::newRow("complex, all digits right")
+            << QStringList{"2i", "", "", "4"} << QStringList{"4", "1+i"} << "0\t-2\n0.25\t0.25\n";
+        QTest::newRow("nearly singular") << QStringList{"0.1", "0.3", "0.3", "0.9"} << QStringList{"1", "2"} << "";
+    }
+
+    void copyCheckedSolutionWritesTheAccurateValues()
+    {
+        QFETCH(QStringList, coefficients);
+        QFETCH(QStringList, constants);
+        QFETCH(QString, copied);
+        QVERIFY(h->open(2));
+        typeSystem(coefficients, constants);
+        form()->findChild<QAction*>("solve")->trigger();
+        // Greyed while the check runs.
+        std::unique_ptr<QMenu> early(exchange()->contextMenuFor(form()->findChild<Grid*>("Grid3")));
+        QVERIFY(!actionNamed(early.get(), QStringLiteral("Copy checked solution"))->isEnabled());
+        QTRY_VERIFY(form()->state().checksRunning == 0);
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        QCOMPARE(chooseFromMenu(form()->findChild<Grid*>("Grid3"), QStringLiteral("Copy checked solution")),
+                 !copied.isEmpty());
+        QCOMPARE(clipboardText(), copied.isEmpty() ? QStringLiteral("before") : copied);
+    }
+
     // A right click opens the menu but is no click: no cell is selected.
     void rightClickOpensMenuWithoutClick()
     {

@@ -5,10 +5,13 @@
 #include <QFrame>
 #include <QMessageBox>
 #include <QAbstractButton>
+#include <QBrush>
+#include <QThreadPool>
 #include <QTimer>
 
 #include "core/numberreading.h"
 #include "form1_fixture.h"
+#include "platform/gridmodel.h"
 #include "platform/qmessagebox.h"
 #include "platform/statusbar.h"
 
@@ -47,6 +50,7 @@ class Form1SolveTest : public QObject {
 private:
     std::unique_ptr<Form1Harness> h;
     Form1* form() { return h->form.get(); }
+    kalvor::TableExchange* exchange() { return form()->findChild<kalvor::TableExchange*>(QStringLiteral("exchange")); }
 
     bool editing()
     {
@@ -306,6 +310,114 @@ private slots:
             QApplication::processEvents();
             h->screenshot(QStringLiteral("form1_dropped_text"));
         }
+    }
+
+    // Once the results are shown, the check's verdict follows in panel 4
+    // (unless dropped text is named there), and each wrong unknown's cell is
+    // marked with its accurate value as tooltip and accessible description.
+    void checkVerdictFollowsTheResults_data()
+    {
+        QTest::addColumn<QList<QStringList>>("system");  // rows of N + 1 cells, as pasted
+        QTest::addColumn<QString>("panel4");
+        QTest::addColumn<QStringList>("notes");  // per unknown; empty: not marked
+        const QString one = QStringLiteral("Accurate value: 1.0000 + 0.0000i");
+        QTest::newRow("well-conditioned") << QList<QStringList>{{"1", "1", "3"}, {"1", "-1", "1"}}
+                                          << "Checked: all digits right" << QStringList{"", ""};
+        QTest::newRow("tiny first pivot")
+            << QList<QStringList>{{"1E-20", "1", "1"}, {"1", "1", "2"}} << "Wrong digits: X1" << QStringList{one, ""};
+        QTest::newRow("nearly singular") << QList<QStringList>{{"0.1", "0.3", "1"}, {"0.3", "0.9", "2"}}
+                                         << "Nearly singular: digits unreliable" << QStringList{"", ""};
+        // Seven such pairs side by side: X1, X3, ..., X13 wrong.
+        QList<QStringList> pairs;
+        QStringList pairNotes;
+        for (int k = 0; k < 14; ++k) {
+            QStringList row(15);
+            row[k] = k % 2 == 0 ? "1E-20" : "1";
+            row[k % 2 == 0 ? k + 1 : k - 1] = "1";
+            row[14] = k % 2 == 0 ? "1" : "2";
+            pairs << row;
+            pairNotes << (k % 2 == 0 ? one : QString());
+        }
+        QTest::newRow("seven wrong") << pairs << "Wrong digits: X1, X3, X5, X7, X9 and 2 more" << pairNotes;
+        QTest::newRow("dropped text wins") << QList<QStringList>{{"1E-20", "1", "1"}, {"1", "1", "2+1E-3j"}}
+                                           << "Text dropped in C 2" << QStringList{"Accurate value: 1.0000 - 3i", ""};
+    }
+
+    void checkVerdictFollowsTheResults()
+    {
+        QFETCH(QList<QStringList>, system);
+        QFETCH(QString, panel4);
+        QFETCH(QStringList, notes);
+        const int n = int(system.size());
+        QVERIFY(h->open(n));
+        BlockPaste::Rows rows;
+        for (const QStringList& row : system) {
+            rows.emplace_back();
+            for (const QString& cell : row)
+                rows.back().push_back(cell.toStdString());
+        }
+        exchange()->pasteRows(form()->findChild<Grid*>("Grid1"), rows, 1, 1);
+        form()->findChild<QAction*>("solve")->trigger();
+        QVERIFY(showingSolution());
+        QVERIFY(form()->state().checksRunning > 0);
+        QTRY_VERIFY(form()->state().checksRunning == 0);
+        QCOMPARE(form()->findChild<StatusBar*>("StatusBar1")->panelText(4), panel4);
+        Grid* g3 = form()->findChild<Grid*>("Grid3");
+        for (int k = 1; k <= n; ++k) {
+            const QString& note = notes.at(k - 1);
+            const QModelIndex cell = g3->model()->index(k - 1, 0);
+            QCOMPARE(g3->cellMarkAt(k, 1), note);
+            QCOMPARE(cell.data(Qt::ToolTipRole).toString(), note);
+            QCOMPARE(cell.data(Qt::AccessibleDescriptionRole).toString(), note);
+            QCOMPARE(cell.data(Qt::BackgroundRole).value<QBrush>().color() == GridModel::warningColor, !note.isEmpty());
+        }
+        if (QTest::currentDataTag() == QByteArray("tiny first pivot")) {
+            // The text of a marked cell is the defined result, unchanged.
+            QCOMPARE(g3->TextMatrix(1, 1), QStringLiteral(" 0.0000 + 0.0000i"));
+            QApplication::processEvents();
+            h->screenshot(QStringLiteral("form1_wrong_digits"));
+        }
+        // The marks go with the result panel.
+        form()->findChild<QAction*>("back")->trigger();
+        for (int k = 1; k <= n; ++k)
+            QCOMPARE(g3->cellMarkAt(k, 1), QString());
+    }
+
+    // A check still running when its solution goes is ignored: after Back,
+    // an edit and a new Solve only the new solution's verdict shows.
+    void staleCheckShowsNothing()
+    {
+        QVERIFY(h->open(2));
+        exchange()->pasteRows(form()->findChild<Grid*>("Grid1"), {{"1E-20", "1", "1"}, {"1", "1", "2"}}, 1, 1);
+        form()->findChild<QAction*>("solve")->trigger();
+        QVERIFY(form()->state().checksRunning > 0);
+        form()->findChild<QAction*>("back")->trigger();
+        h->typeCoefficient(1, 1, QStringLiteral("1"));
+        h->typeCoefficient(2, 2, QStringLiteral("-1"));
+        QTRY_VERIFY(form()->state().checksRunning == 0);
+        QCOMPARE(form()->findChild<StatusBar*>("StatusBar1")->panelText(4), QString());
+        QCOMPARE(form()->findChild<Grid*>("Grid3")->cellMarkAt(1, 1), QString());
+
+        h->typeCoefficient(1, 1, QStringLiteral("1E-20"));
+        h->typeCoefficient(2, 2, QStringLiteral("1"));
+        form()->findChild<QAction*>("solve")->trigger();
+        form()->findChild<QAction*>("back")->trigger();
+        h->typeCoefficient(1, 1, QStringLiteral("2"));
+        form()->findChild<QAction*>("solve")->trigger();
+        QTRY_VERIFY(form()->state().checksRunning == 0);
+        QCOMPARE(form()->findChild<StatusBar*>("StatusBar1")->panelText(4),
+                 QStringLiteral("Checked: all digits right"));
+        QCOMPARE(form()->findChild<Grid*>("Grid3")->cellMarkAt(1, 1), QString());
+        QCOMPARE(form()->findChild<Grid*>("Grid3")->cellMarkAt(2, 1), QString());
+
+        // A window closed while its check runs is simply gone.
+        form()->findChild<QAction*>("back")->trigger();
+        form()->findChild<QAction*>("solve")->trigger();
+        QVERIFY(form()->state().checksRunning > 0);
+        h->form.reset();
+        QThreadPool::globalInstance()->waitForDone();
+        QApplication::processEvents();
+        h->makeForm();
     }
 
     void correctedDataSolvesNormally()
