@@ -207,7 +207,8 @@ private:
     // editor in place of the cell's text.
     void typeIntoEditor(QLineEdit* editor);
     bool editing() const;
-    // Makes (row, col) of Grid1 or Grid2 current and runs its Click handler.
+    // Makes (row, col) of Grid1 or Grid2 current and clicks it as its Click
+    // handler does.
     void selectAsIfClicked(Grid* table, int row, int col);
     // After the data-error message: the first cell that does not read as a
     // number, or the word that a value left the number range.

@@ -26,6 +26,11 @@ class MessageBox;
 // paste bookkeeping is BlockPaste's and the reading of a dropped file
 // systemfiledrop's. Nothing here changes a cell while the solution is shown
 // (apart from the solution's own copies).
+//
+// One system file (.tsv, .csv or .txt) dropped on the window or an editor
+// line in Editing is pasted as a whole system at (1, 1) of the coefficients,
+// one undoable step; a file that does not fit the window is refused with a
+// message. No drop is taken while the solution is shown.
 class TableExchange final : public QObject {
     Q_OBJECT
 
