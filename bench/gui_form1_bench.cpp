@@ -48,8 +48,9 @@ std::unique_ptr<Form1> filledWindow(MessageRecorder& messages)
     form->Form_Load();
     for (int r = 1; r <= n; ++r) {
         for (int c = 1; c <= n; ++c)
-            form->grid1()->setTextMatrix(r, c, r == c ? QStringLiteral("600+25i") : QStringLiteral("0.5-0.25i"));
-        form->grid2()->setTextMatrix(r, 1, QStringLiteral("%1-2j").arg(r));
+            form->findChild<Grid*>("Grid1")->setTextMatrix(
+                r, c, r == c ? QStringLiteral("600+25i") : QStringLiteral("0.5-0.25i"));
+        form->findChild<Grid*>("Grid2")->setTextMatrix(r, 1, QStringLiteral("%1-2j").arg(r));
     }
     return form;
 }
@@ -58,7 +59,7 @@ std::unique_ptr<Form1> filledWindow(MessageRecorder& messages)
 // its verdict.
 void waitForCheck(const Form1& form)
 {
-    while (form.checkRunning())
+    while (form.state().checksRunning > 0)
         QApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
@@ -70,7 +71,7 @@ void BM_Form1SetUp(benchmark::State& state)
         form.Form_Load();
         form.show();
         QApplication::processEvents();
-        benchmark::DoNotOptimize(form.grid1()->Rows());
+        benchmark::DoNotOptimize(form.findChild<Grid*>("Grid1")->Rows());
         state.PauseTiming();
         form.hide();
         state.ResumeTiming();
@@ -85,7 +86,7 @@ void BM_Form1ReadCellsThroughText9(benchmark::State& state)
     const auto form = filledWindow(messages);
     for (auto _ : state)
         form->parted();
-    benchmark::DoNotOptimize(form->coefRe().size());
+    benchmark::DoNotOptimize(form->state().CoefRe.size());
     state.counters["cells"] = double(n) * n;
 }
 BENCHMARK(BM_Form1ReadCellsThroughText9)->Unit(benchmark::kMillisecond)->Iterations(5);
@@ -97,16 +98,16 @@ void BM_Form1Solve(benchmark::State& state)
     form->show();
     QApplication::processEvents();
     for (auto _ : state) {
-        form->solveAction()->trigger();
+        form->findChild<QAction*>("solve")->trigger();
         // Until the filled table is on screen.
         QApplication::processEvents();
         state.PauseTiming();
-        if (!messages.messages.empty() || form->grid3()->TextMatrix(n, 1).isEmpty())
+        if (!messages.messages.empty() || form->findChild<Grid*>("Grid3")->TextMatrix(n, 1).isEmpty())
             throw std::runtime_error("the benchmark system did not solve");
         // The check started by this Solve would otherwise share the
         // processors with the next one.
         waitForCheck(*form);
-        form->backAction()->trigger();
+        form->findChild<QAction*>("back")->trigger();
         state.ResumeTiming();
     }
     state.counters["peak_MiB"] = peakMiB();
@@ -121,12 +122,12 @@ void BM_Form1SolveUntilChecked(benchmark::State& state)
     form->show();
     QApplication::processEvents();
     for (auto _ : state) {
-        form->solveAction()->trigger();
+        form->findChild<QAction*>("solve")->trigger();
         waitForCheck(*form);
         state.PauseTiming();
-        if (form->statusBar1()->panelText(4) != QStringLiteral("Checked: all digits right"))
+        if (form->findChild<StatusBar*>("StatusBar1")->panelText(4) != QStringLiteral("Checked: all digits right"))
             throw std::runtime_error("the benchmark system was not checked right");
-        form->backAction()->trigger();
+        form->findChild<QAction*>("back")->trigger();
         state.ResumeTiming();
     }
 }
@@ -169,15 +170,15 @@ void BM_Form1PasteAugmentedBlock(benchmark::State& state)
     MessageRecorder messages;
     const auto form = shownEmptyWindow(messages);
     QGuiApplication::clipboard()->setText(augmentedBlock());
-    form->grid1()->setFocus();
+    form->findChild<Grid*>("Grid1")->setFocus();
     for (auto _ : state) {
-        pressOn(form->grid1(), Qt::Key_V);
+        pressOn(form->findChild<Grid*>("Grid1"), Qt::Key_V);
         QApplication::processEvents();
         state.PauseTiming();
-        if (form->grid2()->TextMatrix(n, 1).isEmpty() || !messages.messages.empty())
+        if (form->findChild<Grid*>("Grid2")->TextMatrix(n, 1).isEmpty() || !messages.messages.empty())
             throw std::runtime_error("the block was not pasted whole");
         state.counters["peak_MiB"] = peakMiB();
-        form->undoPaste();
+        form->findChild<TableExchange*>()->undoPaste();
         QApplication::processEvents();
         state.ResumeTiming();
     }
@@ -190,16 +191,16 @@ void BM_Form1UndoAugmentedPaste(benchmark::State& state)
     MessageRecorder messages;
     const auto form = shownEmptyWindow(messages);
     QGuiApplication::clipboard()->setText(augmentedBlock());
-    form->grid1()->setFocus();
+    form->findChild<Grid*>("Grid1")->setFocus();
     for (auto _ : state) {
         state.PauseTiming();
-        pressOn(form->grid1(), Qt::Key_V);
+        pressOn(form->findChild<Grid*>("Grid1"), Qt::Key_V);
         QApplication::processEvents();
         state.ResumeTiming();
-        pressOn(form->grid1(), Qt::Key_Z);
+        pressOn(form->findChild<Grid*>("Grid1"), Qt::Key_Z);
         QApplication::processEvents();
         state.PauseTiming();
-        if (!form->grid2()->TextMatrix(n, 1).isEmpty())
+        if (!form->findChild<Grid*>("Grid2")->TextMatrix(n, 1).isEmpty())
             throw std::runtime_error("the paste was not undone");
         state.ResumeTiming();
     }
@@ -212,7 +213,7 @@ void BM_Form1CopySystem(benchmark::State& state)
     MessageRecorder messages;
     const auto form = filledWindow(messages);
     for (auto _ : state) {
-        form->copySystem();
+        form->findChild<TableExchange*>()->copySystem();
         benchmark::DoNotOptimize(QGuiApplication::clipboard()->text().size());
     }
 }
@@ -240,7 +241,7 @@ void BM_Form1SaveSystem(benchmark::State& state)
     names.path = folder.filePath(QStringLiteral("system.tsv"));
     form->setFileDialogs(names);
     for (auto _ : state)
-        form->saveSystemAsAction()->trigger();
+        form->findChild<QAction*>("saveSystemAs")->trigger();
     if (!messages.messages.empty() || QFileInfo(names.path).size() < n * n)
         throw std::runtime_error("the system was not saved");
 }

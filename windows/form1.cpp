@@ -1,6 +1,7 @@
 #include "windows/form1.h"
 
 #include <algorithm>
+#include <utility>
 #include <array>
 #include <climits>
 #include <cmath>
@@ -23,6 +24,7 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include "core/cellcheck.h"
 #include "core/numberformat.h"
 #include "core/partcell.h"
 #include "core/val.h"
@@ -33,6 +35,7 @@
 #include "platform/statusbar.h"
 #include "platform/twips.h"
 #include "windows/form1messages.h"
+#include "windows/growinglayout.h"
 #include "windows/recoveryfile.h"
 #include "windows/scratchbox.h"
 #include "windows/unknowncount.h"
@@ -41,6 +44,9 @@
 namespace kalvor {
 
 namespace {
+
+// The status bar's panel for reading errors and notes.
+constexpr int errorPanel = 4;
 
 QFont fixedsysFace()
 {
@@ -102,6 +108,15 @@ int indexFromText(const QString& text)
     return static_cast<int>(value);
 }
 
+// One row of shortest real and imaginary texts per unknown.
+BlockPaste::Rows numberRows(const std::vector<double>& re, const std::vector<double>& im)
+{
+    BlockPaste::Rows rows;
+    for (std::size_t k = 0; k < re.size(); ++k)
+        rows.push_back({shortestText(re[k]), shortestText(im[k])});
+    return rows;
+}
+
 // Length in characters (code points), not UTF-16 units.
 qsizetype characterCount(const QString& text)
 {
@@ -126,7 +141,8 @@ Form1::Form1(std::function<QString()> countText, MessageBox& messages, QWidget* 
     createMenus();
     setTabOrder();
     connectHandlers();
-    setUpExchange();
+    exchange_
+        = new TableExchange(*this, {this, Grid1, Grid2, Grid3, Text1, Text4, Frame1}, messages_, maxTypedColumnTwips);
     guardCoveredControls();
     followClientSize();
     linkVerticalScroll();
@@ -297,55 +313,19 @@ void Form1::setCoveredControlsEnabled(bool enabled)
 
 void Form1::followClientSize()
 {
-    // The design places, as the controls were built.
-    placements_ = {
-        {Label1, Label1->geometry(), WidthShare::Coefficients, false},
-        {Text1, Text1->geometry(), WidthShare::Coefficients, false},
-        {Grid1, Grid1->geometry(), WidthShare::Coefficients, true},
-        {Label2, Label2->geometry(), WidthShare::Constants, false},
-        {Text4, Text4->geometry(), WidthShare::Constants, false},
-        {Grid2, Grid2->geometry(), WidthShare::Constants, true},
-        {Frame1, Frame1->geometry(), WidthShare::Whole, true},
-        {Grid3, Grid3->geometry(), WidthShare::Whole, true},
-    };
-    auto* client = new WidgetWatch(client_);
-    connect(client, &WidgetWatch::resized, this, &Form1::layOutForClientSize);
-}
-
-void Form1::layOutForClientSize()
-{
-    // The design size is the client's least size; the room beyond it is
-    // shared between the tables as their design widths share the window.
-    const int extraWidth = std::max(0, client_->width() - client_->minimumWidth());
-    const int extraHeight = std::max(0, client_->height() - client_->minimumHeight());
-    long long coefficientsDesign = 0;
-    long long constantsDesign = 0;
-    for (const Placement& place : placements_) {
-        if (place.control == Grid1)
-            coefficientsDesign = place.design.width();
-        else if (place.control == Grid2)
-            constantsDesign = place.design.width();
-    }
-    const auto coefficientsExtra
-        = static_cast<int>(extraWidth * coefficientsDesign / (coefficientsDesign + constantsDesign));
-    for (const Placement& place : placements_) {
-        QRect rect = place.design;
-        switch (place.share) {
-        case WidthShare::Coefficients:
-            rect.setRight(rect.right() + coefficientsExtra);
-            break;
-        case WidthShare::Constants:
-            rect.translate(coefficientsExtra, 0);
-            rect.setRight(rect.right() + extraWidth - coefficientsExtra);
-            break;
-        case WidthShare::Whole:
-            rect.setRight(rect.right() + extraWidth);
-            break;
-        }
-        if (place.growsDown)
-            rect.setBottom(rect.bottom() + extraHeight);
-        place.control->setGeometry(rect);
-    }
+    // The controls' places as they were built are their design places; the
+    // design size is the client's least size.
+    using Share = GrowingLayout::Share;
+    auto* client = new GrowingLayout(client_->minimumSize(), client_);
+    client->addWidget(Label1, Share::LeftColumn, false);
+    client->addWidget(Text1, Share::LeftColumn, false);
+    client->addWidget(Grid1, Share::LeftColumn, true);
+    client->addWidget(Label2, Share::RightColumn, false);
+    client->addWidget(Text4, Share::RightColumn, false);
+    client->addWidget(Grid2, Share::RightColumn, true);
+    client->addWidget(Frame1, Share::Whole, true);
+    auto* panel = new GrowingLayout(Frame1->size(), Frame1);
+    panel->addWidget(Grid3, Share::Whole, true);
 }
 
 void Form1::linkVerticalScroll()
@@ -387,11 +367,6 @@ void Form1::showModal()
     if (!ending_)
         loop.exec(QEventLoop::DialogExec);
     modalLoop_ = nullptr;
-}
-
-QString Form1::currentRowText() const
-{
-    return curRow ? QString::number(*curRow) : QString();
 }
 
 void Form1::Form_Load()
@@ -444,39 +419,94 @@ void Form1::paintSelection(Grid* grid, QLineEdit* previousRow, QLineEdit* previo
     previousCol->setText(QString::number(c));
 }
 
+Form1::TableSide Form1::sideOf(Grid* table) const
+{
+    if (table == Grid2)
+        return {Grid2, Text4, Text7, Text8};
+    return {Grid1, Text1, Txt7, Txt8};
+}
+
 void Form1::Grid1_Click()
 {
-    StatusBar1->setPanelText(4, QString());
-    paintSelection(Grid1, Txt7, Txt8);
-    curCol = Grid1->Col();
-    Text1->setFocus(Qt::MouseFocusReason);
-    Text1->setText(Grid1->Text());
-    StatusBar1->setPanelText(1, QStringLiteral("X") + QString::number(Grid1->Col()));
-    StatusBar1->setPanelText(2, QStringLiteral("EQ.") + QString::number(Grid1->Row()));
+    clickOn(sideOf(Grid1));
 }
 
 void Form1::Grid2_Click()
 {
+    clickOn(sideOf(Grid2));
+}
+
+void Form1::clickOn(const TableSide& side)
+{
     StatusBar1->setPanelText(4, QString());
-    paintSelection(Grid2, Text7, Text8);
-    Text4->setFocus(Qt::MouseFocusReason);
-    Text4->setText(Grid2->Text());
-    curCol = Grid2->Col();
-    StatusBar1->setPanelText(3, QStringLiteral("C") + QString::number(Grid2->Row()));
+    paintSelection(side.table, side.previousRow, side.previousCol);
+    // Before the editor takes the cell's text: its change handler widens
+    // the current column.
+    curCol = side.table->Col();
+    side.editor->setFocus(Qt::MouseFocusReason);
+    side.editor->setText(side.table->Text());
+    if (side.table == Grid1) {
+        StatusBar1->setPanelText(1, QStringLiteral("X") + QString::number(Grid1->Col()));
+        StatusBar1->setPanelText(2, QStringLiteral("EQ.") + QString::number(Grid1->Row()));
+    } else {
+        StatusBar1->setPanelText(3, QStringLiteral("C") + QString::number(Grid2->Row()));
+    }
 }
 
 void Form1::Grid1_KeyPress()
 {
-    Text1->setFocus(Qt::OtherFocusReason);
-    Text1->setText(Grid1->Text());
-    typeIntoEditor(Text1);
+    typeOn(sideOf(Grid1));
 }
 
 void Form1::Grid2_KeyPress()
 {
-    Text4->setFocus(Qt::OtherFocusReason);
-    Text4->setText(Grid2->Text());
-    typeIntoEditor(Text4);
+    typeOn(sideOf(Grid2));
+}
+
+void Form1::typeOn(const TableSide& side)
+{
+    side.editor->setFocus(Qt::OtherFocusReason);
+    side.editor->setText(side.table->Text());
+    typeIntoEditor(side.editor);
+}
+
+bool Form1::editing() const
+{
+    return Frame1->isHidden();
+}
+
+void Form1::typeIntoEditor(QLineEdit* editor)
+{
+    const QString typed = exchange_->takeTypedText();
+    if (typed.isEmpty())
+        return;
+    // As in a spreadsheet, typing on a cell replaces its text; as one edit
+    // of the editor, so the editor's own undo brings the text back.
+    editor->selectAll();
+    editor->insert(typed);
+}
+
+void Form1::editCell(Grid* table)
+{
+    // The KeyPress steps without a character: the cell as it stands.
+    const TableSide side = sideOf(table);
+    typeOn(side);
+    side.editor->end(false);
+}
+
+void Form1::enterInEditor(QLineEdit* editor, Grid* table, bool backwards)
+{
+    rectangularInEditor(editor);
+    moveToNextCell(table, backwards);
+}
+
+void Form1::showCurrentCells()
+{
+    // An editor whose cell kept its text keeps its own undo too.
+    if (Text1->text() != Grid1->Text())
+        mirrorEditor(Text1, Grid1);
+    if (Text4->text() != Grid2->Text())
+        mirrorEditor(Text4, Grid2);
 }
 
 void Form1::mirrorEditor(QLineEdit* editor, Grid* grid)
@@ -491,7 +521,20 @@ void Form1::mirrorEditor(QLineEdit* editor, Grid* grid)
 
 void Form1::Text1_Change()
 {
-    Grid1->setText(Text1->text());
+    editorChanged(sideOf(Grid1));
+}
+
+void Form1::Text4_Change()
+{
+    editorChanged(sideOf(Grid2));
+}
+
+void Form1::editorChanged(const TableSide& side)
+{
+    side.table->setText(side.editor->text());
+    // Only a coefficient column grows with what is typed into it.
+    if (side.table != Grid1)
+        return;
     const qsizetype length = characterCount(Grid1->Text());
     // A failing width change is ignored: the text is in the cell by now.
     try {
@@ -503,11 +546,6 @@ void Form1::Text1_Change()
         Grid1->setColWidth(curCol, std::max(width, capped));
     } catch (const std::exception&) {
     }
-}
-
-void Form1::Text4_Change()
-{
-    Grid2->setText(Text4->text());
 }
 
 void Form1::solve_Click()
@@ -526,12 +564,7 @@ void Form1::back_Click()
 
 void Form1::exit_Click()
 {
-    recovery_->flush();
-    ending_ = true;
-    if (modalLoop_)
-        modalLoop_->quit();
-    hide();
-    endProgram_();
+    endSession(true);
 }
 
 void Form1::about_Click()
@@ -543,12 +576,20 @@ void Form1::about_Click()
 void Form1::closeEvent(QCloseEvent* event)
 {
     event->accept();
-    if (ending_)
-        return;
+    if (!ending_)
+        endSession(false);
+}
+
+void Form1::endSession(bool hideWindow)
+{
     recovery_->flush();
     ending_ = true;
     if (modalLoop_)
         modalLoop_->quit();
+    // Exit hides the window itself; the close box's close hides it once
+    // this returns.
+    if (hideWindow)
+        hide();
     endProgram_();
 }
 
@@ -648,6 +689,86 @@ void Form1::frm3grd()
         Grid3->setFocus(Qt::OtherFocusReason);
     // Only now, with the results on screen, does the check begin.
     startCheck(std::move(read));
+}
+
+BlockPaste::Rows Form1::solutionNumbers() const
+{
+    return numberRows(solutionRe_, solutionIm_);
+}
+
+BlockPaste::Rows Form1::checkedNumbers() const
+{
+    return numberRows(checkedRe_, checkedIm_);
+}
+
+void Form1::moveToNextCell(Grid* table, bool backwards)
+{
+    // Along the equations as they are written: a row's coefficients, then
+    // its constant, then the next row's first coefficient. The first
+    // coefficient and the last constant are the ends; Enter stays there.
+    const int r = std::max(1, table->Row());
+    const int c = std::max(1, table->Col());
+    const bool constant = table == Grid2;
+    if (!backwards) {
+        if (!constant && c < N)
+            selectAsIfClicked(Grid1, r, c + 1);
+        else if (!constant || r == N)
+            selectAsIfClicked(Grid2, r, 1);
+        else
+            selectAsIfClicked(Grid1, r + 1, 1);
+    } else {
+        if (constant)
+            selectAsIfClicked(Grid1, r, N);
+        else if (c > 1)
+            selectAsIfClicked(Grid1, r, c - 1);
+        else if (r > 1)
+            selectAsIfClicked(Grid2, r - 1, 1);
+        else
+            selectAsIfClicked(Grid1, 1, 1);
+    }
+}
+
+void Form1::selectAsIfClicked(Grid* table, int row, int col)
+{
+    table->setRow(row);
+    table->setCol(col);
+    table->scrollTo(table->model()->index(row - 1, col - 1));
+    clickOn(sideOf(table));
+}
+
+void Form1::pointAtDataError()
+{
+    const std::optional<CellPosition> cell = firstUnreadableCell(CoefRe, CoefIm, ConstRe, ConstIm);
+    if (!cell) {
+        StatusBar1->setPanelText(errorPanel, QStringLiteral("A value left the number range"));
+        return;
+    }
+    const int row = static_cast<int>(cell->row);
+    const int col = static_cast<int>(cell->column);
+    if (cell->table == CellPosition::Table::Coefficients) {
+        selectAsIfClicked(Grid1, row, col);
+        StatusBar1->setPanelText(errorPanel, QStringLiteral("EQ.%1, X%2: not a number").arg(row).arg(col));
+    } else {
+        selectAsIfClicked(Grid2, row, 1);
+        StatusBar1->setPanelText(errorPanel, QStringLiteral("C %1: not a number").arg(row));
+    }
+}
+
+void Form1::reportDroppedText()
+{
+    // Every part read as a number, or the Solve would have failed: each cell
+    // noted while reading is one whose reading dropped text.
+    const std::size_t count = droppedCoefficients_.size() + droppedConstants_.size();
+    if (count == 0)
+        return;
+    const CellPosition& first = droppedCoefficients_.empty() ? droppedConstants_.front() : droppedCoefficients_.front();
+    const int row = static_cast<int>(first.row);
+    QString text = first.table == CellPosition::Table::Coefficients
+        ? QStringLiteral("Text dropped in EQ.%1, X%2").arg(row).arg(first.column)
+        : QStringLiteral("Text dropped in C %1").arg(row);
+    if (count > 1)
+        text += QStringLiteral(" and %1 more").arg(count - 1);
+    StatusBar1->setPanelText(errorPanel, text);
 }
 
 }  // namespace kalvor

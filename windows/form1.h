@@ -17,16 +17,14 @@
 #include "core/solutioncheck.h"
 #include "core/solver.h"
 #include "windows/blockpaste.h"
+#include "windows/form1state.h"
+#include "windows/tableexchange.h"
 
 class QAction;
-class QDragEnterEvent;
-class QDragMoveEvent;
-class QDropEvent;
 class QEventLoop;
 class QFrame;
 class QLabel;
 class QLineEdit;
-class QKeyEvent;
 class QMenu;
 class QTimer;
 
@@ -46,7 +44,7 @@ class StatusBar;
 // QDialog: the menu bar and the status bar get their natural places, and the
 // window is application-modal while its loop runs, which is what a dialog's
 // exec() would give too.
-class Form1 : public QMainWindow {
+class Form1 : public QMainWindow, private Form1State, private TableExchange::Window {
     Q_OBJECT
 
 public:
@@ -108,99 +106,9 @@ public:
     void partedb();
     void frm3grd();
 
-    // Systems in and out. A paste writes a block of cell texts into Grid1 or
-    // Grid2 at that table's current cell as one undoable step; a copy puts a
-    // table, the whole system or the solution on the clipboard as tab-
-    // separated lines. They do nothing while the solution is shown (apart
-    // from the solution's own copies).
-    // The clipboard's text pasted as a block into `table` (Grid1 or Grid2).
-    void pasteClipboard(Grid* table);
-    // `rows` of UTF-8 fields pasted into `table` (Grid1 or Grid2) with the
-    // first field at data cell (row, col), as one undoable step (a whole
-    // system [A | b] at (1, 1) fills both tables); one information message
-    // says how much of the block did not fit, if any. Returns what was
-    // written (nothing while the solution is shown).
-    BlockPaste::Outcome pasteRows(Grid* table, const std::vector<std::vector<std::string>>& rows, int row, int col);
-    // Undoes the last paste not yet undone; false when there is none.
-    bool undoPaste();
-    bool canUndoPaste() const;
-    void copyTable(Grid* table);
-    void copySystem();
-    void copySolution();
-    void copySolutionNumbers();
-    // "Copy checked solution": the check's accurate values, written as Copy
-    // as numbers writes the shown ones. Does nothing until the check of the
-    // solution shown has arrived with a verdict that vouches for them
-    // (checked solution available).
-    void copyCheckedSolution();
-    bool checkedSolutionAvailable() const { return !checkedRe_.empty(); }
-    // Whether a check started by a Solve has not yet handed back its
-    // verdict, stale or not (tests wait for it).
-    bool checkRunning() const { return checksRunning_ > 0; }
-    // Enter in an editor: makes the next (or previous) cell along the
-    // equations current as a click would (a row's coefficients, its
-    // constant, the next row), in whichever table it is; the first
-    // coefficient and the last constant are the ends.
-    void moveToNextCell(Grid* table, bool backwards);
-    // The context menu of a table, not yet shown; the caller owns it.
-    QMenu* contextMenuFor(Grid* table);
-
-    // Phasors. The context menu of an editor line (Text1 or Text4), not yet
-    // shown: the line's standard items, then "Polar to rectangular", enabled
-    // while the line holds a polar text; the caller owns it.
-    QMenu* editorMenuFor(QLineEdit* editor);
-    // Replaces the polar text in `editor` (Text1 or Text4) by its rectangular
-    // text (polarToRectangular) as one edit of the line: the change handler
-    // writes the cell, and the line's undo brings the phasor back. Enter does
-    // it before moving on. False, changing nothing, when the line holds no
-    // polar text or the solution is shown.
-    bool rectangularInEditor(QLineEdit* editor);
-    // "Show polar form" on the solution's context menu: while on, Grid3 has a
-    // third column "Polar" with each unknown's polar text (polarText), as
-    // wide as its texts, and Copy solution copies it too. Column 1 is left
-    // as it is. The choice holds for the rest of the session.
-    void setPolarFormShown(bool shown);
-    bool polarFormShown() const { return showPolar_; }
-
-    // Controls, for tests and benchmarks.
-    Grid* grid1() const { return Grid1; }
-    Grid* grid2() const { return Grid2; }
-    Grid* grid3() const { return Grid3; }
-    QLineEdit* text1() const { return Text1; }
-    QLineEdit* text4() const { return Text4; }
-    QLineEdit* text9() const { return Text9; }
-    QLineEdit* txt7() const { return Txt7; }
-    QLineEdit* txt8() const { return Txt8; }
-    QLineEdit* text7() const { return Text7; }
-    QLineEdit* text8() const { return Text8; }
-    QLabel* label1() const { return Label1; }
-    QLabel* label2() const { return Label2; }
-    QFrame* frame1() const { return Frame1; }
-    StatusBar* statusBar1() const { return StatusBar1; }
-    QTimer* timer1() const { return Timer1; }
-    QMenu* fileMenu() const { return file; }
-    QAction* exitAction() const { return exit; }
-    QAction* newSystemAction() const { return newSystem; }
-    QAction* openSystemAction() const { return openSystem; }
-    QAction* saveSystemAction() const { return saveSystem; }
-    QAction* saveSystemAsAction() const { return saveSystemAs; }
-    QAction* saveSolutionAsAction() const { return saveSolutionAs; }
-    QAction* recoverSystemAction() const { return recoverSystem; }
-    QAction* solveAction() const { return solve; }
-    QAction* backAction() const { return back; }
-    QAction* aboutAction() const { return about; }
-
-    // Window-wide values, for tests.
-    std::int16_t unknownCount() const { return N; }
-    int currentColumn() const { return curCol; }
-    // curRow read as text: empty while it holds no value.
-    QString currentRowText() const;
-    // The working storage written by parted and partedb, indexed from 0
-    // (equation k is index k - 1); empty before the first Solve.
-    const PartMatrix& coefRe() const { return CoefRe; }
-    const PartMatrix& coefIm() const { return CoefIm; }
-    const PartVector& constRe() const { return ConstRe; }
-    const PartVector& constIm() const { return ConstIm; }
+    // The window-wide storage, for tests and benchmarks; checksRunning there
+    // counts the checks not yet back (tests wait for it).
+    const Form1State& state() const { return *this; }
 
     // The widest a coefficient column grows by typing, in twips: the width of
     // the coefficients table itself, so a column always fits on screen.
@@ -208,14 +116,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    // One system file (.tsv, .csv or .txt) dropped on the window in Editing
-    // is pasted as a whole system at (1, 1) of the coefficients, one
-    // undoable step; a file that does not fit the window is refused with a
-    // message. No drop is taken while the solution is shown.
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createControls();
@@ -233,8 +133,6 @@ private:
     void startAgain();
     // Rows of a system file taken into the window, as Open takes them.
     void takeSystem(const BlockPaste::Rows& rows);
-    // Both tables as N rows of N + 1 cell texts, as Copy system gives them.
-    BlockPaste::Rows systemRows() const;
     bool saveSystemTo(const QString& path);
     // Writes `text` to `path` atomically; false, after a message saying why,
     // when it cannot.
@@ -251,32 +149,66 @@ private:
     // tables and the result panel; at the design size every control keeps
     // its design place.
     void followClientSize();
-    void layOutForClientSize();
     // The coefficients and constants tables scroll together, row for row.
     void linkVerticalScroll();
+    // One table with its editor and the boxes that remember its previously
+    // clicked cell; the paired handlers of the two tables run one step for
+    // their side.
+    struct TableSide {
+        Grid* table;
+        QLineEdit* editor;
+        QLineEdit* previousRow;
+        QLineEdit* previousCol;
+    };
+    // Grid2's side for Grid2, Grid1's for any other table.
+    TableSide sideOf(Grid* table) const;
+    // Click: the cell painted and remembered, its text in the editor, its
+    // place on the status bar.
+    void clickOn(const TableSide& side);
+    // KeyPress: the editor takes the cell's text and the typed character.
+    void typeOn(const TableSide& side);
+    // Change: the editor's text into the current cell; a coefficient column
+    // widens with its text.
+    void editorChanged(const TableSide& side);
+    // Exit and the close box: the recovery file written, the window's loop
+    // left, the program ended; hideWindow hides the window first.
+    void endSession(bool hideWindow);
     // Steps of a click shared by both tables: repaint the previous cell, the
     // corner and the clicked cell, and remember the clicked cell.
     void paintSelection(Grid* grid, QLineEdit* previousRow, QLineEdit* previousCol);
     void mirrorEditor(QLineEdit* editor, Grid* grid);
-    // Clipboard keys, context menus and Enter in the editors.
-    void setUpExchange();
-    void setUpEditorMenus();
+    // TableExchange::Window: the steps the exchange leaves to the window.
+    int unknownCount() const override { return N; }
+    void showCurrentCells() override;
+    void editCell(Grid* table) override;
+    void enterInEditor(QLineEdit* editor, Grid* table, bool backwards) override;
+    // Replaces the polar text in `editor` (Text1 or Text4) by its rectangular
+    // text (polarToRectangular) as one edit of the line: the change handler
+    // writes the cell, and the line's undo brings the phasor back. Enter does
+    // it before moving on. False, changing nothing, when the line holds no
+    // polar text or the solution is shown.
+    bool rectangularInEditor(QLineEdit* editor) override;
+    // "Show polar form" on the solution's context menu: while on, Grid3 has a
+    // third column "Polar" with each unknown's polar text (polarText), as
+    // wide as its texts, and Copy solution copies it too. Column 1 is left
+    // as it is. The choice holds for the rest of the session.
+    bool polarFormShown() const override { return showPolar_; }
+    void setPolarFormShown(bool shown) override;
+    BlockPaste::Rows solutionNumbers() const override;
+    BlockPaste::Rows checkedNumbers() const override;
+    // Enter in an editor: makes the next (or previous) cell along the
+    // equations current as a click would (a row's coefficients, its
+    // constant, the next row), in whichever table it is; the first
+    // coefficient and the last constant are the ends.
+    void moveToNextCell(Grid* table, bool backwards);
     // Grid3's polar column as the choice stands, for the solution shown.
     void showPolarColumn();
-    bool tableKey(Grid* table, QKeyEvent* key);
-    bool editorKey(QLineEdit* editor, Grid* table, QKeyEvent* key);
     // A character typed on a table, typed by the KeyPress handler into its
     // editor in place of the cell's text.
     void typeIntoEditor(QLineEdit* editor);
     bool editing() const;
-    // A drag or drop carrying one system file, on the window or an editor
-    // line: accepted in Editing, ignored otherwise; false when it carries
-    // anything else.
-    bool takeFileDrag(QDropEvent* event);
-    void pasteSystemFile(const QString& path);
-    // Both editors show their current cells, without their change handlers.
-    void showCurrentCellsInEditors();
-    // Makes (row, col) of Grid1 or Grid2 current and runs its Click handler.
+    // Makes (row, col) of Grid1 or Grid2 current and clicks it as its Click
+    // handler does.
     void selectAsIfClicked(Grid* table, int row, int col);
     // After the data-error message: the first cell that does not read as a
     // number, or the word that a value left the number range.
@@ -295,8 +227,6 @@ private:
     void startCheck(NumericSystem read);
     void showCheck(const SolutionCheck& check);
     void forgetCheck();
-    // rows of "re<TAB>im" as shortest numbers on the clipboard.
-    void putNumbersOnClipboard(const std::vector<double>& re, const std::vector<double>& im);
 
     std::function<QString()> countText_;
     MessageBox& messages_;
@@ -307,24 +237,6 @@ private:
     QPointer<QWidget> focusBeforePanel_;
     bool linkingScroll_ = false;
 
-    // How a control follows the window's size: which share of the extra
-    // width it takes (the coefficients side, the constants side beside it,
-    // or all of it) and whether it takes the extra height.
-    enum class WidthShare { Coefficients, Constants, Whole };
-    struct Placement {
-        QWidget* control;
-        QRect design;
-        WidthShare share;
-        bool growsDown;
-    };
-    std::vector<Placement> placements_;
-
-    // Window-wide storage shared by the procedures.
-    std::int16_t N = 0;
-    int curCol = 0;
-    std::optional<int> curRow;
-    PartMatrix CoefRe, CoefIm;
-    PartVector ConstRe, ConstIm;
     // The cells whose reading dropped typed text, each table in the order
     // parted and partedb read it.
     std::vector<CellPosition> droppedCoefficients_, droppedConstants_;
@@ -357,7 +269,7 @@ private:
     QAction* back = nullptr;
     QAction* about = nullptr;
 
-    std::unique_ptr<BlockPaste> paste_;
+    TableExchange* exchange_ = nullptr;
     std::function<bool()> askCount_;
     std::unique_ptr<FileDialogs> ownFileDialogs_;
     FileDialogs* fileDialogs_ = nullptr;
@@ -369,14 +281,12 @@ private:
     // as proposes there when there is no systemPath_.
     QString folder_;
     QString systemName_;
-    QString typedOnTable_;
     // The last solution shown, for its copy as exact numbers.
     std::vector<double> solutionRe_, solutionIm_;
     bool showPolar_ = false;
     // Bumped by forgetCheck: a check that finds another number than the one
     // it started with is stale and shows nothing.
     std::uint64_t checkGeneration_ = 0;
-    int checksRunning_ = 0;
     // The rows of Grid3 marked as wrong, and the accurate values of the
     // solution shown once its check vouched for them.
     std::vector<int> markedRows_;

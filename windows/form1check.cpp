@@ -78,9 +78,9 @@ void Form1::startCheck(NumericSystem read)
     using Outcome = std::optional<SolutionCheck>;
     const std::uint64_t generation = checkGeneration_;
     auto* watcher = new QFutureWatcher<Outcome>(this);
-    ++checksRunning_;
+    ++checksRunning;
     connect(watcher, &QFutureWatcher<Outcome>::finished, this, [this, watcher, generation] {
-        --checksRunning_;
+        --checksRunning;
         watcher->deleteLater();
         const Outcome check = watcher->result();
         if (check && generation == checkGeneration_ && !editing())
@@ -128,12 +128,6 @@ void Form1::forgetCheck()
     markedRows_.clear();
     checkedRe_.clear();
     checkedIm_.clear();
-}
-
-void Form1::copyCheckedSolution()
-{
-    if (checkedSolutionAvailable())
-        putNumbersOnClipboard(checkedRe_, checkedIm_);
 }
 
 }  // namespace kalvor

@@ -73,7 +73,7 @@ void Form1::connectFileMenu()
     saveSolutionAs->setEnabled(false);
     connect(back, &QAction::changed, this, [this] { saveSolutionAs->setEnabled(back->isEnabled()); });
 
-    recovery_ = new RecoveryFile([this] { return systemRows(); }, this);
+    recovery_ = new RecoveryFile([this] { return exchange_->systemRows(); }, this);
     recoverSystem->setEnabled(!recovery_->recovered().empty());
     for (Grid* table : {Grid1, Grid2})
         connect(table->model(), &QAbstractItemModel::dataChanged, this,
@@ -131,7 +131,7 @@ void Form1::startAgain()
     curRow.reset();
     for (int panel = 1; panel <= 4; ++panel)
         StatusBar1->setPanelText(panel, QString());
-    paste_->clear();
+    exchange_->forgetPastes();
     solutionRe_.clear();
     solutionIm_.clear();
     systemPath_.clear();
@@ -153,14 +153,14 @@ void Form1::takeSystem(const BlockPaste::Rows& rows)
     if (!editing())
         back_Click();
     if (static_cast<int>(rows.size()) == N) {
-        pasteRows(Grid1, rows, 1, 1);
+        exchange_->pasteRows(Grid1, rows, 1, 1);
         return;
     }
     startAgain();
     setUpTables(static_cast<int>(rows.size()));
-    pasteRows(Grid1, rows, 1, 1);
+    exchange_->pasteRows(Grid1, rows, 1, 1);
     // A new window's tables, not a paste into the old ones.
-    paste_->clear();
+    exchange_->forgetPastes();
     recovery_->changed();
 }
 
@@ -221,7 +221,7 @@ void Form1::saveSystemAs_Click()
 
 bool Form1::saveSystemTo(const QString& path)
 {
-    if (!writeFile(path, writeTableText(systemRows(), '\t')))
+    if (!writeFile(path, writeTableText(exchange_->systemRows(), '\t')))
         return false;
     systemPath_ = path;
     folder_ = QFileInfo(path).absolutePath();
@@ -258,19 +258,6 @@ bool Form1::writeFile(const QString& path, const std::string& text)
                        .arg(QDir::toNativeSeparators(path), reason),
                    QStringLiteral("KALVOR1"));
     return false;
-}
-
-BlockPaste::Rows Form1::systemRows() const
-{
-    BlockPaste::Rows rows(static_cast<std::size_t>(N));
-    for (int r = 1; r <= N; ++r) {
-        auto& fields = rows[static_cast<std::size_t>(r - 1)];
-        fields.reserve(static_cast<std::size_t>(N) + 1);
-        for (int c = 1; c <= N; ++c)
-            fields.push_back(Grid1->TextMatrix(r, c).toStdString());
-        fields.push_back(Grid2->TextMatrix(r, 1).toStdString());
-    }
-    return rows;
 }
 
 }  // namespace kalvor

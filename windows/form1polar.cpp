@@ -2,17 +2,15 @@
 // its rectangular text (by Enter, or from the editor's context menu), and the
 // solution table's polar column. The conversions are the core's
 // (core/polar.h); pasted blocks and system files are converted where they
-// are taken in (form1exchange.cpp, form1files.cpp).
+// are taken in (tableexchange.cpp, form1files.cpp).
 #include <algorithm>
 #include <cmath>
 #include <optional>
 #include <string>
 
-#include <QAction>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QMenu>
 #include <QStyle>
 
 #include "core/polar.h"
@@ -33,31 +31,6 @@ std::optional<std::string> rectangularText(const QLineEdit* editor)
 }
 
 }  // namespace
-
-void Form1::setUpEditorMenus()
-{
-    for (QLineEdit* editor : {Text1, Text4}) {
-        editor->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(editor, &QLineEdit::customContextMenuRequested, this, [this, editor](const QPoint& at) {
-            QMenu* menu = editorMenuFor(editor);
-            menu->setAttribute(Qt::WA_DeleteOnClose);
-            menu->popup(editor->mapToGlobal(at));
-        });
-    }
-}
-
-QMenu* Form1::editorMenuFor(QLineEdit* editor)
-{
-    // The line's own items (undo, cut, copy, paste, select all) come first,
-    // as they always have.
-    QMenu* menu = editor->createStandardContextMenu();
-    menu->setObjectName(editor->objectName() + QStringLiteral("Menu"));
-    menu->addSeparator();
-    QAction* convert = menu->addAction(QStringLiteral("Polar to rectangular"), this,
-                                       [this, editor] { rectangularInEditor(editor); });
-    convert->setEnabled(editing() && rectangularText(editor).has_value());
-    return menu;
-}
 
 bool Form1::rectangularInEditor(QLineEdit* editor)
 {

@@ -52,7 +52,7 @@ const char* const tinyPivotConstants[3] = {"1+i", "3", "3-2i"};
 // Until the check of the solution shown has handed back its verdict.
 void waitForCheck(const kalvor::Form1& form)
 {
-    while (form.checkRunning())
+    while (form.state().checksRunning > 0)
         QApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
@@ -71,8 +71,10 @@ void typeSystem(kalvor::Form1& form, const char* const a[3][3], const char* cons
 {
     for (int r = 1; r <= 3; ++r) {
         for (int c = 1; c <= 3; ++c)
-            typeInto(form.grid1(), form.text1(), &kalvor::Form1::Grid1_Click, form, r, c, a[r - 1][c - 1]);
-        typeInto(form.grid2(), form.text4(), &kalvor::Form1::Grid2_Click, form, r, 1, b[r - 1]);
+            typeInto(form.findChild<kalvor::Grid*>("Grid1"), form.findChild<QLineEdit*>("Text1"),
+                     &kalvor::Form1::Grid1_Click, form, r, c, a[r - 1][c - 1]);
+        typeInto(form.findChild<kalvor::Grid*>("Grid2"), form.findChild<QLineEdit*>("Text4"),
+                 &kalvor::Form1::Grid2_Click, form, r, 1, b[r - 1]);
     }
 }
 

@@ -76,7 +76,7 @@ QStringList silentControls(QWidget* window)
 QAccessibleInterface* panelInterface(Form1* form, int panel)
 {
     return QAccessible::queryAccessibleInterface(
-        form->statusBar1()->findChild<QLabel*>(QStringLiteral("Panel%1").arg(panel)));
+        form->findChild<StatusBar*>("StatusBar1")->findChild<QLabel*>(QStringLiteral("Panel%1").arg(panel)));
 }
 
 }  // namespace
@@ -102,9 +102,9 @@ void AccessibilityTest::statusPanelsReadTheirText()
         QCOMPARE(label->text(QAccessible::Description), QStringLiteral("Status panel %1").arg(panel));
     }
 
-    h.form->grid1()->setTextMatrix(2, 3, QStringLiteral("5-3i"));
-    Form1Harness::clickCell(h.form->grid1(), 2, 3);
-    Form1Harness::clickCell(h.form->grid2(), 3, 1);
+    h.form->findChild<Grid*>("Grid1")->setTextMatrix(2, 3, QStringLiteral("5-3i"));
+    Form1Harness::clickCell(h.form->findChild<Grid*>("Grid1"), 2, 3);
+    Form1Harness::clickCell(h.form->findChild<Grid*>("Grid2"), 3, 1);
 
     QCOMPARE(panelInterface(h.form.get(), 1)->text(QAccessible::Name), QStringLiteral("X3"));
     QCOMPARE(panelInterface(h.form.get(), 2)->text(QAccessible::Name), QStringLiteral("EQ.2"));
@@ -114,7 +114,7 @@ void AccessibilityTest::statusPanelsReadTheirText()
     // Date and time, as the panels show them.
     const QString date = panelInterface(h.form.get(), StatusBar::datePanel)->text(QAccessible::Name);
     const QString time = panelInterface(h.form.get(), StatusBar::timePanel)->text(QAccessible::Name);
-    QCOMPARE(date, h.form->statusBar1()->panelText(StatusBar::datePanel));
+    QCOMPARE(date, h.form->findChild<StatusBar*>("StatusBar1")->panelText(StatusBar::datePanel));
     QVERIFY2(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d$")).match(date).hasMatch(), qPrintable(date));
     QVERIFY2(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d$")).match(time).hasMatch(), qPrintable(time));
 }
@@ -139,10 +139,10 @@ void AccessibilityTest::equationWindowSaysWhatEachControlIs()
     QCOMPARE(menuItems, (QStringList{"File", "Solve", "Back", "About"}));
 
     // With the solution shown, its table says what it is as well.
-    h.form->grid1()->setTextMatrix(1, 1, QStringLiteral("1"));
-    h.form->grid2()->setTextMatrix(1, 1, QStringLiteral("2"));
-    h.form->grid1()->setTextMatrix(2, 2, QStringLiteral("1"));
-    h.form->grid2()->setTextMatrix(2, 1, QStringLiteral("3"));
+    h.form->findChild<Grid*>("Grid1")->setTextMatrix(1, 1, QStringLiteral("1"));
+    h.form->findChild<Grid*>("Grid2")->setTextMatrix(1, 1, QStringLiteral("2"));
+    h.form->findChild<Grid*>("Grid1")->setTextMatrix(2, 2, QStringLiteral("1"));
+    h.form->findChild<Grid*>("Grid2")->setTextMatrix(2, 1, QStringLiteral("3"));
     h.form->solve_Click();
     QVERIFY(h.messages.messages.empty());
     const QStringList solved = silentControls(h.form.get());

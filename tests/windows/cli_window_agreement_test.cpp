@@ -84,7 +84,7 @@ private slots:
             if (!fields[std::size_t(n)].empty())
                 h->typeConstant(r, QString::fromStdString(fields[std::size_t(n)]));
         }
-        h->form->solveAction()->trigger();
+        h->form->findChild<QAction*>("solve")->trigger();
 
         // The program, on the same bytes as a file.
         const QString path = scratch.filePath(QStringLiteral("system.csv"));
@@ -122,19 +122,20 @@ private slots:
                 if (warnings.size() > 1)
                     panel4 += QStringLiteral(" and %1 more").arg(warnings.size() - 1);
             }
-            QCOMPARE(h->form->statusBar1()->panelText(4), panel4);
+            QCOMPARE(h->form->findChild<StatusBar*>("StatusBar1")->panelText(4), panel4);
             // Then the check's verdict, unless dropped text is named.
             if (panel4.isEmpty())
                 panel4 = unreliable   ? QStringLiteral("Nearly singular: digits unreliable")
                     : wrong.isEmpty() ? QStringLiteral("Checked: all digits right")
                                       : QStringLiteral("Wrong digits: ") + wrong.join(QStringLiteral(", "));
-            QTRY_VERIFY(!h->form->checkRunning());
-            QCOMPARE(h->form->statusBar1()->panelText(4), panel4);
+            QTRY_VERIFY(h->form->state().checksRunning == 0);
+            QCOMPARE(h->form->findChild<StatusBar*>("StatusBar1")->panelText(4), panel4);
             for (int k = 1; k <= n; ++k)
-                QCOMPARE(h->form->grid3()->cellMarkAt(k, 1).isEmpty(), !wrong.contains(QStringLiteral("X%1").arg(k)));
+                QCOMPARE(h->form->findChild<Grid*>("Grid3")->cellMarkAt(k, 1).isEmpty(),
+                         !wrong.contains(QStringLiteral("X%1").arg(k)));
             QStringList window;
             for (int k = 1; k <= n; ++k)
-                window << h->form->grid3()->TextMatrix(k, 1);
+                window << h->form->findChild<Grid*>("Grid3")->TextMatrix(k, 1);
             QCOMPARE(program.lines, window);
             h->screenshot(QStringLiteral("cli-agreement-%1").arg(QTest::currentDataTag()).replace(' ', '-'));
             return;

@@ -47,17 +47,18 @@ class Form1ClipboardTest : public Form1TestCase {
     Q_OBJECT
 
 private:
-    Grid* g1() { return form()->grid1(); }
-    Grid* g2() { return form()->grid2(); }
-    QString panel(int k) { return form()->statusBar1()->panelText(k); }
+    TableExchange* exchange() { return form()->findChild<TableExchange*>(QStringLiteral("exchange")); }
+    Grid* g1() { return form()->findChild<Grid*>("Grid1"); }
+    Grid* g2() { return form()->findChild<Grid*>("Grid2"); }
+    QString panel(int k) { return form()->findChild<StatusBar*>("StatusBar1")->panelText(k); }
 
     // The gesture that pastes: a key on a table or in its editor.
     void pasteBy(const QString& gesture)
     {
         const bool constants = gesture.contains(QLatin1String("Grid2")) || gesture.contains(QLatin1String("Text4"));
         const bool editor = gesture.contains(QLatin1String("Text"));
-        QWidget* target = constants ? (editor ? static_cast<QWidget*>(form()->text4()) : g2())
-                                    : (editor ? static_cast<QWidget*>(form()->text1()) : g1());
+        QWidget* target = constants ? (editor ? static_cast<QWidget*>(form()->findChild<QLineEdit*>("Text4")) : g2())
+                                    : (editor ? static_cast<QWidget*>(form()->findChild<QLineEdit*>("Text1")) : g1());
         target->setFocus();
         if (gesture.startsWith(QLatin1String("Shift+Insert")))
             QTest::keyClick(target, Qt::Key_Insert, Qt::ShiftModifier);
@@ -103,8 +104,8 @@ private:
     QStringList solutionTexts()
     {
         QStringList texts;
-        for (int k = 1; k < form()->grid3()->Rows(); ++k)
-            texts << form()->grid3()->TextMatrix(k, 1);
+        for (int k = 1; k < form()->findChild<Grid*>("Grid3")->Rows(); ++k)
+            texts << form()->findChild<Grid*>("Grid3")->TextMatrix(k, 1);
         return texts;
     }
 
@@ -125,7 +126,7 @@ private slots:
         QVERIFY(h->open(3));
         const bool constants = gesture.endsWith(QLatin1String("Grid2")) || gesture.endsWith(QLatin1String("Text4"));
         Grid* g = constants ? g2() : g1();
-        QLineEdit* editor = constants ? form()->text4() : form()->text1();
+        QLineEdit* editor = constants ? form()->findChild<QLineEdit*>("Text4") : form()->findChild<QLineEdit*>("Text1");
         for (int r = 1; r <= 3; ++r)
             for (int c = 1; c < g->Cols(); ++c)
                 g->setTextMatrix(r, c, QStringLiteral("keep"));
@@ -153,7 +154,7 @@ private slots:
         QCOMPARE(editor->text(), QString("a"));
         QCOMPARE(g1()->ColWidth(col), width);
         QVERIFY(h->messages.messages.empty());
-        QVERIFY(form()->canUndoPaste());
+        QVERIFY(exchange()->canUndoPaste());
     }
 
     void augmentedBlockFillsBothTables_data()
@@ -179,14 +180,14 @@ private slots:
             QCOMPARE(g2()->TextMatrix(r, 1), QString::number(9 + r));
         }
         QVERIFY(h->messages.messages.empty());
-        QCOMPARE(form()->text4()->text(), QString("10"));
+        QCOMPARE(form()->findChild<QLineEdit*>("Text4")->text(), QString("10"));
         // One paste: one undo gives both tables back.
         QTest::keyClick(g1(), Qt::Key_Z, Qt::ControlModifier);
         for (int r = 1; r <= 3; ++r) {
             QCOMPARE(g1()->TextMatrix(r, 3), QString());
             QCOMPARE(g2()->TextMatrix(r, 1), QString());
         }
-        QVERIFY(!form()->canUndoPaste());
+        QVERIFY(!exchange()->canUndoPaste());
     }
 
     void blockThatDoesNotFit_data()
@@ -268,12 +269,12 @@ private slots:
         const int width = g1()->ColWidth(2);
         setClipboard(QStringLiteral("3+4i"));
         pasteBy(QStringLiteral("Ctrl+V in Text1"));
-        QCOMPARE(form()->text1()->text(), QString("3+4i"));
+        QCOMPARE(form()->findChild<QLineEdit*>("Text1")->text(), QString("3+4i"));
         QCOMPARE(g1()->TextMatrix(1, 2), QString("3+4i"));
         QCOMPARE(g1()->ColWidth(2) - width, 28);
-        QVERIFY(!form()->canUndoPaste());
+        QVERIFY(!exchange()->canUndoPaste());
         // Its undo is the editor's own.
-        QTest::keyClick(form()->text1(), Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(form()->findChild<QLineEdit*>("Text1"), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(g1()->TextMatrix(1, 2), QString());
     }
 
@@ -282,15 +283,17 @@ private slots:
         QVERIFY(h->open(1));
         h->typeCoefficient(1, 1, QStringLiteral("2"));
         h->typeConstant(1, QStringLiteral("4"));
-        form()->solveAction()->trigger();
-        QVERIFY(form()->frame1()->isVisible());
+        form()->findChild<QAction*>("solve")->trigger();
+        QVERIFY(form()->findChild<QFrame*>("Frame1")->isVisible());
         setClipboard(QStringLiteral("7\t8\n"));
-        for (QWidget* w : std::initializer_list<QWidget*>{form()->grid3(), g1(), form()->text1(), form()->text4()})
+        for (QWidget* w : std::initializer_list<QWidget*>{form()->findChild<Grid*>("Grid3"), g1(),
+                                                          form()->findChild<QLineEdit*>("Text1"),
+                                                          form()->findChild<QLineEdit*>("Text4")})
             QTest::keyClick(w, Qt::Key_V, Qt::ControlModifier);
-        form()->pasteClipboard(g1());
+        exchange()->pasteClipboard(g1());
         QCOMPARE(g1()->TextMatrix(1, 1), QString("2"));
         QCOMPARE(g2()->TextMatrix(1, 1), QString("4"));
-        QVERIFY(!form()->canUndoPaste());
+        QVERIFY(!exchange()->canUndoPaste());
         QVERIFY(h->messages.messages.empty());
     }
 
@@ -306,25 +309,25 @@ private slots:
         QCOMPARE(g1()->TextMatrix(1, 1), QString("q1"));
         QCOMPARE(g1()->TextMatrix(2, 1), QString("q2"));
         // Typing after the paste: the first Ctrl+Z in the editor takes it back.
-        form()->text1()->setFocus();
-        form()->text1()->end(false);
-        QTest::keyClicks(form()->text1(), QStringLiteral("x"));
+        form()->findChild<QLineEdit*>("Text1")->setFocus();
+        form()->findChild<QLineEdit*>("Text1")->end(false);
+        QTest::keyClicks(form()->findChild<QLineEdit*>("Text1"), QStringLiteral("x"));
         QCOMPARE(g1()->TextMatrix(1, 1), QString("q1x"));
-        QTest::keyClick(form()->text1(), Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(form()->findChild<QLineEdit*>("Text1"), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(g1()->TextMatrix(1, 1), QString("q1"));
         QCOMPARE(g1()->TextMatrix(2, 1), QString("q2"));
         // Then the pastes, last first, from the editor and from the table.
-        QTest::keyClick(form()->text1(), Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(form()->findChild<QLineEdit*>("Text1"), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(g1()->TextMatrix(1, 1), QString("p1"));
         QCOMPARE(g1()->TextMatrix(2, 1), QString());
         QCOMPARE(g1()->TextMatrix(1, 2), QString("p2"));
-        QCOMPARE(form()->text1()->text(), QString("p1"));
+        QCOMPARE(form()->findChild<QLineEdit*>("Text1")->text(), QString("p1"));
         g1()->setFocus();
         QTest::keyClick(g1(), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(g1()->TextMatrix(1, 1), QString("t"));
         QCOMPARE(g1()->TextMatrix(1, 2), QString());
-        QCOMPARE(form()->text1()->text(), QString("t"));
-        QVERIFY(!form()->canUndoPaste());
+        QCOMPARE(form()->findChild<QLineEdit*>("Text1")->text(), QString("t"));
+        QVERIFY(!exchange()->canUndoPaste());
         QTest::keyClick(g1(), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(g1()->TextMatrix(1, 1), QString("t"));
         // Ctrl+Z on a table is not a typed key: the focus stays there.
@@ -368,7 +371,7 @@ private slots:
         QVERIFY(h->open(2));
         if (grid == 3) {
             typeSystem({"1", "0", "0", "1"}, {"1", "-i"});
-            form()->solveAction()->trigger();
+            form()->findChild<QAction*>("solve")->trigger();
         } else {
             g1()->setTextMatrix(1, 1, QStringLiteral("1"));
             g1()->setTextMatrix(1, 2, QStringLiteral("a\tb"));
@@ -376,7 +379,7 @@ private slots:
             g2()->setTextMatrix(1, 1, QStringLiteral("5"));
             g2()->setTextMatrix(2, 1, QStringLiteral("-i"));
         }
-        Grid* g = grid == 1 ? g1() : grid == 2 ? g2() : form()->grid3();
+        Grid* g = grid == 1 ? g1() : grid == 2 ? g2() : form()->findChild<Grid*>("Grid3");
         setClipboard(QStringLiteral("before"));
         g->setFocus();
         if (ctrlInsert)
@@ -391,9 +394,9 @@ private slots:
     {
         QVERIFY(h->open(3));
         typeSystem({"4+i", "1", "-0.5j", "2", "5", "1e-3", "-i", "0.25", "3-2i"}, {"1+2i", "-3", "0.5j"});
-        form()->solveAction()->trigger();
+        form()->findChild<QAction*>("solve")->trigger();
         const QStringList first = solutionTexts();
-        form()->backAction()->trigger();
+        form()->findChild<QAction*>("back")->trigger();
         QVERIFY(chooseFromMenu(g2(), QStringLiteral("Copy system")));
         QCOMPARE(clipboardText().count(QLatin1Char('\n')), 3);
 
@@ -404,11 +407,11 @@ private slots:
         QCOMPARE(g1()->TextMatrix(3, 3), QString("3-2i"));
         QCOMPARE(g2()->TextMatrix(3, 1), QString("0.5j"));
         h->screenshot(QStringLiteral("form1-pasted-system"));
-        form()->solveAction()->trigger();
+        form()->findChild<QAction*>("solve")->trigger();
         QVERIFY(h->messages.messages.empty());
         QCOMPARE(solutionTexts(), first);
         // "Undo paste" on the menu empties both tables again.
-        form()->backAction()->trigger();
+        form()->findChild<QAction*>("back")->trigger();
         QVERIFY(chooseFromMenu(g1(), QStringLiteral("Undo paste")));
         QCOMPARE(g1()->TextMatrix(1, 1), QString());
         QCOMPARE(g2()->TextMatrix(3, 1), QString());
@@ -420,8 +423,8 @@ private slots:
         const QStringList coefficients{"3", "1+i", "0.7", "-6i"};
         const QStringList constants{"1+2i", "1e-7"};
         typeSystem(coefficients, constants);
-        form()->solveAction()->trigger();
-        QVERIFY(form()->frame1()->isVisible());
+        form()->findChild<QAction*>("solve")->trigger();
+        QVERIFY(form()->findChild<QFrame*>("Frame1")->isVisible());
 
         PartMatrix coefRe(2, PartVector(2, PartValue::fromInteger(0))), coefIm = coefRe;
         PartVector constRe(2, PartValue::fromInteger(0)), constIm = constRe;
@@ -438,7 +441,7 @@ private slots:
         const SolveResult expected = kalvor::solve(coefRe, coefIm, constRe, constIm);
         QCOMPARE(expected.outcome, SolveOutcome::Solved);
 
-        QVERIFY(chooseFromMenu(form()->grid3(), QStringLiteral("Copy as numbers")));
+        QVERIFY(chooseFromMenu(form()->findChild<Grid*>("Grid3"), QStringLiteral("Copy as numbers")));
         const TableText copied = readTableText(clipboardText().toStdString(), '\t');
         QCOMPARE(copied.rows.size(), std::size_t(2));
         for (std::size_t k = 0; k < 2; ++k) {
@@ -450,8 +453,9 @@ private slots:
             QCOMPARE(std::bit_cast<std::uint64_t>(*im), std::bit_cast<std::uint64_t>(expected.im[k]));
         }
         // "Copy solution" gives the texts as shown.
-        QVERIFY(chooseFromMenu(form()->grid3(), QStringLiteral("Copy solution")));
-        QVERIFY(clipboardText().startsWith(QStringLiteral("X1\t") + form()->grid3()->TextMatrix(1, 1) + "\n"));
+        QVERIFY(chooseFromMenu(form()->findChild<Grid*>("Grid3"), QStringLiteral("Copy solution")));
+        QVERIFY(clipboardText().startsWith(QStringLiteral("X1\t") + form()->findChild<Grid*>("Grid3")->TextMatrix(1, 1)
+                                           + "\n"));
     }
 
     // "Copy checked solution" writes the check's accurate values as "Copy as
@@ -476,13 +480,14 @@ private slots:
         QFETCH(QString, copied);
         QVERIFY(h->open(2));
         typeSystem(coefficients, constants);
-        form()->solveAction()->trigger();
+        form()->findChild<QAction*>("solve")->trigger();
         // Greyed while the check runs.
-        std::unique_ptr<QMenu> early(form()->contextMenuFor(form()->grid3()));
+        std::unique_ptr<QMenu> early(exchange()->contextMenuFor(form()->findChild<Grid*>("Grid3")));
         QVERIFY(!actionNamed(early.get(), QStringLiteral("Copy checked solution"))->isEnabled());
-        QTRY_VERIFY(!form()->checkRunning());
+        QTRY_VERIFY(form()->state().checksRunning == 0);
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
-        QCOMPARE(chooseFromMenu(form()->grid3(), QStringLiteral("Copy checked solution")), !copied.isEmpty());
+        QCOMPARE(chooseFromMenu(form()->findChild<Grid*>("Grid3"), QStringLiteral("Copy checked solution")),
+                 !copied.isEmpty());
         QCOMPARE(clipboardText(), copied.isEmpty() ? QStringLiteral("before") : copied);
     }
 
@@ -506,7 +511,7 @@ private slots:
         QCOMPARE(g1()->Col(), 1);
         QCOMPARE(g1()->cellBackColorAt(2, 3), lightYellow);
         QCOMPARE(panel(1), QString());
-        QCOMPARE(form()->txt7()->text(), QString("Text7"));
+        QCOMPARE(form()->findChild<QLineEdit*>("Txt7")->text(), QString("Text7"));
     }
 
     // Enter goes along the equations: a row's coefficients, its constant,
@@ -528,14 +533,16 @@ private slots:
         Form1Harness::clickCell(g1(), 1, 1);
         Step previous{{}, false, 1, 1};
         for (const Step& s : steps) {
-            QLineEdit* editor = previous.constant ? form()->text4() : form()->text1();
+            QLineEdit* editor
+                = previous.constant ? form()->findChild<QLineEdit*>("Text4") : form()->findChild<QLineEdit*>("Text1");
             const QString typed = QStringLiteral("%1%2%3").arg(previous.constant).arg(previous.row).arg(previous.col);
             editor->selectAll();
             QTest::keyClicks(editor, typed);
             QTest::keyClick(editor, s.mods.testFlag(Qt::KeypadModifier) ? Qt::Key_Enter : Qt::Key_Return, s.mods);
             Grid* from = previous.constant ? g2() : g1();
             Grid* to = s.constant ? g2() : g1();
-            QLineEdit* toEditor = s.constant ? form()->text4() : form()->text1();
+            QLineEdit* toEditor
+                = s.constant ? form()->findChild<QLineEdit*>("Text4") : form()->findChild<QLineEdit*>("Text1");
             QCOMPARE(from->TextMatrix(previous.row, previous.col), typed);
             QCOMPARE(to->Row(), s.row);
             QCOMPARE(to->Col(), s.col);
@@ -550,7 +557,7 @@ private slots:
                 QCOMPARE(panel(1), QStringLiteral("X%1").arg(s.col));
                 QCOMPARE(panel(2), QStringLiteral("EQ.%1").arg(s.row));
             }
-            QCOMPARE(form()->currentColumn(), s.col);
+            QCOMPARE(form()->state().curCol, s.col);
             previous = s;
         }
     }
@@ -584,10 +591,10 @@ private slots:
         QVERIFY(h->open(2));
         typeSystem(coefficients, constants);
         Form1Harness::clickCell(g1(), 1, 1);
-        form()->solveAction()->trigger();
+        form()->findChild<QAction*>("solve")->trigger();
         QCOMPARE(h->messages.messages.size(), std::size_t(1));
         QCOMPARE(h->messages.messages[0].title, QString("Check your data"));
-        QVERIFY(form()->frame1()->isHidden());
+        QVERIFY(form()->findChild<QFrame*>("Frame1")->isHidden());
         QCOMPARE(panel(4), panel4);
         if (table == 0) {
             QCOMPARE(g1()->Row(), 1);
@@ -595,7 +602,8 @@ private slots:
             QCOMPARE(panel(1), QString("X1"));
         } else {
             Grid* g = table == 1 ? g1() : g2();
-            QLineEdit* editor = table == 1 ? form()->text1() : form()->text4();
+            QLineEdit* editor
+                = table == 1 ? form()->findChild<QLineEdit*>("Text1") : form()->findChild<QLineEdit*>("Text4");
             QCOMPARE(g->Row(), row);
             QCOMPARE(g->Col(), col);
             QCOMPARE(g->cellBackColorAt(row, col), windowColour);
@@ -608,11 +616,11 @@ private slots:
             QVERIFY(g->visualRect(g->model()->index(row - 1, col - 1)).intersects(g->viewport()->rect()));
         }
         // The next Solve empties the panel, and so does the next click.
-        form()->solveAction()->trigger();
+        form()->findChild<QAction*>("solve")->trigger();
         QCOMPARE(panel(4), panel4);
-        form()->solveAction()->trigger();
+        form()->findChild<QAction*>("solve")->trigger();
         h->messages.onShow = [this] { QCOMPARE(panel(4), QString()); };
-        form()->solveAction()->trigger();
+        form()->findChild<QAction*>("solve")->trigger();
         h->messages.onShow = nullptr;
         Form1Harness::clickCell(g2(), 1, 1);
         QCOMPARE(panel(4), QString());
@@ -623,11 +631,11 @@ private slots:
         QVERIFY(h->open(40));
         g1()->setTextMatrix(1, 1, QStringLiteral("1"));
         g1()->setTextMatrix(35, 30, QStringLiteral("abc"));
-        form()->solveAction()->trigger();
+        form()->findChild<QAction*>("solve")->trigger();
         QCOMPARE(panel(4), QString("EQ.35, X30: not a number"));
         QCOMPARE(g1()->Row(), 35);
         QCOMPARE(g1()->Col(), 30);
-        QCOMPARE(form()->text1()->text(), QString("abc"));
+        QCOMPARE(form()->findChild<QLineEdit*>("Text1")->text(), QString("abc"));
         const QRect cell = g1()->visualRect(g1()->model()->index(34, 29));
         QVERIFY2(g1()->viewport()->rect().contains(cell.center()), "the cell is not in sight");
     }
@@ -641,10 +649,10 @@ private slots:
         setClipboard(QStringLiteral("7\t8\n"));
         pasteBy(QStringLiteral("Ctrl+V on Grid1"));
         QCOMPARE(g1()->TextMatrix(1, 2), QString("8"));
-        QTest::keyClick(form()->text4(), Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(form()->findChild<QLineEdit*>("Text4"), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(g2()->TextMatrix(1, 1), QString());
         QCOMPARE(g1()->TextMatrix(1, 2), QString("8"));
-        QTest::keyClick(form()->text4(), Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(form()->findChild<QLineEdit*>("Text4"), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(g1()->TextMatrix(1, 2), QString());
     }
 
@@ -668,12 +676,12 @@ private slots:
         QTest::keyClick(g2(), Qt::Key_Down);
         QTest::keyClick(g2(), Qt::Key_Down);
         QTest::keyClick(g2(), Qt::Key_Backspace);
-        QCOMPARE(QApplication::focusWidget(), form()->text4());
+        QCOMPARE(QApplication::focusWidget(), form()->findChild<QLineEdit*>("Text4"));
         QCOMPARE(g2()->TextMatrix(3, 1), QString("4"));
         g2()->setFocus();
         QTest::keyClicks(g2(), QStringLiteral("2"));
         QCOMPARE(g2()->TextMatrix(3, 1), QString("2"));
-        QCOMPARE(form()->text4()->text(), QString("2"));
+        QCOMPARE(form()->findChild<QLineEdit*>("Text4")->text(), QString("2"));
     }
 
     void phasorInAnEditorTurnsRectangular_data()
@@ -700,7 +708,7 @@ private slots:
         const QString& landed = texts[1];
         QVERIFY(h->open(2));
         Grid* g = constant ? g2() : g1();
-        QLineEdit* editor = constant ? form()->text4() : form()->text1();
+        QLineEdit* editor = constant ? form()->findChild<QLineEdit*>("Text4") : form()->findChild<QLineEdit*>("Text1");
         Form1Harness::clickCell(g, 1, 1);
         setClipboard(text);
         if (constant)
@@ -741,9 +749,9 @@ private slots:
             h->count = QStringLiteral("1");
             return true;
         });
-        Grid* g3 = form()->grid3();
+        Grid* g3 = form()->findChild<Grid*>("Grid3");
         typeSystem({"3", "0", "0", "1"}, {"9+12i", "-2i"});
-        form()->solveAction()->trigger();
+        form()->findChild<QAction*>("solve")->trigger();
         QVERIFY(chooseFromMenu(g3, QStringLiteral("Show polar form")));
         QCOMPARE(g3->model()->headerData(1, Qt::Horizontal).toString(), QString("Polar"));
         QCOMPARE(g3->ColWidth(1), 10585);
@@ -757,9 +765,9 @@ private slots:
                  QString("X1\t 3.0000 + 4.0000i\t5.0000 \u2220 53.13\u00b0\n"
                          "X2\t 0.0000 - 2i\t2.0000 \u2220 -90.00\u00b0\n"));
 
-        form()->newSystemAction()->trigger();
+        form()->findChild<QAction*>("newSystem")->trigger();
         typeSystem({"-1"}, {"1"});
-        form()->solveAction()->trigger();
+        form()->findChild<QAction*>("solve")->trigger();
         QCOMPARE(g3->TextMatrix(1, 2), QString("1.0000 \u2220 180.00\u00b0"));
         QVERIFY(chooseFromMenu(g3, QStringLiteral("Show polar form")));
         QVERIFY(chooseFromMenu(g3, QStringLiteral("Copy solution")));

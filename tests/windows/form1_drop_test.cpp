@@ -74,6 +74,7 @@ class Form1DropTest : public Form1TestCase {
 private:
     QTemporaryDir scratch;
     AnsweringDialogs dialogs;
+    TableExchange* exchange() { return form()->findChild<TableExchange*>(QStringLiteral("exchange")); }
 
     bool openWindow(int n)
     {
@@ -85,12 +86,12 @@ private:
     void openFile(const QString& path)
     {
         dialogs.answers << path;
-        form()->openSystemAction()->trigger();
+        form()->findChild<QAction*>("openSystem")->trigger();
     }
 
     QString clipboardSystem()
     {
-        form()->copySystem();
+        exchange()->copySystem();
         return QGuiApplication::clipboard()->text();
     }
 
@@ -108,10 +109,10 @@ private:
     QStringList tables()
     {
         QStringList texts;
-        for (int r = 1; r <= form()->unknownCount(); ++r) {
-            for (int c = 1; c <= form()->unknownCount(); ++c)
-                texts << form()->grid1()->TextMatrix(r, c);
-            texts << form()->grid2()->TextMatrix(r, 1);
+        for (int r = 1; r <= form()->state().N; ++r) {
+            for (int c = 1; c <= form()->state().N; ++c)
+                texts << form()->findChild<Grid*>("Grid1")->TextMatrix(r, c);
+            texts << form()->findChild<Grid*>("Grid2")->TextMatrix(r, 1);
         }
         return texts;
     }
@@ -190,13 +191,13 @@ private slots:
         QVERIFY(dragAndDrop(target, {url}));
         QCOMPARE(tables(), systemTexts());
         h->screenshot(QStringLiteral("form1-dropped-") + onto);
-        QTest::keyClick(form()->grid1(), Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(form()->findChild<Grid*>("Grid1"), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(tables(), before);
 
         QVERIFY(dragAndDrop(target, {url}));
         form()->solve_Click();
-        QCOMPARE(form()->grid3()->TextMatrix(1, 1), solution[0]);
-        QCOMPARE(form()->grid3()->TextMatrix(2, 1), solution[1]);
+        QCOMPARE(form()->findChild<Grid*>("Grid3")->TextMatrix(1, 1), solution[0]);
+        QCOMPARE(form()->findChild<Grid*>("Grid3")->TextMatrix(2, 1), solution[1]);
         checkNoMessage();
     }
 
@@ -237,13 +238,13 @@ private slots:
         const QUrl url = fileUrl(name, bytes);
         if (size > 0)
             QVERIFY(QFile::resize(url.toLocalFile(), size));
-        QVERIFY(dragAndDrop(form()->grid1(), {url}));
+        QVERIFY(dragAndDrop(form()->findChild<Grid*>("Grid1"), {url}));
         QCOMPARE(tables(), before);
         QCOMPARE(h->messages.messages.size(), std::size_t(1));
         QCOMPARE(h->messages.messages[0].style, MessageBox::Style::Stop);
         QCOMPARE(h->messages.messages[0].message, message);
         QCOMPARE(h->messages.messages[0].title, QStringLiteral("KALVOR1"));
-        QVERIFY(!form()->canUndoPaste());
+        QVERIFY(!exchange()->canUndoPaste());
         // Open refuses it with the same message, but takes another N.
         if (message.contains(QLatin1String("holds a system of")))
             return;
@@ -257,7 +258,7 @@ private slots:
     {
         const QUrl url = fileUrl(QStringLiteral("gone.tsv"), "1\t1\t2\n1\t2\t3\n");
         QFile::remove(url.toLocalFile());
-        QVERIFY(dragAndDrop(form()->grid1(), {url}));
+        QVERIFY(dragAndDrop(form()->findChild<Grid*>("Grid1"), {url}));
         QCOMPARE(h->messages.messages.size(), std::size_t(1));
         QVERIFY(h->messages.messages[0].message.startsWith(QStringLiteral("The file \"gone.tsv\" cannot be read: ")));
     }
@@ -280,13 +281,13 @@ private slots:
         QFETCH(QList<QUrl>, urls);
         QFETCH(bool, solutionShown);
         if (solutionShown) {
-            form()->pasteRows(form()->grid1(), {{"1", "1", "2"}, {"1", "2", "3"}}, 1, 1);
+            exchange()->pasteRows(form()->findChild<Grid*>("Grid1"), {{"1", "1", "2"}, {"1", "2", "3"}}, 1, 1);
             form()->solve_Click();
-            QVERIFY(form()->frame1()->isVisible());
+            QVERIFY(form()->findChild<QFrame*>("Frame1")->isVisible());
         }
         h->messages.messages.clear();
         const QStringList before = tables();
-        QVERIFY(!dragAndDrop(form()->grid1(), urls));
+        QVERIFY(!dragAndDrop(form()->findChild<Grid*>("Grid1"), urls));
         // A drop that arrives without its drag (or after the window changed
         // mode) is checked again.
         QMimeData data;
@@ -319,21 +320,21 @@ private slots:
         h->typeCoefficient(2, 2, QStringLiteral("7"));
         if (solutionShown)
             form()->solve_Click();
-        QCOMPARE(form()->frame1()->isVisible(), solutionShown);
+        QCOMPARE(form()->findChild<QFrame*>("Frame1")->isVisible(), solutionShown);
         const QStringList before = tables();
         openFile(fileUrl(QStringLiteral("open.csv"), bytes).toLocalFile());
         checkNoMessage();
-        QVERIFY(!form()->frame1()->isVisible());
-        QCOMPARE(form()->unknownCount(), unknowns);
-        QCOMPARE(form()->grid1()->Cols(), unknowns + 1);
-        QCOMPARE(form()->grid1()->TextMatrix(0, unknowns), QStringLiteral("X%1").arg(unknowns));
+        QVERIFY(!form()->findChild<QFrame*>("Frame1")->isVisible());
+        QCOMPARE(form()->state().N, unknowns);
+        QCOMPARE(form()->findChild<Grid*>("Grid1")->Cols(), unknowns + 1);
+        QCOMPARE(form()->findChild<Grid*>("Grid1")->TextMatrix(0, unknowns), QStringLiteral("X%1").arg(unknowns));
         QStringList expected;
         for (const TableRow& row : readTableText(bytes.toStdString(), fileSeparator(bytes.toStdString())).rows)
             for (const std::string& field : row.fields)
                 expected << QString::fromStdString(polarToRectangular(field).value_or(field));
         QCOMPARE(tables(), expected);
         // Undone only where it was a paste into the same tables.
-        QCOMPARE(form()->undoPaste(), unknowns == 2);
+        QCOMPARE(exchange()->undoPaste(), unknowns == 2);
         if (unknowns == 2)
             QCOMPARE(tables(), before);
     }
@@ -348,33 +349,33 @@ private slots:
             return confirm;
         });
         h->typeCoefficient(2, 2, QStringLiteral("5"));
-        form()->pasteRows(form()->grid1(), {{"1", "0", "1"}, {"0", "1", "1"}}, 1, 1);
+        exchange()->pasteRows(form()->findChild<Grid*>("Grid1"), {{"1", "0", "1"}, {"0", "1", "1"}}, 1, 1);
         form()->solve_Click();
         const QStringList before = tables();
-        form()->newSystemAction()->trigger();
+        form()->findChild<QAction*>("newSystem")->trigger();
         QCOMPARE(asked, 1);
         QCOMPARE(tables(), before);
-        QVERIFY(form()->frame1()->isVisible());
+        QVERIFY(form()->findChild<QFrame*>("Frame1")->isVisible());
 
         confirm = true;
-        form()->newSystemAction()->trigger();
-        QCOMPARE(form()->unknownCount(), 3);
+        form()->findChild<QAction*>("newSystem")->trigger();
+        QCOMPARE(form()->state().N, 3);
         QCOMPARE(tables(), QStringList(12, QString()));
-        QCOMPARE(form()->grid1()->TextMatrix(3, 0), QStringLiteral("EQ. NO.3"));
-        QVERIFY(!form()->frame1()->isVisible());
-        QVERIFY(!form()->saveSolutionAsAction()->isEnabled());
-        QVERIFY(!form()->canUndoPaste());
-        for (Grid* g : {form()->grid1(), form()->grid2()}) {
+        QCOMPARE(form()->findChild<Grid*>("Grid1")->TextMatrix(3, 0), QStringLiteral("EQ. NO.3"));
+        QVERIFY(!form()->findChild<QFrame*>("Frame1")->isVisible());
+        QVERIFY(!form()->findChild<QAction*>("saveSolutionAs")->isEnabled());
+        QVERIFY(!exchange()->canUndoPaste());
+        for (Grid* g : {form()->findChild<Grid*>("Grid1"), form()->findChild<Grid*>("Grid2")}) {
             QCOMPARE(g->Row(), 1);
             QCOMPARE(g->Col(), 1);
             QCOMPARE(g->cellBackColorAt(2, 1), GridModel::normalColor);
             QCOMPARE(g->ColWidth(1), Grid::defaultColWidthTwips);
         }
-        QCOMPARE(form()->grid3()->TextMatrix(1, 0), QString());
-        QCOMPARE(form()->txt7()->text(), QStringLiteral("Text7"));
-        QCOMPARE(form()->text4()->text(), QString());
-        QCOMPARE(form()->statusBar1()->panelText(1), QString());
-        QCOMPARE(QApplication::focusWidget(), form()->text1());
+        QCOMPARE(form()->findChild<Grid*>("Grid3")->TextMatrix(1, 0), QString());
+        QCOMPARE(form()->findChild<QLineEdit*>("Txt7")->text(), QStringLiteral("Text7"));
+        QCOMPARE(form()->findChild<QLineEdit*>("Text4")->text(), QString());
+        QCOMPARE(form()->findChild<StatusBar*>("StatusBar1")->panelText(1), QString());
+        QCOMPARE(QApplication::focusWidget(), form()->findChild<QLineEdit*>("Text1"));
     }
 
     void saveWritesWhatCopySystemCopies_data()
@@ -397,10 +398,11 @@ private slots:
         if (!opened.isEmpty())
             openFile(fileUrl(QStringLiteral("opened.csv"), opened).toLocalFile());
         dialogs.asked.clear();
-        form()->pasteRows(form()->grid1(), {{"1+i", "say \"x\"", "a;b"}, {"", "-1+i", "i"}}, 1, 1);
+        exchange()->pasteRows(form()->findChild<Grid*>("Grid1"), {{"1+i", "say \"x\"", "a;b"}, {"", "-1+i", "i"}}, 1,
+                              1);
         const QString target = scratch.filePath(QStringLiteral("saved.tsv"));
         dialogs.answers << target;
-        form()->saveSystemAction()->trigger();
+        form()->findChild<QAction*>("saveSystem")->trigger();
         const QString written = asks ? target : openedPath;
         QCOMPARE(dialogs.asked.size(), asks ? 1 : 0);
         if (asks)
@@ -410,7 +412,7 @@ private slots:
                                              : scratch.filePath(QStringLiteral("opened.tsv"))));
         QCOMPARE(QString::fromUtf8(contents(written)), clipboardSystem());
         h->typeCoefficient(2, 1, QStringLiteral("7"));
-        form()->saveSystemAction()->trigger();
+        form()->findChild<QAction*>("saveSystem")->trigger();
         QCOMPARE(dialogs.asked.size(), asks ? 1 : 0);
         QCOMPARE(QString::fromUtf8(contents(written)), clipboardSystem());
 
@@ -439,7 +441,7 @@ private slots:
         QString target = old;
         if (kind == QLatin1String("folder"))
             target = old + QStringLiteral("/system.tsv");
-        form()->pasteRows(form()->grid1(), {{"1", "2", "3"}, {"4", "5", "6"}}, 1, 1);
+        exchange()->pasteRows(form()->findChild<Grid*>("Grid1"), {{"1", "2", "3"}, {"4", "5", "6"}}, 1, 1);
         const QStringList before = tables();
         const QStringList files = QDir(scratch.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
         dialogs.answers << target;
@@ -451,7 +453,7 @@ private slots:
             limit.rlim_cur = 4;
             QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
         }
-        form()->saveSystemAsAction()->trigger();
+        form()->findChild<QAction*>("saveSystemAs")->trigger();
         setrlimit(RLIMIT_FSIZE, &kept);
         std::signal(SIGXFSZ, noSignal);
 
@@ -464,27 +466,27 @@ private slots:
         QCOMPARE(QDir(scratch.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), files);
         QCOMPARE(tables(), before);
         // No file was saved, so Save still asks.
-        form()->saveSystemAction()->trigger();
+        form()->findChild<QAction*>("saveSystem")->trigger();
         QCOMPARE(dialogs.asked.size(), 2);
     }
 
     void saveSolutionWritesTextsAndExactNumbers()
     {
-        QVERIFY(!form()->saveSolutionAsAction()->isEnabled());
-        form()->pasteRows(form()->grid1(), {{"1+i", "1", "2+3i"}, {"1", "-1+i", "i"}}, 1, 1);
+        QVERIFY(!form()->findChild<QAction*>("saveSolutionAs")->isEnabled());
+        exchange()->pasteRows(form()->findChild<Grid*>("Grid1"), {{"1+i", "1", "2+3i"}, {"1", "-1+i", "i"}}, 1, 1);
         form()->solve_Click();
-        QVERIFY(form()->saveSolutionAsAction()->isEnabled());
+        QVERIFY(form()->findChild<QAction*>("saveSolutionAs")->isEnabled());
         const QString target = scratch.filePath(QStringLiteral("solution.tsv"));
         dialogs.answers << target;
-        form()->saveSolutionAsAction()->trigger();
-        form()->copySolutionNumbers();
+        form()->findChild<QAction*>("saveSolutionAs")->trigger();
+        exchange()->copySolutionNumbers();
         const QStringList numbers = QGuiApplication::clipboard()->text().split(QLatin1Char('\n'));
         QString expected;
         for (int k = 0; k < 2; ++k)
             expected += QStringLiteral("X%1\t%2\t%3\n").arg(k + 1).arg(solution[k], numbers[k]);
         QCOMPARE(QString::fromUtf8(contents(target)), expected);
         form()->back_Click();
-        QVERIFY(!form()->saveSolutionAsAction()->isEnabled());
+        QVERIFY(!form()->findChild<QAction*>("saveSolutionAs")->isEnabled());
         checkNoMessage();
     }
 
@@ -493,7 +495,7 @@ private slots:
     void recoveryKeepsTheSystemForTheNextRun()
     {
         const QString file = h->state.recoveryFile();
-        QVERIFY(!form()->recoverSystemAction()->isEnabled());
+        QVERIFY(!form()->findChild<QAction*>("recoverSystem")->isEnabled());
         form()->exit_Click();
         QVERIFY(!QFile::exists(file));
 
@@ -504,18 +506,18 @@ private slots:
         QVERIFY(!QFile::exists(file));
         tick(recoveryTimer());
         QCOMPARE(contents(file), QByteArray("1+i\t\t\n\t\t\n"));
-        form()->pasteRows(form()->grid1(), {{"1+i", "1", "2+3i"}, {"1", "-1+i", "i"}}, 1, 1);
+        exchange()->pasteRows(form()->findChild<Grid*>("Grid1"), {{"1+i", "1", "2+3i"}, {"1", "-1+i", "i"}}, 1, 1);
         form()->close();
         QCOMPARE(QString::fromUtf8(contents(file)), clipboardSystem());
 
         h->makeForm();
         QVERIFY(openWindow(3));
-        QVERIFY(form()->recoverSystemAction()->isEnabled());
+        QVERIFY(form()->findChild<QAction*>("recoverSystem")->isEnabled());
         h->typeCoefficient(1, 1, QStringLiteral("9"));
         tick(recoveryTimer());
         QVERIFY(contents(file).startsWith("9\t"));
-        form()->recoverSystemAction()->trigger();
-        QCOMPARE(form()->unknownCount(), 2);
+        form()->findChild<QAction*>("recoverSystem")->trigger();
+        QCOMPARE(form()->state().N, 2);
         QCOMPARE(tables(), systemTexts());
         checkNoMessage();
     }
@@ -529,16 +531,19 @@ private slots:
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^The recovery file cannot be written")));
         h->typeCoefficient(1, 1, QStringLiteral("1"));
         tick(recoveryTimer());
-        QVERIFY(form()->statusBar1()->panelText(4).startsWith(QStringLiteral("The recovery file cannot be written: ")));
+        QVERIFY(form()
+                    ->findChild<StatusBar*>("StatusBar1")
+                    ->panelText(4)
+                    .startsWith(QStringLiteral("The recovery file cannot be written: ")));
         // Told once: the click emptied the panel, and it stays so.
         h->typeCoefficient(1, 1, QStringLiteral("2"));
         tick(recoveryTimer());
-        QCOMPARE(form()->statusBar1()->panelText(4), QString());
+        QCOMPARE(form()->findChild<StatusBar*>("StatusBar1")->panelText(4), QString());
         QVERIFY(blocker.remove());
         h->typeCoefficient(1, 1, QStringLiteral("3"));
         tick(recoveryTimer());
         QCOMPARE(contents(h->state.recoveryFile()), QByteArray("3\t\t\n\t\t\n"));
-        QCOMPARE(form()->statusBar1()->panelText(4), QString());
+        QCOMPARE(form()->findChild<StatusBar*>("StatusBar1")->panelText(4), QString());
         checkNoMessage();
     }
 };

@@ -53,7 +53,7 @@ struct Form1Harness {
         form->Form_Load();
         form->show();
         form->activateWindow();
-        form->text1()->setFocus();
+        form->findChild<QLineEdit*>("Text1")->setFocus();
         return QTest::qWaitForWindowActive(form.get());
     }
     bool open(int n) { return open(QString::number(n)); }
@@ -83,10 +83,13 @@ struct Form1Harness {
 
     void typeCoefficient(int row, int col, const QString& text)
     {
-        typeIntoCell(form->grid1(), form->text1(), row, col, text);
+        typeIntoCell(form->findChild<Grid*>("Grid1"), form->findChild<QLineEdit*>("Text1"), row, col, text);
     }
 
-    void typeConstant(int row, const QString& text) { typeIntoCell(form->grid2(), form->text4(), row, 1, text); }
+    void typeConstant(int row, const QString& text)
+    {
+        typeIntoCell(form->findChild<Grid*>("Grid2"), form->findChild<QLineEdit*>("Text4"), row, 1, text);
+    }
 
     // Saves the window as a picture in the artifacts folder, if one is set.
     void screenshot(const QString& name) const

@@ -66,8 +66,9 @@ private slots:
     {
         QFETCH(bool, coefficients);
         QFETCH(int, kind);
-        Grid* grid = coefficients ? form()->grid1() : form()->grid2();
-        QLineEdit* editor = coefficients ? form()->text1() : form()->text4();
+        Grid* grid = coefficients ? form()->findChild<Grid*>("Grid1") : form()->findChild<Grid*>("Grid2");
+        QLineEdit* editor
+            = coefficients ? form()->findChild<QLineEdit*>("Text1") : form()->findChild<QLineEdit*>("Text4");
         const QString text = longCellContent(kind);
         Form1Harness::clickCell(grid, 1, 1);
 
@@ -112,8 +113,8 @@ private slots:
         QFETCH(int, coefficientKind);
         QFETCH(int, constantKind);
         const QString coefficient = longCellContent(coefficientKind), constant = longCellContent(constantKind);
-        form()->grid1()->setTextMatrix(1, 1, coefficient);
-        form()->grid2()->setTextMatrix(1, 1, constant);
+        form()->findChild<Grid*>("Grid1")->setTextMatrix(1, 1, coefficient);
+        form()->findChild<Grid*>("Grid2")->setTextMatrix(1, 1, constant);
 
         const CellParts a = partcell(coefficient.toStdString()), b = partcell(constant.toStdString());
         const SolveResult expected = kalvor::solve({{a.re}}, {{a.im}}, {b.re}, {b.im});
@@ -121,7 +122,7 @@ private slots:
         QElapsedTimer solveTime;
         const Block block = guardedBlock([&] {
             solveTime.start();
-            form()->solveAction()->trigger();
+            form()->findChild<QAction*>("solve")->trigger();
             qInfo("Solve with two cells of %d characters took %lld ms", kMillion, solveTime.elapsed());
         });
         qInfo("longest freeze around Solve (thread / wall): %lld / %lld ms", block.threadMs, block.wallMs);
@@ -130,18 +131,18 @@ private slots:
 
         if (expected.outcome == SolveOutcome::Solved) {
             QVERIFY(h->messages.messages.empty());
-            QVERIFY(!form()->frame1()->isHidden());
-            QCOMPARE(form()->grid3()->TextMatrix(1, 1),
+            QVERIFY(!form()->findChild<QFrame*>("Frame1")->isHidden());
+            QCOMPARE(form()->findChild<Grid*>("Grid3")->TextMatrix(1, 1),
                      QString::fromStdString(resultText(expected.re[0], expected.im[0])));
         } else {
             QCOMPARE(h->messages.messages.size(), std::size_t{1});
             QCOMPARE(h->messages.messages.back().title, QStringLiteral("Check your data"));
-            QVERIFY(form()->frame1()->isHidden());
-            QVERIFY(form()->solveAction()->isEnabled());
+            QVERIFY(form()->findChild<QFrame*>("Frame1")->isHidden());
+            QVERIFY(form()->findChild<QAction*>("solve")->isEnabled());
         }
         // Nothing the user typed was changed by the run.
-        QVERIFY(form()->grid1()->TextMatrix(1, 1) == coefficient);
-        QVERIFY(form()->grid2()->TextMatrix(1, 1) == constant);
+        QVERIFY(form()->findChild<Grid*>("Grid1")->TextMatrix(1, 1) == coefficient);
+        QVERIFY(form()->findChild<Grid*>("Grid2")->TextMatrix(1, 1) == constant);
     }
 };
 

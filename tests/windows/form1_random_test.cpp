@@ -221,27 +221,28 @@ private:
 
     void clickCoefficient(int r, int c)
     {
-        clickDataCell(form()->grid1(), r, c);
+        clickDataCell(form()->findChild<Grid*>("Grid1"), r, c);
         row1 = r;
         col1 = c;
     }
 
     void clickConstant(int r)
     {
-        clickDataCell(form()->grid2(), r, 1);
+        clickDataCell(form()->findChild<Grid*>("Grid2"), r, 1);
         row2 = r;
     }
 
     void clickSolutionCell()
     {
-        const int rows = form()->grid3()->Rows();
-        clickDataCell(form()->grid3(), 1 + below(rows - 1), 1);
+        const int rows = form()->findChild<Grid*>("Grid3")->Rows();
+        clickDataCell(form()->findChild<Grid*>("Grid3"), 1 + below(rows - 1), 1);
     }
 
     // A click on a fixed header cell must change nothing.
     void clickHeader()
     {
-        Grid* grids[] = {form()->grid1(), form()->grid2(), form()->grid3()};
+        Grid* grids[]
+            = {form()->findChild<Grid*>("Grid1"), form()->findChild<Grid*>("Grid2"), form()->findChild<Grid*>("Grid3")};
         Grid* grid = grids[showing ? 2 : below(2)];
         const bool top = below(2) == 0;
         QHeaderView* header = top ? grid->horizontalHeader() : grid->verticalHeader();
@@ -257,12 +258,15 @@ private:
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, pos);
     }
 
-    QLineEdit* someEditor() { return below(3) == 0 ? form()->text4() : form()->text1(); }
+    QLineEdit* someEditor()
+    {
+        return below(3) == 0 ? form()->findChild<QLineEdit*>("Text4") : form()->findChild<QLineEdit*>("Text1");
+    }
 
     // The editor's text is now the current cell's text.
     void editorWroteCell(QLineEdit* editor)
     {
-        if (editor == form()->text1())
+        if (editor == form()->findChild<QLineEdit*>("Text1"))
             coefCell(row1, col1) = editor->text();
         else
             constants[static_cast<std::size_t>(row2 - 1)] = editor->text();
@@ -297,7 +301,7 @@ private:
     // the editor's table at its current cell, as one undoable step.
     bool pasteBlockIntoModel(QLineEdit* editor, const QString& pasted)
     {
-        const bool intoConstants = editor == form()->text4();
+        const bool intoConstants = editor == form()->findChild<QLineEdit*>("Text4");
         const std::string bytes = pasted.toStdString();
         const TableText block = readTableText(bytes, pasteSeparator(bytes));
         const int row = intoConstants ? row2 : row1;
@@ -353,7 +357,7 @@ private:
     // coefficient and the last constant are the ends.
     void enterInModel(QLineEdit* editor, bool backwards)
     {
-        if (editor == form()->text1()) {
+        if (editor == form()->findChild<QLineEdit*>("Text1")) {
             if (!backwards && col1 < N)
                 ++col1;
             else if (!backwards)
@@ -414,7 +418,7 @@ private:
         const bool undoesPaste
             = key == Qt::Key_Z && mods == Qt::ControlModifier && !editor->isUndoAvailable() && !pastes.empty();
         if (key == Qt::Key_Return) {
-            QString& cell = editor == form()->text1() ? coefCell(row1, col1) : constants_(row2);
+            QString& cell = editor == form()->findChild<QLineEdit*>("Text1") ? coefCell(row1, col1) : constants_(row2);
             cell = asTaken(cell.toStdString());
         }
         QTest::keyClick(editor, key, mods);
@@ -430,7 +434,7 @@ private:
     bool navigateTable()
     {
         const bool coefficients = below(3) != 0;
-        Grid* grid = coefficients ? form()->grid1() : form()->grid2();
+        Grid* grid = coefficients ? form()->findChild<Grid*>("Grid1") : form()->findChild<Grid*>("Grid2");
         static const Qt::Key keys[] = {Qt::Key_Up, Qt::Key_Down, Qt::Key_Left, Qt::Key_Right};
         const Qt::Key key = keys[below(4)];
         note(QStringLiteral("focus %1, key %2").arg(grid->objectName(), QKeySequence(key).toString()));
@@ -464,8 +468,9 @@ private:
     bool characterOnTable()
     {
         const bool coefficients = below(2) == 0;
-        Grid* grid = coefficients ? form()->grid1() : form()->grid2();
-        QLineEdit* editor = coefficients ? form()->text1() : form()->text4();
+        Grid* grid = coefficients ? form()->findChild<Grid*>("Grid1") : form()->findChild<Grid*>("Grid2");
+        QLineEdit* editor
+            = coefficients ? form()->findChild<QLineEdit*>("Text1") : form()->findChild<QLineEdit*>("Text4");
         note(QStringLiteral("focus %1, key 'q'").arg(grid->objectName()));
         grid->setFocus(Qt::TabFocusReason);
         const QString typed = QStringLiteral("q");
@@ -510,7 +515,7 @@ private:
             }
         }
 
-        form()->solveAction()->trigger();
+        form()->findChild<QAction*>("solve")->trigger();
 
         const auto& messages = h->messages.messages;
         const std::size_t fresh = messages.size() - messagesSeen;
@@ -521,7 +526,7 @@ private:
                     QStringLiteral("a solvable system brought the message \"%1\"").arg(messages.back().message));
             showing = true;
             ++solved;
-            Grid* g3 = form()->grid3();
+            Grid* g3 = form()->findChild<Grid*>("Grid3");
             if (g3->Rows() != N + 1)
                 return fail(QStringLiteral("the solution table has %1 rows for N = %2").arg(g3->Rows()).arg(N));
             for (int k = 1; k <= N; ++k) {
@@ -569,10 +574,11 @@ private:
                 clickCoefficient(r, c);
                 const QString text = r == c ? QStringLiteral("%1+%2i").arg(4 * N + below(9)).arg(below(5))
                                             : QString::fromLatin1(small[below(std::size(small))]);
-                replaceEditorText(form()->text1(), text);
+                replaceEditorText(form()->findChild<QLineEdit*>("Text1"), text);
             }
             clickConstant(r);
-            replaceEditorText(form()->text4(), QString::fromLatin1(small[below(std::size(small))]));
+            replaceEditorText(form()->findChild<QLineEdit*>("Text4"),
+                              QString::fromLatin1(small[below(std::size(small))]));
         }
     }
 
@@ -589,14 +595,14 @@ private:
     void back()
     {
         note(QStringLiteral("Back"));
-        form()->backAction()->trigger();
+        form()->findChild<QAction*>("back")->trigger();
         showing = false;
     }
 
     bool about()
     {
         note(QStringLiteral("About"));
-        form()->aboutAction()->trigger();
+        form()->findChild<QAction*>("about")->trigger();
         if (h->aboutShown != ++aboutSeen)
             return fail(QStringLiteral("About ran the about command %1 times in all, expected %2")
                             .arg(h->aboutShown)
@@ -608,8 +614,8 @@ private:
 
     bool checkState()
     {
-        Grid* g1 = form()->grid1();
-        Grid* g2 = form()->grid2();
+        Grid* g1 = form()->findChild<Grid*>("Grid1");
+        Grid* g2 = form()->findChild<Grid*>("Grid2");
         for (int r = 1; r <= N; ++r) {
             for (int c = 1; c <= N; ++c)
                 if (g1->TextMatrix(r, c) != coefCell(r, c))
@@ -638,17 +644,18 @@ private:
                             .arg(row1)
                             .arg(col1)
                             .arg(row2));
-        if (form()->text1()->text() != coefCell(row1, col1))
-            return fail(QStringLiteral("Text1 shows \"%1\" but its current cell holds \"%2\"")
-                            .arg(form()->text1()->text().left(200), coefCell(row1, col1).left(200)));
-        if (form()->text4()->text() != constants[static_cast<std::size_t>(row2 - 1)])
+        if (form()->findChild<QLineEdit*>("Text1")->text() != coefCell(row1, col1))
             return fail(
-                QStringLiteral("Text4 shows \"%1\" but its current cell holds \"%2\"")
-                    .arg(form()->text4()->text().left(200), constants[static_cast<std::size_t>(row2 - 1)].left(200)));
+                QStringLiteral("Text1 shows \"%1\" but its current cell holds \"%2\"")
+                    .arg(form()->findChild<QLineEdit*>("Text1")->text().left(200), coefCell(row1, col1).left(200)));
+        if (form()->findChild<QLineEdit*>("Text4")->text() != constants[static_cast<std::size_t>(row2 - 1)])
+            return fail(QStringLiteral("Text4 shows \"%1\" but its current cell holds \"%2\"")
+                            .arg(form()->findChild<QLineEdit*>("Text4")->text().left(200),
+                                 constants[static_cast<std::size_t>(row2 - 1)].left(200)));
 
-        const bool panel = !form()->frame1()->isHidden();
-        const bool solveOn = form()->solveAction()->isEnabled();
-        const bool backOn = form()->backAction()->isEnabled();
+        const bool panel = !form()->findChild<QFrame*>("Frame1")->isHidden();
+        const bool solveOn = form()->findChild<QAction*>("solve")->isEnabled();
+        const bool backOn = form()->findChild<QAction*>("back")->isEnabled();
         const bool editing = !panel && solveOn && !backOn;
         const bool showingSolution = panel && !solveOn && backOn;
         if (editing == showingSolution || showingSolution != showing)

@@ -37,8 +37,8 @@ private:
     // What one cell gives when passed through Text9 itself and then split.
     CellParts throughTheBox(const QString& text)
     {
-        form()->text9()->setText(text);
-        return partcell(form()->text9()->text().toStdString());
+        form()->findChild<QLineEdit*>("Text9")->setText(text);
+        return partcell(form()->findChild<QLineEdit*>("Text9")->text().toStdString());
     }
 
 private slots:
@@ -54,28 +54,28 @@ private slots:
         const auto take = [&] { return texts[next++ % texts.size()]; };
         for (int c = 1; c <= n; ++c)
             for (int r = 1; r <= n; ++r)
-                form()->grid1()->setTextMatrix(r, c, take());
+                form()->findChild<Grid*>("Grid1")->setTextMatrix(r, c, take());
         for (int r = 1; r <= n; ++r)
-            form()->grid2()->setTextMatrix(r, 1, take());
+            form()->findChild<Grid*>("Grid2")->setTextMatrix(r, 1, take());
 
         form()->parted();
-        QCOMPARE(form()->text9()->text(), form()->grid1()->TextMatrix(n, n));
-        const PartMatrix re = form()->coefRe(), im = form()->coefIm();
+        QCOMPARE(form()->findChild<QLineEdit*>("Text9")->text(), form()->findChild<Grid*>("Grid1")->TextMatrix(n, n));
+        const PartMatrix re = form()->state().CoefRe, im = form()->state().CoefIm;
         for (int r = 1; r <= n; ++r) {
             for (int c = 1; c <= n; ++c) {
-                const CellParts expected = throughTheBox(form()->grid1()->TextMatrix(r, c));
+                const CellParts expected = throughTheBox(form()->findChild<Grid*>("Grid1")->TextMatrix(r, c));
                 const auto i = static_cast<std::size_t>(r - 1), j = static_cast<std::size_t>(c - 1);
                 QVERIFY2(re[i][j] == expected.re && im[i][j] == expected.im,
                          qPrintable(QStringLiteral("cell (%1, %2)").arg(r).arg(c)));
             }
         }
 
-        form()->text9()->setText(QStringLiteral("stale"));
+        form()->findChild<QLineEdit*>("Text9")->setText(QStringLiteral("stale"));
         form()->partedb();
-        QCOMPARE(form()->text9()->text(), form()->grid2()->TextMatrix(n, 1));
-        const PartVector cre = form()->constRe(), cim = form()->constIm();
+        QCOMPARE(form()->findChild<QLineEdit*>("Text9")->text(), form()->findChild<Grid*>("Grid2")->TextMatrix(n, 1));
+        const PartVector cre = form()->state().ConstRe, cim = form()->state().ConstIm;
         for (int r = 1; r <= n; ++r) {
-            const CellParts expected = throughTheBox(form()->grid2()->TextMatrix(r, 1));
+            const CellParts expected = throughTheBox(form()->findChild<Grid*>("Grid2")->TextMatrix(r, 1));
             const auto i = static_cast<std::size_t>(r - 1);
             QVERIFY2(cre[i] == expected.re && cim[i] == expected.im, qPrintable(QStringLiteral("row %1").arg(r)));
         }
@@ -87,8 +87,8 @@ private slots:
     {
         QVERIFY(h->open(1));
         for (const QString& text : awkwardTexts()) {
-            form()->text9()->setText(text);
-            QCOMPARE(form()->text9()->text(), text);
+            form()->findChild<QLineEdit*>("Text9")->setText(text);
+            QCOMPARE(form()->findChild<QLineEdit*>("Text9")->text(), text);
         }
     }
 };

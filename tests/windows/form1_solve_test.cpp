@@ -33,12 +33,12 @@ struct Snapshot {
 Snapshot snapshot(Form1* form)
 {
     Snapshot s;
-    for (Grid* g : {form->grid1(), form->grid2()})
+    for (Grid* g : {form->findChild<Grid*>("Grid1"), form->findChild<Grid*>("Grid2")})
         for (int r = 0; r < g->Rows(); ++r)
             for (int c = 0; c < g->Cols(); ++c)
                 s.cells << g->TextMatrix(r, c);
-    s.text1 = form->text1()->text();
-    s.text4 = form->text4()->text();
+    s.text1 = form->findChild<QLineEdit*>("Text1")->text();
+    s.text4 = form->findChild<QLineEdit*>("Text4")->text();
     return s;
 }
 
@@ -48,15 +48,17 @@ class Form1SolveTest : public Form1TestCase {
     Q_OBJECT
 
 private:
+    kalvor::TableExchange* exchange() { return form()->findChild<kalvor::TableExchange*>(QStringLiteral("exchange")); }
+
     bool editing()
     {
-        return !form()->frame1()->isVisible() && form()->solveAction()->isEnabled()
-            && !form()->backAction()->isEnabled();
+        return !form()->findChild<QFrame*>("Frame1")->isVisible() && form()->findChild<QAction*>("solve")->isEnabled()
+            && !form()->findChild<QAction*>("back")->isEnabled();
     }
     bool showingSolution()
     {
-        return form()->frame1()->isVisible() && !form()->solveAction()->isEnabled()
-            && form()->backAction()->isEnabled();
+        return form()->findChild<QFrame*>("Frame1")->isVisible() && !form()->findChild<QAction*>("solve")->isEnabled()
+            && form()->findChild<QAction*>("back")->isEnabled();
     }
 
     // The two window modes a command may start from.
@@ -107,10 +109,10 @@ private slots:
         typeSystem(coefficients, constants);
         const Snapshot typed = snapshot(form());
 
-        form()->solveAction()->trigger();
+        form()->findChild<QAction*>("solve")->trigger();
         QVERIFY(h->messages.messages.empty());
         QVERIFY(showingSolution());
-        Grid* g3 = form()->grid3();
+        Grid* g3 = form()->findChild<Grid*>("Grid3");
         QCOMPARE(g3->Rows(), n + 1);
         for (int k = 1; k <= n; ++k) {
             QCOMPARE(g3->TextMatrix(k, 0), QStringLiteral("X%1").arg(k));
@@ -123,7 +125,7 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), g3);
         QCOMPARE(snapshot(form()), typed);
 
-        form()->backAction()->trigger();
+        form()->findChild<QAction*>("back")->trigger();
         QVERIFY(editing());
         QCOMPARE(snapshot(form()), typed);
     }
@@ -155,23 +157,23 @@ private slots:
         QFETCH(int, n);
         QVERIFY(h->open(n));
         for (int k = 1; k <= n; ++k) {
-            form()->grid1()->setTextMatrix(k, k, QStringLiteral("1"));
-            form()->grid2()->setTextMatrix(k, 1, QStringLiteral("%1").arg(k));
+            form()->findChild<Grid*>("Grid1")->setTextMatrix(k, k, QStringLiteral("1"));
+            form()->findChild<Grid*>("Grid2")->setTextMatrix(k, 1, QStringLiteral("%1").arg(k));
         }
         form()->parted();
-        QCOMPARE(form()->currentColumn(), n + 1);
-        QCOMPARE(form()->currentRowText(), QString::number(n + 1));
+        QCOMPARE(form()->state().curCol, n + 1);
+        QCOMPARE(form()->state().currentRowText(), QString::number(n + 1));
         // parted leaves the scratch box with the last cell read, (N, N).
-        QCOMPARE(form()->text9()->text(), QString("1"));
+        QCOMPARE(form()->findChild<QLineEdit*>("Text9")->text(), QString("1"));
         form()->partedb();
-        QCOMPARE(form()->currentColumn(), 1);
-        QCOMPARE(form()->currentRowText(), QString::number(n + 1));
-        QCOMPARE(form()->text9()->text(), QString::number(n));
+        QCOMPARE(form()->state().curCol, 1);
+        QCOMPARE(form()->state().currentRowText(), QString::number(n + 1));
+        QCOMPARE(form()->findChild<QLineEdit*>("Text9")->text(), QString::number(n));
         QVERIFY(showingSolution());
         // frm3grd on its own leaves curRow past the last label too.
         form()->back_Click();
         form()->frm3grd();
-        QCOMPARE(form()->currentRowText(), QString::number(n + 1));
+        QCOMPARE(form()->state().currentRowText(), QString::number(n + 1));
     }
 
     void storageHoldsTheSplitParts()
@@ -181,30 +183,30 @@ private slots:
         form()->parted();
         form()->partedb();
         // Equation first, unknown second, from 0.
-        QCOMPARE(form()->constRe().at(0), PartValue::fromText("3"));
-        QCOMPARE(form()->constIm().at(0), PartValue::fromText("+4"));
-        QCOMPARE(form()->constRe().at(1), PartValue::fromInteger(0));
-        QCOMPARE(form()->constIm().at(1), PartValue::fromText("25"));
-        QCOMPARE(form()->coefRe().at(0).at(0), form()->constRe().at(0));
-        QCOMPARE(form()->coefIm().at(0).at(0), form()->constIm().at(0));
-        QCOMPARE(form()->coefRe().at(1).at(0), form()->constRe().at(1));
-        QCOMPARE(form()->coefIm().at(1).at(0), form()->constIm().at(1));
+        QCOMPARE(form()->state().ConstRe.at(0), PartValue::fromText("3"));
+        QCOMPARE(form()->state().ConstIm.at(0), PartValue::fromText("+4"));
+        QCOMPARE(form()->state().ConstRe.at(1), PartValue::fromInteger(0));
+        QCOMPARE(form()->state().ConstIm.at(1), PartValue::fromText("25"));
+        QCOMPARE(form()->state().CoefRe.at(0).at(0), form()->state().ConstRe.at(0));
+        QCOMPARE(form()->state().CoefIm.at(0).at(0), form()->state().ConstIm.at(0));
+        QCOMPARE(form()->state().CoefRe.at(1).at(0), form()->state().ConstRe.at(1));
+        QCOMPARE(form()->state().CoefIm.at(1).at(0), form()->state().ConstIm.at(1));
         // An untouched cell counts as zero.
-        QCOMPARE(readNumber(form()->coefRe().at(0).at(1)), std::optional<double>(0.0));
-        QCOMPARE(readNumber(form()->coefIm().at(0).at(1)), std::optional<double>(0.0));
+        QCOMPARE(readNumber(form()->state().CoefRe.at(0).at(1)), std::optional<double>(0.0));
+        QCOMPARE(readNumber(form()->state().CoefIm.at(0).at(1)), std::optional<double>(0.0));
     }
 
     void secondSolveRereadsEveryCell()
     {
         QVERIFY(h->open(2));
         typeSystem({"1", "", "", "1"}, {"1", "2"});
-        form()->solveAction()->trigger();
-        form()->backAction()->trigger();
+        form()->findChild<QAction*>("solve")->trigger();
+        form()->findChild<QAction*>("back")->trigger();
         h->typeCoefficient(1, 1, QStringLiteral("2"));
-        form()->solveAction()->trigger();
-        QCOMPARE(form()->coefRe().at(0).at(0), PartValue::fromText("2"));
-        QCOMPARE(form()->grid3()->TextMatrix(1, 1), QString(" 0.5000 + 0.0000i"));
-        QCOMPARE(form()->grid3()->TextMatrix(2, 1), QString(" 2.0000 + 0.0000i"));
+        form()->findChild<QAction*>("solve")->trigger();
+        QCOMPARE(form()->state().CoefRe.at(0).at(0), PartValue::fromText("2"));
+        QCOMPARE(form()->findChild<Grid*>("Grid3")->TextMatrix(1, 1), QString(" 0.5000 + 0.0000i"));
+        QCOMPARE(form()->findChild<Grid*>("Grid3")->TextMatrix(2, 1), QString(" 2.0000 + 0.0000i"));
     }
 
     void failureShowsMessageAndReturnsToEditing_data()
@@ -235,11 +237,11 @@ private slots:
         bool panelShownDuringMessage = false;
         QString labelDuringMessage;
         h->messages.onShow = [&] {
-            panelShownDuringMessage = form()->frame1()->isVisible();
-            labelDuringMessage = form()->grid3()->TextMatrix(n, 0);
+            panelShownDuringMessage = form()->findChild<QFrame*>("Frame1")->isVisible();
+            labelDuringMessage = form()->findChild<Grid*>("Grid3")->TextMatrix(n, 0);
         };
 
-        form()->solveAction()->trigger();
+        form()->findChild<QAction*>("solve")->trigger();
         QCOMPARE(h->messages.messages.size(), std::size_t(1));
         const MessageRecorder::Message& shown = h->messages.messages.front();
         QCOMPARE(shown.style, MessageBox::Style::Stop);
@@ -251,7 +253,7 @@ private slots:
         QCOMPARE(snapshot(form()), typed);
         // No result was written.
         for (int k = 1; k <= n; ++k)
-            QCOMPARE(form()->grid3()->TextMatrix(k, 1), QString());
+            QCOMPARE(form()->findChild<Grid*>("Grid3")->TextMatrix(k, 1), QString());
     }
 
     // After the results, status panel 4 names the first cell whose reading
@@ -287,12 +289,12 @@ private slots:
         QFETCH(QString, panel4);
         QVERIFY(h->open(2));
         typeSystem(coefficients, constants);
-        form()->solveAction()->trigger();
+        form()->findChild<QAction*>("solve")->trigger();
         QCOMPARE(h->messages.messages.empty(), !x1.isEmpty());
         QCOMPARE(showingSolution(), !x1.isEmpty());
         if (!x1.isEmpty())
-            QCOMPARE(form()->grid3()->TextMatrix(1, 1), x1);
-        QCOMPARE(form()->statusBar1()->panelText(4), panel4);
+            QCOMPARE(form()->findChild<Grid*>("Grid3")->TextMatrix(1, 1), x1);
+        QCOMPARE(form()->findChild<StatusBar*>("StatusBar1")->panelText(4), panel4);
         if (QTest::currentDataTag() == QByteArray("column order, others counted")) {
             // Panel 4 widens for its text once the event loop lays the bar out.
             QApplication::processEvents();
@@ -344,13 +346,13 @@ private slots:
             for (const QString& cell : row)
                 rows.back().push_back(cell.toStdString());
         }
-        form()->pasteRows(form()->grid1(), rows, 1, 1);
-        form()->solveAction()->trigger();
+        exchange()->pasteRows(form()->findChild<Grid*>("Grid1"), rows, 1, 1);
+        form()->findChild<QAction*>("solve")->trigger();
         QVERIFY(showingSolution());
-        QVERIFY(form()->checkRunning());
-        QTRY_VERIFY(!form()->checkRunning());
-        QCOMPARE(form()->statusBar1()->panelText(4), panel4);
-        Grid* g3 = form()->grid3();
+        QVERIFY(form()->state().checksRunning > 0);
+        QTRY_VERIFY(form()->state().checksRunning == 0);
+        QCOMPARE(form()->findChild<StatusBar*>("StatusBar1")->panelText(4), panel4);
+        Grid* g3 = form()->findChild<Grid*>("Grid3");
         for (int k = 1; k <= n; ++k) {
             const QString& note = notes.at(k - 1);
             const QModelIndex cell = g3->model()->index(k - 1, 0);
@@ -366,7 +368,7 @@ private slots:
             h->screenshot(QStringLiteral("form1_wrong_digits"));
         }
         // The marks go with the result panel.
-        form()->backAction()->trigger();
+        form()->findChild<QAction*>("back")->trigger();
         for (int k = 1; k <= n; ++k)
             QCOMPARE(g3->cellMarkAt(k, 1), QString());
     }
@@ -376,31 +378,32 @@ private slots:
     void staleCheckShowsNothing()
     {
         QVERIFY(h->open(2));
-        form()->pasteRows(form()->grid1(), {{"1E-20", "1", "1"}, {"1", "1", "2"}}, 1, 1);
-        form()->solveAction()->trigger();
-        QVERIFY(form()->checkRunning());
-        form()->backAction()->trigger();
+        exchange()->pasteRows(form()->findChild<Grid*>("Grid1"), {{"1E-20", "1", "1"}, {"1", "1", "2"}}, 1, 1);
+        form()->findChild<QAction*>("solve")->trigger();
+        QVERIFY(form()->state().checksRunning > 0);
+        form()->findChild<QAction*>("back")->trigger();
         h->typeCoefficient(1, 1, QStringLiteral("1"));
         h->typeCoefficient(2, 2, QStringLiteral("-1"));
-        QTRY_VERIFY(!form()->checkRunning());
-        QCOMPARE(form()->statusBar1()->panelText(4), QString());
-        QCOMPARE(form()->grid3()->cellMarkAt(1, 1), QString());
+        QTRY_VERIFY(form()->state().checksRunning == 0);
+        QCOMPARE(form()->findChild<StatusBar*>("StatusBar1")->panelText(4), QString());
+        QCOMPARE(form()->findChild<Grid*>("Grid3")->cellMarkAt(1, 1), QString());
 
         h->typeCoefficient(1, 1, QStringLiteral("1E-20"));
         h->typeCoefficient(2, 2, QStringLiteral("1"));
-        form()->solveAction()->trigger();
-        form()->backAction()->trigger();
+        form()->findChild<QAction*>("solve")->trigger();
+        form()->findChild<QAction*>("back")->trigger();
         h->typeCoefficient(1, 1, QStringLiteral("2"));
-        form()->solveAction()->trigger();
-        QTRY_VERIFY(!form()->checkRunning());
-        QCOMPARE(form()->statusBar1()->panelText(4), QStringLiteral("Checked: all digits right"));
-        QCOMPARE(form()->grid3()->cellMarkAt(1, 1), QString());
-        QCOMPARE(form()->grid3()->cellMarkAt(2, 1), QString());
+        form()->findChild<QAction*>("solve")->trigger();
+        QTRY_VERIFY(form()->state().checksRunning == 0);
+        QCOMPARE(form()->findChild<StatusBar*>("StatusBar1")->panelText(4),
+                 QStringLiteral("Checked: all digits right"));
+        QCOMPARE(form()->findChild<Grid*>("Grid3")->cellMarkAt(1, 1), QString());
+        QCOMPARE(form()->findChild<Grid*>("Grid3")->cellMarkAt(2, 1), QString());
 
         // A window closed while its check runs is simply gone.
-        form()->backAction()->trigger();
-        form()->solveAction()->trigger();
-        QVERIFY(form()->checkRunning());
+        form()->findChild<QAction*>("back")->trigger();
+        form()->findChild<QAction*>("solve")->trigger();
+        QVERIFY(form()->state().checksRunning > 0);
         h->form.reset();
         QThreadPool::globalInstance()->waitForDone();
         QApplication::processEvents();
@@ -411,37 +414,37 @@ private slots:
     {
         QVERIFY(h->open(2));
         typeSystem({"1", "", "", "abc"}, {"1", "1"});
-        form()->solveAction()->trigger();
+        form()->findChild<QAction*>("solve")->trigger();
         QCOMPARE(h->messages.messages.size(), std::size_t(1));
         h->typeCoefficient(2, 2, QStringLiteral("1"));
-        form()->solveAction()->trigger();
+        form()->findChild<QAction*>("solve")->trigger();
         QCOMPARE(h->messages.messages.size(), std::size_t(1));
         QVERIFY(showingSolution());
-        QCOMPARE(form()->grid3()->TextMatrix(2, 1), QString(" 1.0000 + 0.0000i"));
+        QCOMPARE(form()->findChild<Grid*>("Grid3")->TextMatrix(2, 1), QString(" 1.0000 + 0.0000i"));
     }
 
     void failedRunAfterSuccessKeepsEarlierResultsUnderFreshLabels()
     {
         QVERIFY(h->open(2));
         typeSystem({"1", "", "", "1"}, {"3", "2i"});
-        form()->solveAction()->trigger();
+        form()->findChild<QAction*>("solve")->trigger();
         QVERIFY(showingSolution());
-        const QString first = form()->grid3()->TextMatrix(1, 1);
-        const QString second = form()->grid3()->TextMatrix(2, 1);
-        form()->backAction()->trigger();
+        const QString first = form()->findChild<Grid*>("Grid3")->TextMatrix(1, 1);
+        const QString second = form()->findChild<Grid*>("Grid3")->TextMatrix(2, 1);
+        form()->findChild<QAction*>("back")->trigger();
         // Spoil the labels, so that rewriting them shows.
-        form()->grid3()->setTextMatrix(1, 0, QString());
-        form()->grid3()->setTextMatrix(2, 0, QString());
+        form()->findChild<Grid*>("Grid3")->setTextMatrix(1, 0, QString());
+        form()->findChild<Grid*>("Grid3")->setTextMatrix(2, 0, QString());
         h->typeCoefficient(2, 2, QStringLiteral("0"));
         const Snapshot typed = snapshot(form());
-        form()->solveAction()->trigger();
+        form()->findChild<QAction*>("solve")->trigger();
         QCOMPARE(h->messages.messages.size(), std::size_t(1));
         QCOMPARE(h->messages.messages.front().title, QString("KALVOR1"));
         QVERIFY(editing());
-        QCOMPARE(form()->grid3()->TextMatrix(1, 0), QString("X1"));
-        QCOMPARE(form()->grid3()->TextMatrix(2, 0), QString("X2"));
-        QCOMPARE(form()->grid3()->TextMatrix(1, 1), first);
-        QCOMPARE(form()->grid3()->TextMatrix(2, 1), second);
+        QCOMPARE(form()->findChild<Grid*>("Grid3")->TextMatrix(1, 0), QString("X1"));
+        QCOMPARE(form()->findChild<Grid*>("Grid3")->TextMatrix(2, 0), QString("X2"));
+        QCOMPARE(form()->findChild<Grid*>("Grid3")->TextMatrix(1, 1), first);
+        QCOMPARE(form()->findChild<Grid*>("Grid3")->TextMatrix(2, 1), second);
         QCOMPARE(snapshot(form()), typed);
     }
 
@@ -453,10 +456,10 @@ private slots:
         QVERIFY(h->open(1));
         typeSystem({"2"}, {"4+2i"});
         if (afterSolve)
-            form()->solveAction()->trigger();
+            form()->findChild<QAction*>("solve")->trigger();
         const Snapshot typed = snapshot(form());
         const bool showing = showingSolution();
-        form()->aboutAction()->trigger();
+        form()->findChild<QAction*>("about")->trigger();
         QCOMPARE(h->aboutShown, 1);
         QCOMPARE(showingSolution(), showing);
         QCOMPARE(snapshot(form()), typed);
@@ -470,8 +473,8 @@ private slots:
         QVERIFY(h->open(1));
         typeSystem({"2"}, {"4"});
         if (afterSolve)
-            form()->solveAction()->trigger();
-        form()->exitAction()->trigger();
+            form()->findChild<QAction*>("solve")->trigger();
+        form()->findChild<QAction*>("exit")->trigger();
         QCOMPARE(h->programEnds, 1);
         QVERIFY(h->messages.messages.empty());
         QVERIFY(!form()->isVisible());
@@ -500,9 +503,9 @@ private slots:
         int rowsWhileOpen = 0;
         QTimer::singleShot(100, this, [&] {
             modalWhileOpen = form()->isVisible() && form()->isModal();
-            rowsWhileOpen = form()->grid1()->Rows();
+            rowsWhileOpen = form()->findChild<Grid*>("Grid1")->Rows();
             if (byExit)
-                form()->exitAction()->trigger();
+                form()->findChild<QAction*>("exit")->trigger();
             else
                 form()->close();
         });
@@ -518,7 +521,7 @@ private slots:
         h->count = QStringLiteral("501");
         QVERIFY_THROWS_EXCEPTION(std::invalid_argument, form()->showModal());
         QVERIFY(!form()->isVisible());
-        QCOMPARE(form()->grid1()->Rows(), 2);
+        QCOMPARE(form()->findChild<Grid*>("Grid1")->Rows(), 2);
         QCOMPARE(h->programEnds, 0);
     }
 
@@ -530,7 +533,7 @@ private slots:
         window.Form_Load();
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        window.grid1()->setTextMatrix(1, 1, QStringLiteral("0"));
+        window.findChild<Grid*>("Grid1")->setTextMatrix(1, 1, QStringLiteral("0"));
         h->watchdog.allow(true);
         QString seenText, seenTitle;
         int seenIcon = -1;
@@ -543,32 +546,32 @@ private slots:
             seenText = box->text();
             seenTitle = box->windowTitle();
             seenIcon = int(box->icon());
-            panelShown = window.frame1()->isVisible();
+            panelShown = window.findChild<QFrame*>("Frame1")->isVisible();
             QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
         });
         poll.start(20);
-        window.solveAction()->trigger();
+        window.findChild<QAction*>("solve")->trigger();
         h->watchdog.allow(false);
         QCOMPARE(seenText, noSolution);
         QCOMPARE(seenTitle, QString("KALVOR1"));
         QCOMPARE(seenIcon, int(QMessageBox::Critical));
         QVERIFY(panelShown);
-        QVERIFY(!window.frame1()->isVisible());
-        QVERIFY(window.solveAction()->isEnabled());
-        QVERIFY(!window.backAction()->isEnabled());
-        QCOMPARE(window.grid1()->TextMatrix(1, 1), QString("0"));
+        QVERIFY(!window.findChild<QFrame*>("Frame1")->isVisible());
+        QVERIFY(window.findChild<QAction*>("solve")->isEnabled());
+        QVERIFY(!window.findChild<QAction*>("back")->isEnabled());
+        QCOMPARE(window.findChild<Grid*>("Grid1")->TextMatrix(1, 1), QString("0"));
     }
 
     void screenshotSolution()
     {
         QVERIFY(h->open(3));
         typeSystem({"2", "1", "", "", "1+i", "", "", "", "-1"}, {"4+2i", "3", "0.5"});
-        form()->solveAction()->trigger();
+        form()->findChild<QAction*>("solve")->trigger();
         QVERIFY(showingSolution());
         h->screenshot(QStringLiteral("form1_solution"));
-        QCOMPARE(form()->grid3()->TextMatrix(1, 1), QString(" 1.2500 + 1.7500i"));
-        QCOMPARE(form()->grid3()->TextMatrix(2, 1), QString(" 1.5000 - 1.5i"));
-        QCOMPARE(form()->grid3()->TextMatrix(3, 1), QString(" -0.5000 + 0.0000i"));
+        QCOMPARE(form()->findChild<Grid*>("Grid3")->TextMatrix(1, 1), QString(" 1.2500 + 1.7500i"));
+        QCOMPARE(form()->findChild<Grid*>("Grid3")->TextMatrix(2, 1), QString(" 1.5000 - 1.5i"));
+        QCOMPARE(form()->findChild<Grid*>("Grid3")->TextMatrix(3, 1), QString(" -0.5000 + 0.0000i"));
     }
 };
 

@@ -82,12 +82,13 @@ private slots:
         QFETCH(QString, text);
         h->count = text;
         QVERIFY_THROWS_EXCEPTION(std::invalid_argument, form()->Form_Load());
-        for (Grid* grid : {form()->grid1(), form()->grid2(), form()->grid3()}) {
+        for (Grid* grid : {form()->findChild<Grid*>("Grid1"), form()->findChild<Grid*>("Grid2"),
+                           form()->findChild<Grid*>("Grid3")}) {
             QCOMPARE(grid->Rows(), 2);
             QCOMPARE(grid->Cols(), 2);
         }
-        QVERIFY(form()->grid3()->ColWidth(1) != 10585);
-        QVERIFY(!form()->timer1()->isActive());
+        QVERIFY(form()->findChild<Grid*>("Grid3")->ColWidth(1) != 10585);
+        QVERIFY(!form()->findChild<QTimer*>("Timer1")->isActive());
     }
 
     void headersForN_data()
@@ -109,9 +110,9 @@ private slots:
         QFETCH(QString, lastColumnHeader);
         QFETCH(QString, lastRowHeader);
         QVERIFY(h->open(n));
-        Grid* g1 = form()->grid1();
-        Grid* g2 = form()->grid2();
-        QCOMPARE(form()->unknownCount(), n);
+        Grid* g1 = form()->findChild<Grid*>("Grid1");
+        Grid* g2 = form()->findChild<Grid*>("Grid2");
+        QCOMPARE(form()->state().N, n);
         QCOMPARE(g1->Rows(), n + 1);
         QCOMPARE(g1->Cols(), n + 1);
         QCOMPARE(g2->Rows(), n + 1);
@@ -138,34 +139,37 @@ private slots:
 
     void startsInEditingWithDesignValues()
     {
-        form()->text1()->setText(QStringLiteral("left over"));
+        form()->findChild<QLineEdit*>("Text1")->setText(QStringLiteral("left over"));
         QVERIFY(h->open(3));
         QCOMPARE(form()->windowTitle(), QString("KALVOR"));
-        QCOMPARE(form()->label1()->text(), QString("For best view made dimention to 600x800"));
-        QCOMPARE(form()->label2()->text(), QString("Constants Matrix "));
-        QCOMPARE(form()->grid1()->toolTip(), QString("Use small \"i\" & \"j\"  into complex numbers"));
-        QVERIFY(!form()->frame1()->isVisible());
-        QVERIFY(form()->solveAction()->isEnabled());
-        QVERIFY(!form()->backAction()->isEnabled());
-        QVERIFY(form()->exitAction()->isEnabled());
+        QCOMPARE(form()->findChild<QLabel*>("Label1")->text(), QString("For best view made dimention to 600x800"));
+        QCOMPARE(form()->findChild<QLabel*>("Label2")->text(), QString("Constants Matrix "));
+        QCOMPARE(form()->findChild<Grid*>("Grid1")->toolTip(),
+                 QString("Use small \"i\" & \"j\"  into complex numbers"));
+        QVERIFY(!form()->findChild<QFrame*>("Frame1")->isVisible());
+        QVERIFY(form()->findChild<QAction*>("solve")->isEnabled());
+        QVERIFY(!form()->findChild<QAction*>("back")->isEnabled());
+        QVERIFY(form()->findChild<QAction*>("exit")->isEnabled());
         // Form_Load empties the editor with curRow, which holds no value yet.
-        QCOMPARE(form()->text1()->text(), QString());
-        QCOMPARE(form()->currentRowText(), QString());
-        QCOMPARE(form()->currentColumn(), 1);
-        QCOMPARE(QApplication::focusWidget(), form()->text1());
-        QCOMPARE(form()->txt7()->text(), QString("Text7"));
-        QCOMPARE(form()->txt8()->text(), QString("Text8"));
-        QCOMPARE(form()->text7()->text(), QString("Text7"));
-        QCOMPARE(form()->text8()->text(), QString("Text8"));
-        for (QLineEdit* hidden : {form()->txt7(), form()->txt8(), form()->text7(), form()->text8(), form()->text9()})
+        QCOMPARE(form()->findChild<QLineEdit*>("Text1")->text(), QString());
+        QCOMPARE(form()->state().currentRowText(), QString());
+        QCOMPARE(form()->state().curCol, 1);
+        QCOMPARE(QApplication::focusWidget(), form()->findChild<QLineEdit*>("Text1"));
+        QCOMPARE(form()->findChild<QLineEdit*>("Txt7")->text(), QString("Text7"));
+        QCOMPARE(form()->findChild<QLineEdit*>("Txt8")->text(), QString("Text8"));
+        QCOMPARE(form()->findChild<QLineEdit*>("Text7")->text(), QString("Text7"));
+        QCOMPARE(form()->findChild<QLineEdit*>("Text8")->text(), QString("Text8"));
+        for (QLineEdit* hidden : {form()->findChild<QLineEdit*>("Txt7"), form()->findChild<QLineEdit*>("Txt8"),
+                                  form()->findChild<QLineEdit*>("Text7"), form()->findChild<QLineEdit*>("Text8"),
+                                  form()->findChild<QLineEdit*>("Text9")})
             QVERIFY(!hidden->isVisible());
-        QCOMPARE(form()->grid3()->ColWidth(1), 10585);
-        QCOMPARE(form()->timer1()->interval(), 9000);
-        QVERIFY(form()->timer1()->isActive());
+        QCOMPARE(form()->findChild<Grid*>("Grid3")->ColWidth(1), 10585);
+        QCOMPARE(form()->findChild<QTimer*>("Timer1")->interval(), 9000);
+        QVERIFY(form()->findChild<QTimer*>("Timer1")->isActive());
         for (int panel = 1; panel <= 4; ++panel)
-            QCOMPARE(form()->statusBar1()->panelText(panel), QString());
-        QVERIFY(!form()->statusBar1()->panelText(5).isEmpty());
-        QVERIFY(!form()->statusBar1()->panelText(6).isEmpty());
+            QCOMPARE(form()->findChild<StatusBar*>("StatusBar1")->panelText(panel), QString());
+        QVERIFY(!form()->findChild<StatusBar*>("StatusBar1")->panelText(5).isEmpty());
+        QVERIFY(!form()->findChild<StatusBar*>("StatusBar1")->panelText(6).isEmpty());
     }
 
     void menuBarCaptionsInOrder()
@@ -174,25 +178,25 @@ private slots:
         const QList<QAction*> top = form()->menuBar()->actions();
         QCOMPARE(top.size(), 4);
         QCOMPARE(top.at(0)->text(), QString("&File"));
-        QCOMPARE(top.at(0)->menu(), form()->fileMenu());
-        QCOMPARE(top.at(1), form()->solveAction());
+        QCOMPARE(top.at(0)->menu(), form()->findChild<QMenu*>("file"));
+        QCOMPARE(top.at(1), form()->findChild<QAction*>("solve"));
         QCOMPARE(top.at(1)->text(), QString("&Solve"));
-        QCOMPARE(top.at(2), form()->backAction());
+        QCOMPARE(top.at(2), form()->findChild<QAction*>("back"));
         QCOMPARE(top.at(2)->text(), QString("&Back"));
-        QCOMPARE(top.at(3), form()->aboutAction());
+        QCOMPARE(top.at(3), form()->findChild<QAction*>("about"));
         QCOMPARE(top.at(3)->text(), QString("&About"));
         QStringList items;
-        for (QAction* action : form()->fileMenu()->actions())
+        for (QAction* action : form()->findChild<QMenu*>("file")->actions())
             items << (action->isSeparator() ? QStringLiteral("-")
                                             : action->text() + QLatin1Char(' ') + action->shortcut().toString());
         QCOMPARE(items,
                  QStringList({"&New system\u2026 Ctrl+N", "&Open system\u2026 Ctrl+O", "&Save system Ctrl+S",
                               "Save system &as\u2026 Ctrl+Shift+S", "Save so&lution as\u2026 ", "&Recover last system ",
                               "-", "E&xit "}));
-        QCOMPARE(form()->fileMenu()->actions().last(), form()->exitAction());
+        QCOMPARE(form()->findChild<QMenu*>("file")->actions().last(), form()->findChild<QAction*>("exit"));
         // A picture of the window with the File menu open, for a look.
         const QString folder = qEnvironmentVariable("KALVOR_ARTIFACTS");
-        QMenu* menu = form()->fileMenu();
+        QMenu* menu = form()->findChild<QMenu*>("file");
         menu->popup(form()->menuBar()->mapToGlobal(form()->menuBar()->actionGeometry(top.at(0)).bottomLeft()));
         QPixmap picture = form()->grab();
         QPainter painter(&picture);
@@ -232,29 +236,30 @@ private slots:
     {
         QVERIFY(h->open(2));
         // The editors and titles use a monospace face: every letter as wide.
-        for (QWidget* w : {static_cast<QWidget*>(form()->text1()), static_cast<QWidget*>(form()->label1())}) {
+        for (QWidget* w : {static_cast<QWidget*>(form()->findChild<QLineEdit*>("Text1")),
+                           static_cast<QWidget*>(form()->findChild<QLabel*>("Label1"))}) {
             const QFontMetrics metrics(w->font());
             QCOMPARE(metrics.horizontalAdvance(QLatin1Char('i')), metrics.horizontalAdvance(QLatin1Char('W')));
         }
-        const QFontMetrics sans(form()->grid1()->font());
+        const QFontMetrics sans(form()->findChild<Grid*>("Grid1")->font());
         QVERIFY(sans.horizontalAdvance(QLatin1Char('i')) < sans.horizontalAdvance(QLatin1Char('W')));
-        QCOMPARE(form()->text1()->font().pointSize(), 9);
-        QCOMPARE(form()->grid1()->font().pointSizeF(), 8.25);
-        QCOMPARE(form()->label1()->palette().color(QPalette::Window), QColor(0x40, 0x40, 0x40));
-        QCOMPARE(form()->label1()->palette().color(QPalette::WindowText), QColor(Qt::white));
+        QCOMPARE(form()->findChild<QLineEdit*>("Text1")->font().pointSize(), 9);
+        QCOMPARE(form()->findChild<Grid*>("Grid1")->font().pointSizeF(), 8.25);
+        QCOMPARE(form()->findChild<QLabel*>("Label1")->palette().color(QPalette::Window), QColor(0x40, 0x40, 0x40));
+        QCOMPARE(form()->findChild<QLabel*>("Label1")->palette().color(QPalette::WindowText), QColor(Qt::white));
         QCOMPARE(form()->centralWidget()->palette().color(QPalette::Window), QColor(Qt::black));
-        QCOMPARE(form()->grid1()->accessibleName(), QString("Coefficients Matrix"));
-        QCOMPARE(form()->grid2()->accessibleName(), QString("Constants Matrix"));
-        QCOMPARE(form()->grid3()->accessibleName(), QString("Solution"));
-        QVERIFY(!form()->text1()->accessibleName().isEmpty());
-        QVERIFY(!form()->text4()->accessibleName().isEmpty());
+        QCOMPARE(form()->findChild<Grid*>("Grid1")->accessibleName(), QString("Coefficients Matrix"));
+        QCOMPARE(form()->findChild<Grid*>("Grid2")->accessibleName(), QString("Constants Matrix"));
+        QCOMPARE(form()->findChild<Grid*>("Grid3")->accessibleName(), QString("Solution"));
+        QVERIFY(!form()->findChild<QLineEdit*>("Text1")->accessibleName().isEmpty());
+        QVERIFY(!form()->findChild<QLineEdit*>("Text4")->accessibleName().isEmpty());
     }
 
     void screenReaderReadsCellsAndHeaders()
     {
         QVERIFY(h->open(2));
-        form()->grid1()->setTextMatrix(2, 1, QStringLiteral("5-3i"));
-        QAccessibleInterface* table = QAccessible::queryAccessibleInterface(form()->grid1());
+        form()->findChild<Grid*>("Grid1")->setTextMatrix(2, 1, QStringLiteral("5-3i"));
+        QAccessibleInterface* table = QAccessible::queryAccessibleInterface(form()->findChild<Grid*>("Grid1"));
         QVERIFY(table && table->tableInterface());
         QCOMPARE(table->text(QAccessible::Name), QString("Coefficients Matrix"));
         QCOMPARE(table->tableInterface()->rowCount(), 2);
@@ -276,56 +281,56 @@ private slots:
     void titleTimerWritesCoefficientsTitle()
     {
         QVERIFY(h->open(1));
-        QCOMPARE(form()->label1()->text(), QString("For best view made dimention to 600x800"));
-        QVERIFY(QMetaObject::invokeMethod(form()->timer1(), "timeout"));
-        QTRY_COMPARE_WITH_TIMEOUT(form()->label1()->text(), QString("Coefficients Matrix"), 3000);
+        QCOMPARE(form()->findChild<QLabel*>("Label1")->text(), QString("For best view made dimention to 600x800"));
+        QVERIFY(QMetaObject::invokeMethod(form()->findChild<QTimer*>("Timer1"), "timeout"));
+        QTRY_COMPARE_WITH_TIMEOUT(form()->findChild<QLabel*>("Label1")->text(), QString("Coefficients Matrix"), 3000);
         // Later ticks keep it so.
         form()->Timer1_Timer();
-        QCOMPARE(form()->label1()->text(), QString("Coefficients Matrix"));
-        QVERIFY(form()->timer1()->isActive());
+        QCOMPARE(form()->findChild<QLabel*>("Label1")->text(), QString("Coefficients Matrix"));
+        QVERIFY(form()->findChild<QTimer*>("Timer1")->isActive());
     }
 
     void typingBeforeAnyClickGoesToFirstCell()
     {
         QVERIFY(h->open(3));
-        const int before = form()->grid1()->ColWidth(1);
-        QTest::keyClicks(form()->text1(), QStringLiteral("1+2i"));
-        QCOMPARE(form()->grid1()->TextMatrix(1, 1), QString("1+2i"));
+        const int before = form()->findChild<Grid*>("Grid1")->ColWidth(1);
+        QTest::keyClicks(form()->findChild<QLineEdit*>("Text1"), QStringLiteral("1+2i"));
+        QCOMPARE(form()->findChild<Grid*>("Grid1")->TextMatrix(1, 1), QString("1+2i"));
         // Lengths 1, 2, 3, 4: 7 + 14 + 21 + 28 twips.
-        QCOMPARE(form()->grid1()->ColWidth(1) - before, 70);
-        QTest::keyClicks(form()->text4(), QStringLiteral("5j"));
-        QCOMPARE(form()->grid2()->TextMatrix(1, 1), QString("5j"));
+        QCOMPARE(form()->findChild<Grid*>("Grid1")->ColWidth(1) - before, 70);
+        QTest::keyClicks(form()->findChild<QLineEdit*>("Text4"), QStringLiteral("5j"));
+        QCOMPARE(form()->findChild<Grid*>("Grid2")->TextMatrix(1, 1), QString("5j"));
         // The constants column never widens.
-        QCOMPARE(form()->grid2()->ColWidth(1), Grid::defaultColWidthTwips);
+        QCOMPARE(form()->findChild<Grid*>("Grid2")->ColWidth(1), Grid::defaultColWidthTwips);
     }
 
     void deletingWidensToo()
     {
         QVERIFY(h->open(2));
-        QTest::keyClicks(form()->text1(), QStringLiteral("123"));
-        const int before = form()->grid1()->ColWidth(1);
-        QTest::keyClick(form()->text1(), Qt::Key_Backspace);
-        QCOMPARE(form()->grid1()->TextMatrix(1, 1), QString("12"));
-        QCOMPARE(form()->grid1()->ColWidth(1) - before, 14);
+        QTest::keyClicks(form()->findChild<QLineEdit*>("Text1"), QStringLiteral("123"));
+        const int before = form()->findChild<Grid*>("Grid1")->ColWidth(1);
+        QTest::keyClick(form()->findChild<QLineEdit*>("Text1"), Qt::Key_Backspace);
+        QCOMPARE(form()->findChild<Grid*>("Grid1")->TextMatrix(1, 1), QString("12"));
+        QCOMPARE(form()->findChild<Grid*>("Grid1")->ColWidth(1) - before, 14);
     }
 
     void clickSelectsHighlightsAndReports()
     {
         QVERIFY(h->open(3));
-        Grid* g = form()->grid1();
+        Grid* g = form()->findChild<Grid*>("Grid1");
         g->setTextMatrix(2, 3, QStringLiteral("5-3i"));
-        form()->text1()->setText(QStringLiteral("other"));
+        form()->findChild<QLineEdit*>("Text1")->setText(QStringLiteral("other"));
         const int widthBefore = g->ColWidth(3);
         Form1Harness::clickCell(g, 2, 3);
-        QCOMPARE(form()->text1()->text(), QString("5-3i"));
-        QCOMPARE(QApplication::focusWidget(), form()->text1());
+        QCOMPARE(form()->findChild<QLineEdit*>("Text1")->text(), QString("5-3i"));
+        QCOMPARE(QApplication::focusWidget(), form()->findChild<QLineEdit*>("Text1"));
         QCOMPARE(g->cellBackColorAt(2, 3), windowColour);
         QCOMPARE(g->cellBackColorAt(0, 0), silver);
-        QCOMPARE(form()->statusBar1()->panelText(1), QString("X3"));
-        QCOMPARE(form()->statusBar1()->panelText(2), QString("EQ.2"));
-        QCOMPARE(form()->txt7()->text(), QString("2"));
-        QCOMPARE(form()->txt8()->text(), QString("3"));
-        QCOMPARE(form()->currentColumn(), 3);
+        QCOMPARE(form()->findChild<StatusBar*>("StatusBar1")->panelText(1), QString("X3"));
+        QCOMPARE(form()->findChild<StatusBar*>("StatusBar1")->panelText(2), QString("EQ.2"));
+        QCOMPARE(form()->findChild<QLineEdit*>("Txt7")->text(), QString("2"));
+        QCOMPARE(form()->findChild<QLineEdit*>("Txt8")->text(), QString("3"));
+        QCOMPARE(form()->state().curCol, 3);
         QCOMPARE(g->ColWidth(3) - widthBefore, 28);
         // The cell text itself is untouched by the selection.
         QCOMPARE(g->TextMatrix(2, 3), QString("5-3i"));
@@ -334,8 +339,8 @@ private slots:
         QCOMPARE(g->cellBackColorAt(2, 3), lightYellow);
         QCOMPARE(g->cellBackColorAt(1, 1), windowColour);
         QCOMPARE(g->cellBackColorAt(0, 0), silver);
-        QCOMPARE(form()->statusBar1()->panelText(1), QString("X1"));
-        QCOMPARE(form()->statusBar1()->panelText(2), QString("EQ.1"));
+        QCOMPARE(form()->findChild<StatusBar*>("StatusBar1")->panelText(1), QString("X1"));
+        QCOMPARE(form()->findChild<StatusBar*>("StatusBar1")->panelText(2), QString("EQ.1"));
         // Exactly one cell is highlighted.
         int white = 0;
         for (int r = 0; r <= 3; ++r)
@@ -347,36 +352,36 @@ private slots:
     void constantClickReportsOnlyPanelThree()
     {
         QVERIFY(h->open(4));
-        Form1Harness::clickCell(form()->grid1(), 2, 4);
-        Grid* g = form()->grid2();
+        Form1Harness::clickCell(form()->findChild<Grid*>("Grid1"), 2, 4);
+        Grid* g = form()->findChild<Grid*>("Grid2");
         g->setTextMatrix(3, 1, QStringLiteral("7"));
         Form1Harness::clickCell(g, 3, 1);
-        QCOMPARE(form()->statusBar1()->panelText(3), QString("C3"));
-        QCOMPARE(form()->statusBar1()->panelText(1), QString("X4"));
-        QCOMPARE(form()->statusBar1()->panelText(2), QString("EQ.2"));
-        QCOMPARE(form()->text4()->text(), QString("7"));
-        QCOMPARE(QApplication::focusWidget(), form()->text4());
+        QCOMPARE(form()->findChild<StatusBar*>("StatusBar1")->panelText(3), QString("C3"));
+        QCOMPARE(form()->findChild<StatusBar*>("StatusBar1")->panelText(1), QString("X4"));
+        QCOMPARE(form()->findChild<StatusBar*>("StatusBar1")->panelText(2), QString("EQ.2"));
+        QCOMPARE(form()->findChild<QLineEdit*>("Text4")->text(), QString("7"));
+        QCOMPARE(QApplication::focusWidget(), form()->findChild<QLineEdit*>("Text4"));
         QCOMPARE(g->cellBackColorAt(3, 1), windowColour);
-        QCOMPARE(form()->text7()->text(), QString("3"));
-        QCOMPARE(form()->text8()->text(), QString("1"));
+        QCOMPARE(form()->findChild<QLineEdit*>("Text7")->text(), QString("3"));
+        QCOMPARE(form()->findChild<QLineEdit*>("Text8")->text(), QString("1"));
         // The coefficient side's memory of its own selection is untouched.
-        QCOMPARE(form()->txt7()->text(), QString("2"));
-        QCOMPARE(form()->grid1()->cellBackColorAt(2, 4), windowColour);
+        QCOMPARE(form()->findChild<QLineEdit*>("Txt7")->text(), QString("2"));
+        QCOMPARE(form()->findChild<Grid*>("Grid1")->cellBackColorAt(2, 4), windowColour);
     }
 
     void constantClickMakesCoefficientEditorWidenColumnOne()
     {
         QVERIFY(h->open(3));
-        Form1Harness::clickCell(form()->grid1(), 2, 3);
-        Form1Harness::clickCell(form()->grid2(), 2, 1);
-        QCOMPARE(form()->currentColumn(), 1);
-        const int first = form()->grid1()->ColWidth(1);
-        const int third = form()->grid1()->ColWidth(3);
-        QTest::keyClicks(form()->text1(), QStringLiteral("9"));
+        Form1Harness::clickCell(form()->findChild<Grid*>("Grid1"), 2, 3);
+        Form1Harness::clickCell(form()->findChild<Grid*>("Grid2"), 2, 1);
+        QCOMPARE(form()->state().curCol, 1);
+        const int first = form()->findChild<Grid*>("Grid1")->ColWidth(1);
+        const int third = form()->findChild<Grid*>("Grid1")->ColWidth(3);
+        QTest::keyClicks(form()->findChild<QLineEdit*>("Text1"), QStringLiteral("9"));
         // The text went into Grid1's current cell, the width to column 1.
-        QCOMPARE(form()->grid1()->TextMatrix(2, 3), QString("9"));
-        QCOMPARE(form()->grid1()->ColWidth(1) - first, 7);
-        QCOMPARE(form()->grid1()->ColWidth(3), third);
+        QCOMPARE(form()->findChild<Grid*>("Grid1")->TextMatrix(2, 3), QString("9"));
+        QCOMPARE(form()->findChild<Grid*>("Grid1")->ColWidth(1) - first, 7);
+        QCOMPARE(form()->findChild<Grid*>("Grid1")->ColWidth(3), third);
     }
 
     void characterKeyInGridOpensEditorAndTypesIt_data() { addSideRows(); }
@@ -385,8 +390,8 @@ private slots:
     {
         QFETCH(bool, constants);
         QVERIFY(h->open(2));
-        Grid* g = constants ? form()->grid2() : form()->grid1();
-        QLineEdit* editor = constants ? form()->text4() : form()->text1();
+        Grid* g = constants ? form()->findChild<Grid*>("Grid2") : form()->findChild<Grid*>("Grid1");
+        QLineEdit* editor = constants ? form()->findChild<QLineEdit*>("Text4") : form()->findChild<QLineEdit*>("Text1");
         g->setTextMatrix(1, 1, QStringLiteral("4+i"));
         g->setFocus();
         QCOMPARE(QApplication::focusWidget(), g);
@@ -400,7 +405,7 @@ private slots:
         QCOMPARE(g->TextMatrix(1, 1), QString("q5"));
         // Neither the highlight nor the status bar follow a key press.
         QCOMPARE(g->cellBackColorAt(1, 1), lightYellow);
-        QCOMPARE(form()->statusBar1()->panelText(constants ? 3 : 1), QString());
+        QCOMPARE(form()->findChild<StatusBar*>("StatusBar1")->panelText(constants ? 3 : 1), QString());
         // F2 edits the text as it stands, the cursor at its end.
         editor->setCursorPosition(0);
         g->setFocus();
@@ -420,8 +425,8 @@ private slots:
     {
         QFETCH(bool, constants);
         QVERIFY(h->open(3));
-        Grid* g = constants ? form()->grid2() : form()->grid1();
-        QLineEdit* editor = constants ? form()->text4() : form()->text1();
+        Grid* g = constants ? form()->findChild<Grid*>("Grid2") : form()->findChild<Grid*>("Grid1");
+        QLineEdit* editor = constants ? form()->findChild<QLineEdit*>("Text4") : form()->findChild<QLineEdit*>("Text1");
         g->setTextMatrix(2, 1, QStringLiteral("8"));
         Form1Harness::typeIntoCell(g, editor, 1, 1, QStringLiteral("7"));
         g->setFocus();
@@ -442,64 +447,67 @@ private slots:
     void arrowNavigationThenKeyEditsReachedCell()
     {
         QVERIFY(h->open(3));
-        Grid* g = form()->grid1();
+        Grid* g = form()->findChild<Grid*>("Grid1");
         g->setTextMatrix(1, 3, QStringLiteral("z"));
         Form1Harness::clickCell(g, 1, 2);
         const int second = g->ColWidth(2);
         g->setFocus();
         QTest::keyClick(g, Qt::Key_Right);
         QTest::keyClick(g, Qt::Key_A);
-        QCOMPARE(form()->text1()->text(), QString("a"));
+        QCOMPARE(form()->findChild<QLineEdit*>("Text1")->text(), QString("a"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_1);
         QCOMPARE(g->TextMatrix(1, 3), QString("a1"));
         QCOMPARE(g->TextMatrix(1, 2), QString());
         // The widening still goes to the last clicked column: "a", "a1".
         QCOMPARE(g->ColWidth(2) - second, 7 + 14);
-        QCOMPARE(form()->statusBar1()->panelText(1), QString("X2"));
+        QCOMPARE(form()->findChild<StatusBar*>("StatusBar1")->panelText(1), QString("X2"));
     }
 
     void clickOnHeaderChangesNothing()
     {
         QVERIFY(h->open(3));
-        Form1Harness::typeIntoCell(form()->grid1(), form()->text1(), 2, 2, QStringLiteral("6"));
-        QHeaderView* top = form()->grid1()->horizontalHeader();
+        Form1Harness::typeIntoCell(form()->findChild<Grid*>("Grid1"), form()->findChild<QLineEdit*>("Text1"), 2, 2,
+                                   QStringLiteral("6"));
+        QHeaderView* top = form()->findChild<Grid*>("Grid1")->horizontalHeader();
         QTest::mouseClick(top->viewport(), Qt::LeftButton, {},
                           QPoint(top->sectionViewportPosition(0) + 5, top->height() / 2));
-        QCOMPARE(form()->grid1()->Row(), 2);
-        QCOMPARE(form()->grid1()->Col(), 2);
-        QCOMPARE(form()->text1()->text(), QString("6"));
-        QCOMPARE(form()->statusBar1()->panelText(1), QString("X2"));
-        QCOMPARE(form()->grid1()->TextMatrix(0, 1), QString("X1"));
+        QCOMPARE(form()->findChild<Grid*>("Grid1")->Row(), 2);
+        QCOMPARE(form()->findChild<Grid*>("Grid1")->Col(), 2);
+        QCOMPARE(form()->findChild<QLineEdit*>("Text1")->text(), QString("6"));
+        QCOMPARE(form()->findChild<StatusBar*>("StatusBar1")->panelText(1), QString("X2"));
+        QCOMPARE(form()->findChild<Grid*>("Grid1")->TextMatrix(0, 1), QString("X1"));
     }
 
     void hugeTextIsKeptWholeAndWidensOnlyToTheCap()
     {
         QVERIFY(h->open(1));
         const QString huge(40000, QLatin1Char('7'));
-        form()->text1()->setText(huge);
-        QCOMPARE(form()->grid1()->TextMatrix(1, 1).size(), huge.size());
-        QCOMPARE(form()->grid1()->ColWidth(1), Form1::maxTypedColumnTwips);
-        form()->text1()->setText(huge + QLatin1Char('8'));
-        QCOMPARE(form()->grid1()->ColWidth(1), Form1::maxTypedColumnTwips);
+        form()->findChild<QLineEdit*>("Text1")->setText(huge);
+        QCOMPARE(form()->findChild<Grid*>("Grid1")->TextMatrix(1, 1).size(), huge.size());
+        QCOMPARE(form()->findChild<Grid*>("Grid1")->ColWidth(1), Form1::maxTypedColumnTwips);
+        form()->findChild<QLineEdit*>("Text1")->setText(huge + QLatin1Char('8'));
+        QCOMPARE(form()->findChild<Grid*>("Grid1")->ColWidth(1), Form1::maxTypedColumnTwips);
         // Solve reads it back through the scratch box unshortened.
         form()->parted();
-        QCOMPARE(form()->text9()->text(), huge + QLatin1Char('8'));
+        QCOMPARE(form()->findChild<QLineEdit*>("Text9")->text(), huge + QLatin1Char('8'));
     }
 
     void widthCountsCharactersNotCodeUnits()
     {
         QVERIFY(h->open(1));
-        const int before = form()->grid1()->ColWidth(1);
+        const int before = form()->findChild<Grid*>("Grid1")->ColWidth(1);
         // One character outside the 16-bit plane: two UTF-16 units.
-        form()->text1()->setText(QString::fromUcs4(U"\U0001D465"));
-        QCOMPARE(form()->grid1()->ColWidth(1) - before, 7);
+        form()->findChild<QLineEdit*>("Text1")->setText(QString::fromUcs4(U"\U0001D465"));
+        QCOMPARE(form()->findChild<Grid*>("Grid1")->ColWidth(1) - before, 7);
     }
 
     void tabOrder()
     {
         QVERIFY(h->open(2));
-        form()->text1()->setFocus();
-        const QList<QWidget*> expected = {form()->grid2(), form()->grid1(), form()->text4(), form()->text1()};
+        form()->findChild<QLineEdit*>("Text1")->setFocus();
+        const QList<QWidget*> expected
+            = {form()->findChild<Grid*>("Grid2"), form()->findChild<Grid*>("Grid1"),
+               form()->findChild<QLineEdit*>("Text4"), form()->findChild<QLineEdit*>("Text1")};
         for (QWidget* next : expected) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), next);

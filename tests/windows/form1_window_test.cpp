@@ -17,11 +17,13 @@
 #include "platform/twips.h"
 #include "startupsupport.h"
 #include "windows/form1.h"
+#include "windows/growinglayout.h"
 
 using kalvor::Form1;
 using kalvor::Form1Harness;
 using kalvor::Form1TestCase;
 using kalvor::Grid;
+using kalvor::GrowingLayout;
 
 namespace {
 
@@ -29,17 +31,18 @@ namespace {
 QStringList cellTexts(Form1* form)
 {
     QStringList texts;
-    for (int r = 1; r <= form->unknownCount(); ++r) {
-        for (int c = 1; c <= form->unknownCount(); ++c)
-            texts << form->grid1()->TextMatrix(r, c);
-        texts << form->grid2()->TextMatrix(r, 1);
+    for (int r = 1; r <= form->state().N; ++r) {
+        for (int c = 1; c <= form->state().N; ++c)
+            texts << form->findChild<Grid*>("Grid1")->TextMatrix(r, c);
+        texts << form->findChild<Grid*>("Grid2")->TextMatrix(r, 1);
     }
     return texts;
 }
 
 QList<QWidget*> coveredControls(Form1* form)
 {
-    return {form->text1(), form->text4(), form->grid1(), form->grid2()};
+    return {form->findChild<QLineEdit*>("Text1"), form->findChild<QLineEdit*>("Text4"), form->findChild<Grid*>("Grid1"),
+            form->findChild<Grid*>("Grid2")};
 }
 
 void saveScreenshot(QWidget* window, const QString& name)
@@ -61,7 +64,7 @@ class Form1WindowTest : public Form1TestCase {
         h->typeCoefficient(2, 2, QStringLiteral("2"));
         h->typeConstant(1, QStringLiteral("3"));
         h->typeConstant(2, lastConstant);
-        form()->solveAction()->trigger();
+        form()->findChild<QAction*>("solve")->trigger();
     }
 
 private slots:
@@ -80,8 +83,8 @@ private slots:
         QFETCH(int, modifiers);
         QVERIFY(h->open(2));
         typeAndSolve(QStringLiteral("4"));
-        QVERIFY(form()->frame1()->isVisible());
-        QCOMPARE(QApplication::focusWidget(), form()->grid3());
+        QVERIFY(form()->findChild<QFrame*>("Frame1")->isVisible());
+        QCOMPARE(QApplication::focusWidget(), form()->findChild<Grid*>("Grid3"));
         const QStringList solved = cellTexts(form());
 
         for (int press = 0; press < 6; ++press) {
@@ -99,12 +102,12 @@ private slots:
             QVERIFY2(!control->isEnabled(), qPrintable(control->objectName()));
 
         // Back gives them back, the focus where it was before Solve.
-        form()->backAction()->trigger();
+        form()->findChild<QAction*>("back")->trigger();
         for (QWidget* control : coveredControls(form()))
             QVERIFY2(control->isEnabled(), qPrintable(control->objectName()));
-        QCOMPARE(QApplication::focusWidget(), form()->text4());
-        QTest::keyClicks(form()->text4(), QStringLiteral("0"));
-        QCOMPARE(form()->grid2()->TextMatrix(2, 1), QStringLiteral("40"));
+        QCOMPARE(QApplication::focusWidget(), form()->findChild<QLineEdit*>("Text4"));
+        QTest::keyClicks(form()->findChild<QLineEdit*>("Text4"), QStringLiteral("0"));
+        QCOMPARE(form()->findChild<Grid*>("Grid2")->TextMatrix(2, 1), QStringLiteral("40"));
     }
 
     void coveredCellsComeBackAfterAFailure_data()
@@ -129,16 +132,16 @@ private slots:
             for (QWidget* control : coveredControls(form()))
                 coveredWhileMessage = coveredWhileMessage && !control->isEnabled();
         };
-        form()->solveAction()->trigger();
+        form()->findChild<QAction*>("solve")->trigger();
         QCOMPARE(h->messages.messages.size(), std::size_t{1});
         QVERIFY(coveredWhileMessage);
-        QVERIFY(!form()->frame1()->isVisible());
+        QVERIFY(!form()->findChild<QFrame*>("Frame1")->isVisible());
         for (QWidget* control : coveredControls(form()))
             QVERIFY2(control->isEnabled(), qPrintable(control->objectName()));
-        QCOMPARE(QApplication::focusWidget(), form()->text4());
+        QCOMPARE(QApplication::focusWidget(), form()->findChild<QLineEdit*>("Text4"));
         // Tab goes round the editing controls again.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), form()->text1());
+        QCOMPARE(QApplication::focusWidget(), form()->findChild<QLineEdit*>("Text1"));
     }
 
     void designSizeKeepsDesignPlaces()
@@ -149,8 +152,8 @@ private slots:
         form()->resize(500, 300);
         QTest::qWait(50);
         QCOMPARE(form()->centralWidget()->size(), QSize(801, 537));
-        QCOMPARE(form()->grid1()->geometry(), QRect(0, 64, 617, 448));
-        QCOMPARE(form()->grid2()->geometry(), QRect(624, 64, 161, 449));
+        QCOMPARE(form()->findChild<Grid*>("Grid1")->geometry(), QRect(0, 64, 617, 448));
+        QCOMPARE(form()->findChild<Grid*>("Grid2")->geometry(), QRect(624, 64, 161, 449));
         saveScreenshot(form(), QStringLiteral("form1-design-size"));
     }
 
@@ -166,8 +169,8 @@ private slots:
 
         // The titles and editors stay in their rows and stretch with their
         // tables; the tables take the extra height.
-        const QRect grid1 = form()->grid1()->geometry();
-        const QRect grid2 = form()->grid2()->geometry();
+        const QRect grid1 = form()->findChild<Grid*>("Grid1")->geometry();
+        const QRect grid2 = form()->findChild<Grid*>("Grid2")->geometry();
         QCOMPARE(grid1.topLeft(), QPoint(0, 64));
         QCOMPARE(grid1.height(), 448 + dy);
         QCOMPARE(grid2.top(), 64);
@@ -176,16 +179,18 @@ private slots:
         QCOMPARE(client->width() - 1 - grid2.right(), 801 - 785);  // the design margin
         QVERIFY(grid1.width() > 617 + dx / 2);
         QVERIFY(grid2.width() > 161);
-        QCOMPARE(form()->text1()->geometry(), QRect(0, 40, grid1.width(), 19));
-        QCOMPARE(form()->label1()->geometry(), QRect(0, 16, grid1.width(), 25));
-        QCOMPARE(form()->text4()->geometry(), QRect(grid2.left(), 40, grid2.width(), 19));
-        QCOMPARE(form()->label2()->geometry(), QRect(grid2.left(), 16, grid2.width(), 25));
+        QCOMPARE(form()->findChild<QLineEdit*>("Text1")->geometry(), QRect(0, 40, grid1.width(), 19));
+        QCOMPARE(form()->findChild<QLabel*>("Label1")->geometry(), QRect(0, 16, grid1.width(), 25));
+        QCOMPARE(form()->findChild<QLineEdit*>("Text4")->geometry(), QRect(grid2.left(), 40, grid2.width(), 19));
+        QCOMPARE(form()->findChild<QLabel*>("Label2")->geometry(), QRect(grid2.left(), 16, grid2.width(), 25));
         // The status bar stays at the bottom.
         QCOMPARE(form()->statusBar()->geometry().bottom(), form()->height() - 1);
         QCOMPARE(client->geometry().bottom() + 1, form()->statusBar()->geometry().top());
         // More rows are in sight.
-        QVERIFY(form()->grid1()->rowAt(form()->grid1()->viewport()->height() - 1) > 8
-                || form()->grid1()->rowAt(form()->grid1()->viewport()->height() - 1) == -1);
+        QVERIFY(form()->findChild<Grid*>("Grid1")->rowAt(form()->findChild<Grid*>("Grid1")->viewport()->height() - 1)
+                    > 8
+                || form()->findChild<Grid*>("Grid1")->rowAt(form()->findChild<Grid*>("Grid1")->viewport()->height() - 1)
+                    == -1);
         saveScreenshot(form(), QStringLiteral("form1-larger-editing"));
 
         // The result panel and its table cover the grown client.
@@ -193,43 +198,45 @@ private slots:
             h->typeCoefficient(i, i, QStringLiteral("2"));
             h->typeConstant(i, QString::number(i));
         }
-        form()->solveAction()->trigger();
+        form()->findChild<QAction*>("solve")->trigger();
         QVERIFY(h->messages.messages.empty());
-        QCOMPARE(form()->frame1()->geometry(), QRect(QPoint(0, 0), client->size()));
-        QCOMPARE(form()->grid3()->geometry(), QRect(8, 16, 785 + dx, 513 + dy));
+        QCOMPARE(form()->findChild<QFrame*>("Frame1")->geometry(), QRect(QPoint(0, 0), client->size()));
+        QCOMPARE(form()->findChild<Grid*>("Grid3")->geometry(), QRect(8, 16, 785 + dx, 513 + dy));
         saveScreenshot(form(), QStringLiteral("form1-larger-solution"));
 
         // Back at the design size, everything is where it was.
-        form()->backAction()->trigger();
+        form()->findChild<QAction*>("back")->trigger();
         form()->resize(form()->minimumSizeHint());
         QTRY_COMPARE(client->size(), QSize(801, 537));
-        QCOMPARE(form()->grid1()->geometry(), QRect(0, 64, 617, 448));
-        QCOMPARE(form()->grid2()->geometry(), QRect(624, 64, 161, 449));
-        QCOMPARE(form()->text4()->geometry(), QRect(624, 40, 161, 19));
-        QCOMPARE(form()->frame1()->geometry(), QRect(0, 0, 801, 537));
-        QCOMPARE(form()->grid3()->geometry(), QRect(8, 16, 785, 513));
+        QCOMPARE(form()->findChild<Grid*>("Grid1")->geometry(), QRect(0, 64, 617, 448));
+        QCOMPARE(form()->findChild<Grid*>("Grid2")->geometry(), QRect(624, 64, 161, 449));
+        QCOMPARE(form()->findChild<QLineEdit*>("Text4")->geometry(), QRect(624, 40, 161, 19));
+        QCOMPARE(form()->findChild<QFrame*>("Frame1")->geometry(), QRect(0, 0, 801, 537));
+        QCOMPARE(form()->findChild<Grid*>("Grid3")->geometry(), QRect(8, 16, 785, 513));
     }
 
     void tablesScrollTogether()
     {
         QVERIFY(h->open(500));
-        QScrollBar* coefficients = form()->grid1()->verticalScrollBar();
-        QScrollBar* constants = form()->grid2()->verticalScrollBar();
+        QScrollBar* coefficients = form()->findChild<Grid*>("Grid1")->verticalScrollBar();
+        QScrollBar* constants = form()->findChild<Grid*>("Grid2")->verticalScrollBar();
         const auto firstRowInSight = [](Grid* grid) { return grid->rowAt(0); };
 
         coefficients->setValue(300);
         QCOMPARE(constants->value(), 300);
-        QCOMPARE(firstRowInSight(form()->grid2()), firstRowInSight(form()->grid1()));
+        QCOMPARE(firstRowInSight(form()->findChild<Grid*>("Grid2")),
+                 firstRowInSight(form()->findChild<Grid*>("Grid1")));
         constants->setValue(120);
         QCOMPARE(coefficients->value(), 120);
-        QCOMPARE(firstRowInSight(form()->grid1()), firstRowInSight(form()->grid2()));
+        QCOMPARE(firstRowInSight(form()->findChild<Grid*>("Grid1")),
+                 firstRowInSight(form()->findChild<Grid*>("Grid2")));
 
         // By the keyboard: the current cell moved far down in the
         // coefficients brings the constants along.
-        Form1Harness::clickCell(form()->grid1(), 200, 1);
-        form()->grid1()->setFocus();
+        Form1Harness::clickCell(form()->findChild<Grid*>("Grid1"), 200, 1);
+        form()->findChild<Grid*>("Grid1")->setFocus();
         for (int i = 0; i < 5; ++i)
-            QTest::keyClick(form()->grid1(), Qt::Key_PageDown);
+            QTest::keyClick(form()->findChild<Grid*>("Grid1"), Qt::Key_PageDown);
         QVERIFY(coefficients->value() > 200);
         QCOMPARE(constants->value(), coefficients->value());
 
@@ -242,8 +249,56 @@ private slots:
         // And from there back up, side by side again.
         constants->setValue(constants->maximum() - 10);
         QCOMPARE(coefficients->value(), constants->value());
-        QCOMPARE(firstRowInSight(form()->grid1()), firstRowInSight(form()->grid2()));
+        QCOMPARE(firstRowInSight(form()->findChild<Grid*>("Grid1")),
+                 firstRowInSight(form()->findChild<Grid*>("Grid2")));
         saveScreenshot(form(), QStringLiteral("form1-scrolled-together"));
+    }
+
+    // The layout's sharing of room beyond the design, at the lowest layer: a
+    // left column of design width 60, a right one of 20 beside it, a hidden
+    // panel across the whole width with a control of its own inside.
+    void growingLayoutSharesTheExtraRoom_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QRect>("left");
+        QTest::addColumn<QRect>("right");
+        QTest::addColumn<QRect>("panel");
+        QTest::addColumn<QRect>("inPanel");
+        QTest::newRow("design") << QSize(100, 50) << QRect(0, 0, 60, 40) << QRect(70, 0, 20, 20) << QRect(0, 0, 100, 50)
+                                << QRect(5, 5, 90, 40);
+        QTest::newRow("smaller keeps the design") << QSize(80, 40) << QRect(0, 0, 60, 40) << QRect(70, 0, 20, 20)
+                                                  << QRect(0, 0, 100, 50) << QRect(5, 5, 90, 40);
+        // 9 pixels wider: the left column takes 9 * 60 / 80, rounded down.
+        QTest::newRow("wider") << QSize(109, 50) << QRect(0, 0, 66, 40) << QRect(76, 0, 23, 20) << QRect(0, 0, 109, 50)
+                               << QRect(5, 5, 99, 40);
+        QTest::newRow("taller") << QSize(100, 75) << QRect(0, 0, 60, 65) << QRect(70, 0, 20, 20) << QRect(0, 0, 100, 75)
+                                << QRect(5, 5, 90, 65);
+    }
+
+    void growingLayoutSharesTheExtraRoom()
+    {
+        QFETCH(QSize, size);
+        QWidget client;
+        auto* left = new QWidget(&client);
+        left->setGeometry(0, 0, 60, 40);
+        auto* right = new QWidget(&client);
+        right->setGeometry(70, 0, 20, 20);
+        auto* panel = new QFrame(&client);
+        panel->setGeometry(0, 0, 100, 50);
+        auto* inPanel = new QWidget(panel);
+        inPanel->setGeometry(5, 5, 90, 40);
+        panel->hide();
+        auto* layout = new GrowingLayout(QSize(100, 50), &client);
+        layout->addWidget(left, GrowingLayout::Share::LeftColumn, true);
+        layout->addWidget(right, GrowingLayout::Share::RightColumn, false);
+        layout->addWidget(panel, GrowingLayout::Share::Whole, true);
+        (new GrowingLayout(panel->size(), panel))->addWidget(inPanel, GrowingLayout::Share::Whole, true);
+
+        layout->setGeometry(QRect(QPoint(0, 0), size));
+        QTEST(left->geometry(), "left");
+        QTEST(right->geometry(), "right");
+        QTEST(panel->geometry(), "panel");
+        QTEST(inPanel->geometry(), "inPanel");
     }
 };
 

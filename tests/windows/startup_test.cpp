@@ -103,13 +103,13 @@ void StartupTest::init()
             run.splashVisibleWithEquations = splash->isVisible();
             run.dialogVisibleWithEquations = countDialog.isVisible();
             run.equationsModal = QApplication::activeModalWidget() == &equations;
-            run.unknowns = equations.unknownCount();
-            run.coefficientColumns = equations.grid1()->Cols();
+            run.unknowns = equations.state().N;
+            run.coefficientColumns = equations.findChild<kalvor::Grid*>("Grid1")->Cols();
             pester();
             if (beforeEnding)
                 beforeEnding(equations);
             if (ending == Ending::Exit)
-                equations.exitAction()->trigger();
+                equations.findChild<QAction*>("exit")->trigger();
             else
                 equations.close();
         });
@@ -234,9 +234,8 @@ void StartupTest::newSystemAsksAgainWithoutEnding()
     QStringList seen;  // N, the program ends and the count text after each New
     beforeEnding = [&](Form1& equations) {
         for (int i = 0; i < 2; ++i) {
-            equations.newSystemAction()->trigger();
-            seen << QString::number(equations.unknownCount()) << QString::number(run.programEnds)
-                 << dialog->countText();
+            equations.findChild<QAction*>("newSystem")->trigger();
+            seen << QString::number(equations.state().N) << QString::number(run.programEnds) << dialog->countText();
         }
     };
     splash->show();
