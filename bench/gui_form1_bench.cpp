@@ -263,24 +263,24 @@ void BM_Form1LongCellBlock(benchmark::State& state)
         Form1 form([] { return QStringLiteral("1"); }, messages);
         form.Form_Load();
         form.show();
-        form.text1()->setFocus();
+        form.findChild<QLineEdit*>("Text1")->setFocus();
         QApplication::processEvents();
         QGuiApplication::clipboard()->setText(text);
         const auto paste = [&] {
-            QTest::keyClick(form.text1(), Qt::Key_A, Qt::ControlModifier);
-            QTest::keyClick(form.text1(), Qt::Key_V, Qt::ControlModifier);
+            QTest::keyClick(form.findChild<QLineEdit*>("Text1"), Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClick(form.findChild<QLineEdit*>("Text1"), Qt::Key_V, Qt::ControlModifier);
         };
         std::function<void()> measured = paste;
         if (action == 1) {
             paste();
             measured = [&] {
-                QTest::keyClick(form.text1(), Qt::Key_End);
-                QTest::keyClicks(form.text1(), QStringLiteral("+3"));
+                QTest::keyClick(form.findChild<QLineEdit*>("Text1"), Qt::Key_End);
+                QTest::keyClicks(form.findChild<QLineEdit*>("Text1"), QStringLiteral("+3"));
             };
         } else if (action == 2) {
-            form.grid1()->setTextMatrix(1, 1, text);
-            form.grid2()->setTextMatrix(1, 1, text);
-            measured = [&] { form.solveAction()->trigger(); };
+            form.findChild<Grid*>("Grid1")->setTextMatrix(1, 1, text);
+            form.findChild<Grid*>("Grid2")->setTextMatrix(1, 1, text);
+            measured = [&] { form.findChild<QAction*>("solve")->trigger(); };
         }
         const Block block = longestBlock(measured, 60000);
         if (!block.ended)
