@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
-# Runs each fuzz target of fuzz/ for a short while (KALVOR_FUZZ_SECONDS, 40 by
-# default: five targets, two at a time, take three rounds, about two minutes
+# Runs each fuzz target of fuzz/ for a short while (KALVOR_FUZZ_SECONDS, 25 by
+# default: five targets, two at a time, take three rounds, about 75 seconds
 # in all), with libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer,
 # starting from its seed corpus and the dictionary. Without clang-14 and its
 # libFuzzer runtime the step says so on one line and passes.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build="$root/build-fuzz"
-seconds=${KALVOR_FUZZ_SECONDS:-40}
+seconds=${KALVOR_FUZZ_SECONDS:-25}
 
 probe=$(mktemp -d)
 trap 'rm -rf "$probe"' EXIT
