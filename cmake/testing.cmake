@@ -7,11 +7,14 @@
 # libraries (and kalvor_strict_fp with STRICT_FP). GoogleTest programs have
 # their tests listed for CTest; QT programs are Qt Test programs run as one
 # CTest test each, offscreen, with the build's artifact and state folders.
-# NO_DISCOVERY leaves CTest out (the Windows build runs its programs itself).
+# NO_DISCOVERY leaves CTest out (the Windows build runs its programs itself);
+# KALVOR_TEST_PER_PROGRAM makes each GoogleTest program one CTest test.
 # EXCLUDE drops the files whose path matches; NAMES receives the programs'
 # names.
 include_guard(GLOBAL)
 include(GoogleTest)
+
+option(KALVOR_TEST_PER_PROGRAM "One CTest test per GoogleTest program instead of one per case" OFF)
 
 function(kalvor_add_test pattern)
   cmake_parse_arguments(PARSE_ARGV 1 arg "QT;STRICT_FP;NO_DISCOVERY" "EXCLUDE;NAMES" "LIBRARIES;DEFINITIONS;DEPENDS")
@@ -41,6 +44,11 @@ function(kalvor_add_test pattern)
         # Any recovery file a window writes stays in the build folder.
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KALVOR_ARTIFACTS=${CMAKE_BINARY_DIR}/artifacts;XDG_STATE_HOME=${CMAKE_BINARY_DIR}/test-state"
         TIMEOUT 300)
+    elseif(NOT arg_NO_DISCOVERY AND KALVOR_TEST_PER_PROGRAM)
+      # Under the sanitizers starting a process costs more than most cases
+      # take, so there each program runs all its cases in one process.
+      add_test(NAME ${name} COMMAND ${name})
+      set_tests_properties(${name} PROPERTIES TIMEOUT 600)
     elseif(NOT arg_NO_DISCOVERY)
       gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES)
     endif()
