@@ -172,7 +172,12 @@ LiteralProblem scanLiteral(std::string_view s, std::size_t pos, bool unitAllowed
 // appending its postfix operations to the formula being built.
 class FormulaCompiler {
 public:
-    explicit FormulaCompiler(std::string_view text) : s_(text) {}
+    explicit FormulaCompiler(std::string_view text) : s_(text)
+    {
+        // Room for a typical cell's program at once, rather than growing.
+        f_.program_.reserve(text.size() / 2 + 4);
+        f_.constants_.reserve(text.size() / 4 + 2);
+    }
 
     std::variant<CompiledFormula, FormulaError> run()
     {
