@@ -75,18 +75,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     const Result plain = run(input, input);
 
-    // Wrapped: the same outcome (for balanced parentheses well inside the
-    // nesting limit), the same value, and its negation.
-    std::size_t open = 0;
+    // Wrapped: the same outcome (for balanced parentheses, and well inside
+    // the nesting limit, which no text shorter than it reaches), the same
+    // value, and its negation.
     long depth = 0;
     bool balanced = true;
     for (const char c : input) {
-        open += c == '(';
         depth += c == '(' ? 1 : c == ')' ? -1 : 0;
         balanced = balanced && depth >= 0;
     }
     balanced = balanced && depth == 0;
-    if (!input.empty() && balanced && input.find('=') == std::string_view::npos && open < 190) {
+    if (!input.empty() && balanced && input.find('=') == std::string_view::npos && input.size() < 190) {
         std::string wrappedText = "-(";
         wrappedText.append(input);
         wrappedText.push_back(')');

@@ -202,6 +202,8 @@ private:
     CompiledFormula f_;
     FormulaError error_;
     std::size_t depth_ = 0;
+    std::size_t nesting_ = 0;
+    static constexpr std::size_t kMaxNesting = 200;
 
     void skipBlanks()
     {
@@ -354,9 +356,18 @@ private:
         return true;
     }
 
+    // Every way the grammar nests ("(", a sign, "^", a function) passes
+    // here, so this bounds the recursion whatever the text.
     bool unary()
     {
+        struct Level {
+            std::size_t& n;
+            explicit Level(std::size_t& count) : n(++count) {}
+            ~Level() { --n; }
+        } level(nesting_);
         skipBlanks();
+        if (nesting_ > kMaxNesting)
+            return fail(pos_, "too deeply nested");
         const std::size_t at = pos_;
         if (take("-")) {
             if (!unary())
@@ -501,11 +512,6 @@ bool isFormula(std::string_view cellText)
 
 std::variant<CompiledFormula, FormulaError> compileFormula(std::string_view text)
 {
-    // Deeply nested text would recurse as deep; a cell never needs that.
-    std::size_t open = 0;
-    for (std::size_t k = 0; k < text.size(); ++k)
-        if (text[k] == '(' && ++open > 200)
-            return FormulaError{k, "too deeply nested"};
     return FormulaCompiler(text).run();
 }
 

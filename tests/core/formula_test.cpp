@@ -111,6 +111,11 @@ TEST(Formula, FormsAndErrors)
         {"=ln(0)", {}, "result is not finite", 1},
         {"=1\u2220j", {}, "the angle is not real", 2},
         {"=1\u22205E9rad", {}, "the angle is too large", 2},
+        {"=((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((("
+         "((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((1",
+         {},
+         "too deeply nested",
+         201},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -138,6 +143,11 @@ TEST(Formula, FormsAndErrors)
 
 TEST(Formula, NamesEachParameterOnceInOrderOfFirstUse)
 {
+    // A million signs: an error, not a recursion as deep.
+    const auto signs = compileFormula("=" + std::string(1000000, '-') + "1");
+    ASSERT_TRUE(std::holds_alternative<FormulaError>(signs));
+    EXPECT_EQ(std::get<FormulaError>(signs).reason, "too deeply nested");
+
     const auto compiled = compileFormula("=R + j*w*L - j/(w*C) + R");
     ASSERT_TRUE(std::holds_alternative<CompiledFormula>(compiled));
     EXPECT_EQ(std::get<CompiledFormula>(compiled).names(), (std::vector<std::string>{"R", "w", "L", "C"}));
