@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/readingreport.h"
-#include "core/solutioncheck.h"
+#include "core/check/solutioncheck.h"
 #include "core/solver.h"
 #include "core/systemfile.h"
 

@@ -14,7 +14,7 @@
 
 #include "core/cellcheck.h"
 #include "core/partcell.h"
-#include "core/solutioncheck.h"
+#include "core/check/solutioncheck.h"
 #include "core/solver.h"
 #include "windows/blockpaste.h"
 #include "windows/form1state.h"

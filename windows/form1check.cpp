@@ -1,5 +1,5 @@
 // The equation window's check of a shown solution: after the results are
-// written, the check (core/solutioncheck.h) runs on a worker thread with the
+// written, the check (core/check/solutioncheck.h) runs on a worker thread with the
 // numbers the solve read, and its verdict comes back to status panel 4, to
 // the wrong unknowns' cells and to "Copy checked solution". The results
 // themselves never wait for it.

@@ -17,9 +17,9 @@
 #include <gmpxx.h>
 #endif
 
-#include "core/checkkernel.h"
+#include "core/check/checkkernel.h"
 #include "core/core.h"
-#include "core/solutioncheck.h"
+#include "core/check/solutioncheck.h"
 #include "core/solverpaths.h"
 
 namespace {

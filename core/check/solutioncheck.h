@@ -47,7 +47,7 @@ struct SolutionCheck {
 // then no unknown is called correct or wrong. Otherwise Inaccurate when some
 // unknown is wrong, else Correct. Never calls a shown text correct that is not
 // the exact solution's text (up to the error bound's reliability, which
-// tests/core/solutioncheck_test.cpp measures against exact rationals).
+// tests/core/check/solutioncheck_test.cpp measures against exact rationals).
 // `unknowns` always has n entries; re and im are the refined values, or the
 // shown ones when the matrix is singular in working precision.
 //

@@ -1,4 +1,4 @@
-#include "core/checkrefinement.h"
+#include "core/check/checkrefinement.h"
 
 #include <algorithm>
 #include <bit>
@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "core/doubledouble.h"
+#include "core/check/doubledouble.h"
 
 namespace kalvor {
 

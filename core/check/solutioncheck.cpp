@@ -1,4 +1,4 @@
-#include "core/solutioncheck.h"
+#include "core/check/solutioncheck.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
-#include "core/checkkernel.h"
-#include "core/checkrefinement.h"
-#include "core/doubledouble.h"
+#include "core/check/checkkernel.h"
+#include "core/check/checkrefinement.h"
+#include "core/check/doubledouble.h"
 #include "core/numberformat.h"
 #include "core/solverpaths.h"
 

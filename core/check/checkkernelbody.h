@@ -3,7 +3,7 @@
 //   Eigen                - a namespace name of its own for the library, so
 //                          that no template compiled with its flags is
 //                          shared with another file;
-//   KALVOR_CHECK_KERNEL  - the name of its function in core/checkkernel.h;
+//   KALVOR_CHECK_KERNEL  - the name of its function in core/check/checkkernel.h;
 //   KALVOR_CHECK_LANES   - the independent sums a row's residual keeps (even:
 //                          even lanes sum real parts, odd lanes imaginary).
 
@@ -13,8 +13,8 @@
 
 #include <Eigen/LU>
 
-#include "core/checkkernel.h"
-#include "core/doubledouble.h"
+#include "core/check/checkkernel.h"
+#include "core/check/doubledouble.h"
 
 namespace kalvor {
 namespace {

@@ -4,9 +4,9 @@
 #include <cstddef>
 #include <vector>
 
-#include "core/checkfactorization.h"
-#include "core/checkkernel.h"
-#include "core/solutioncheck.h"
+#include "core/check/checkfactorization.h"
+#include "core/check/checkkernel.h"
+#include "core/check/solutioncheck.h"
 
 namespace kalvor {
 
