@@ -21,6 +21,9 @@ struct CheckKernel {
     // Factors the n x n column-major matrix `a` in place; `a` must outlive
     // the result, which the caller owns.
     CheckFactorization* (*factor)(std::complex<double>* a, std::size_t n);
+    // The same with a pivoted QR factorisation, for the deep refinement: no
+    // element growth, no condition estimate.
+    CheckFactorization* (*factorStable)(std::complex<double>* a, std::size_t n);
     // r = b - a (xHi + xLo) for the row-major n x n matrix `a`, every entry
     // summed as in twice the working precision and rounded once. `scratch`
     // holds 8n doubles. Products must neither overflow nor underflow.
@@ -38,12 +41,19 @@ CheckKernel checkKernelAvx512();
 // otherwise (core/solverpaths.cpp, where each path's kernels are chosen).
 CheckKernel checkKernelFor(SolverPath path);
 
+// How far a check went beyond the double-double refinement: an exact
+// residual of candidate solutions, the exact rational solve, the deep
+// refinement.
+enum class CheckEscalation { None, Candidate, Rational, Deep };
+
 // What one check did, for tests and benchmarks.
 struct CheckStatistics {
     int corrections = 0;               // LU solves, the first (the initial solution) included
     double normwiseBound = 0;          // relative error bound of the scaled solution
     bool componentwiseUsable = false;  // whether per-part relative bounds were used
     bool exact = false;                // whether the refined solution solves the system exactly
+    CheckEscalation escalation = CheckEscalation::None;  // the last way tried
+    int deepSteps = 0;                                   // corrections of the deep refinement
 };
 
 // checkSolution() on the given kernel path (Portable when this processor

@@ -14,6 +14,8 @@
 #include "core/check/checkkernel.h"
 #include "core/check/checkrefinement.h"
 #include "core/check/doubledouble.h"
+#include "core/check/exactsolve.h"
+#include "core/check/exactsum.h"
 #include "core/numberformat.h"
 #include "core/solverpaths.h"
 
@@ -43,6 +45,14 @@ constexpr double ConvergedBeyondDouble = 0x1p-56;
 constexpr double BoundSafety = 1024;
 // What a double-double holding a part resolves, relative to the part.
 constexpr double RepresentationFloor = 0x1p-100;
+// The exact rational solve settles systems up to this size, while their
+// whole numbers stay below this many bits (n times the widest row, each row
+// scaled by a power of two to whole numbers): about 0.1 s at most.
+constexpr std::size_t ExactSolveLimit = 12;
+constexpr std::size_t ExactSolveBits = 12 * 1200;
+// Corrections of the deep refinement: each gains at least one bit (else it
+// stops); on a well-conditioned system each gains 30 or more.
+constexpr int DeepSteps = 40;
 
 // The pieces of resultText that one part decides: the shown real part
 // (resultPartText), and the sign with the imaginary part and the "i".
@@ -58,29 +68,26 @@ struct PartEstimate {
     double radius = 0;
 };
 
-enum class PartCall { Same, Different, Open };
+// What the check knows of one part: whether its exact text is settled, and
+// then whether the shown part has it.
+struct PartCall {
+    bool settled = false;
+    bool same = false;
+};
 
 // Whether a shown part has the text of the exact part.
 PartCall callPart(double shown, const PartEstimate& exact, std::string (*piece)(double))
 {
     const double lo = add(exact.x, -exact.radius).hi, hi = add(exact.x, exact.radius).hi;
     if (!std::isfinite(lo) || !std::isfinite(hi))
-        return PartCall::Open;
+        return {};
     // Every real of the interval has its nearest double in [lo, hi]. Both
     // patterns are monotone in the value, so when the ends share their fixed
     // and their scientific text, every double between them does, and the
     // exact part's text is known.
-    if (lo == hi || (formatFixed(lo) == formatFixed(hi) && formatScientific(lo) == formatScientific(hi))) {
-        if (shown == lo)
-            return PartCall::Same;
-        return piece(shown) == piece(lo) ? PartCall::Same : PartCall::Different;
-    }
-    // A piece fixes its part's scientific value; the exact one lies between
-    // those of the ends, so a shown value outside them is certainly wrong.
-    const std::string scientific = formatScientific(shown);
-    if ((shown < lo && scientific != formatScientific(lo)) || (shown > hi && scientific != formatScientific(hi)))
-        return PartCall::Different;
-    return PartCall::Open;
+    if (lo == hi || (formatFixed(lo) == formatFixed(hi) && formatScientific(lo) == formatScientific(hi)))
+        return {true, shown == lo || piece(shown) == piece(lo)};
+    return {};
 }
 
 // Part `imaginary` of unknown j: its error radius is the smaller of its
@@ -104,14 +111,6 @@ PartEstimate estimateOf(const RefinedSolution& x, const Equilibration& e, KnownZ
     return {v, radius};
 }
 
-// The accurate value of a part: the refined one, or zero when that is no
-// larger than its error radius (then it is noise, and an exact zero its
-// likeliest cause).
-double accurateValue(const PartEstimate& p)
-{
-    return std::fabs(p.x.hi) <= p.radius ? 0.0 : p.x.hi;
-}
-
 void requireShapes(const NumericSystem& s, const std::vector<double>& shownRe, const std::vector<double>& shownIm)
 {
     const std::size_t n = s.n;
@@ -125,6 +124,85 @@ void requireShapes(const NumericSystem& s, const std::vector<double>& shownRe, c
         throw std::invalid_argument("checkSolution: a number is not finite");
 }
 
+
+// The parts of every unknown, real parts first, for one way of knowing them.
+using Estimates = std::vector<PartEstimate>;
+
+// Calls every part; false when some part's text is still open. On success
+// the unknowns carry the verdicts and, as accurate values, the estimates'
+// values (whose texts are the exact ones).
+bool settle(const Estimates& parts, const std::vector<double>& shownRe, const std::vector<double>& shownIm,
+            SolutionCheck& check)
+{
+    const std::size_t n = shownRe.size();
+    std::vector<PartCall> calls(2 * n);
+    for (std::size_t k = 0; k < n; ++k) {
+        calls[k] = callPart(shownRe[k], parts[k], resultPartText);
+        calls[n + k] = callPart(shownIm[k], parts[n + k], imaginaryPiece);
+        if (!calls[k].settled || !calls[n + k].settled)
+            return false;
+    }
+    bool anyWrong = false;
+    for (std::size_t k = 0; k < n; ++k) {
+        UnknownCheck& u = check.unknowns[k];
+        u.correct = calls[k].same && calls[n + k].same;
+        u.re = parts[k].x.hi;
+        u.im = parts[n + k].x.hi;
+        anyWrong = anyWrong || !*u.correct;
+    }
+    check.verdict = anyWrong ? CheckVerdict::Inaccurate : CheckVerdict::Correct;
+    return true;
+}
+
+// The exact solution as estimates without error.
+Estimates exactly(const std::vector<std::complex<double>>& x)
+{
+    const std::size_t n = x.size();
+    Estimates parts(2 * n);
+    for (std::size_t k = 0; k < n; ++k) {
+        parts[k] = {{x[k].real(), 0}, 0};
+        parts[n + k] = {{x[k].imag(), 0}, 0};
+    }
+    return parts;
+}
+
+// The candidate for an exact solution: each part rounded to a double, or
+// zero where it lies within its radius of zero.
+std::vector<std::complex<double>> candidateOf(const Estimates& parts, bool snapToZero)
+{
+    const std::size_t n = parts.size() / 2;
+    const auto value = [snapToZero](const PartEstimate& p) {
+        return snapToZero && std::fabs(p.x.hi) <= p.radius ? 0.0 : p.x.hi;
+    };
+    std::vector<std::complex<double>> x(n);
+    for (std::size_t k = 0; k < n; ++k)
+        x[k] = {value(parts[k]), value(parts[n + k])};
+    return x;
+}
+
+bool allFinite(const std::vector<std::complex<double>>& x)
+{
+    return std::all_of(x.begin(), x.end(),
+                       [](std::complex<double> z) { return std::isfinite(z.real()) && std::isfinite(z.imag()); });
+}
+
+// Tries the candidates of `parts` with an exact residual; true when one
+// solves the system exactly and settled every part.
+bool settleByCandidates(const NumericSystem& system, const Estimates& parts, const std::vector<double>& shownRe,
+                        const std::vector<double>& shownIm, SolutionCheck& check)
+{
+    std::vector<std::complex<double>> tried;
+    for (const bool snap : {true, false}) {
+        const std::vector<std::complex<double>> x = candidateOf(parts, snap);
+        if (x == tried || !allFinite(x))
+            continue;
+        tried = x;
+        if (solvesExactly(system, x))
+            return settle(exactly(x), shownRe, shownIm, check);
+    }
+    return false;
+}
+
 }  // namespace
 
 SolutionCheck checkSolutionOnPath(const NumericSystem& system, const std::vector<double>& shownRe,
@@ -133,9 +211,16 @@ SolutionCheck checkSolutionOnPath(const NumericSystem& system, const std::vector
     requireShapes(system, shownRe, shownIm);
     const std::size_t n = system.n;
     SolutionCheck check;
+    // Until every part is settled the accurate values are the shown ones:
+    // nothing the check does not know is ever given as its value.
     check.unknowns.resize(n);
-    for (std::size_t k = 0; k < n; ++k)
-        check.unknowns[k] = {std::nullopt, shownRe[k], shownIm[k]};
+    const auto unsettled = [&] {
+        check.verdict = CheckVerdict::Unreliable;
+        for (std::size_t k = 0; k < n; ++k)
+            check.unknowns[k] = {std::nullopt, shownRe[k], shownIm[k]};
+        return check;
+    };
+    unsettled();
 
     const CheckKernel kernel = checkKernelFor(path);
     const Equilibration e = equilibrate(system);
@@ -147,43 +232,74 @@ SolutionCheck checkSolutionOnPath(const NumericSystem& system, const std::vector
     }
     const double rcond = lu->reciprocalCondition();
     check.condition = rcond > 0 ? 1 / rcond : INFINITY;
+    // Beyond this the digits cannot be known from double precision work,
+    // and no further effort is spent on them.
+    if (!(rcond >= reliableReciprocalCondition(n)))
+        return check;
 
     const KnownZeros zeros = knownZeros(system);
     const RefinedSolution x = refine(system, *lu, e, kernel, zeros);
-    if (statistics)
-        *statistics = {x.corrections, x.normwise, std::isfinite(x.componentwise), x.exact};
-    if (!x.finite)
+    CheckStatistics done{x.corrections, x.normwise, std::isfinite(x.componentwise), x.exact};
+    const auto finish = [&] {
+        if (statistics)
+            *statistics = done;
         return check;
+    };
     const double nonZeroFloor = smallestNonZeroPart(system);
-    std::vector<PartEstimate> re(n), im(n);
-    for (std::size_t k = 0; k < n; ++k) {
-        re[k] = estimateOf(x, e, zeros, nonZeroFloor, k, false);
-        im[k] = estimateOf(x, e, zeros, nonZeroFloor, k, true);
-        check.unknowns[k].re = accurateValue(re[k]);
-        check.unknowns[k].im = accurateValue(im[k]);
-    }
-    if (!(rcond >= reliableReciprocalCondition(n)) || !x.productsExact
-        || !(x.exact || x.normwise <= ConvergedBeyondDouble))
-        return check;
-
-    bool anyWrong = false;
-    for (std::size_t k = 0; k < n; ++k) {
-        const PartCall callRe = callPart(shownRe[k], re[k], resultPartText);
-        const PartCall callIm = callPart(shownIm[k], im[k], imaginaryPiece);
-        if (callRe == PartCall::Different || callIm == PartCall::Different)
-            check.unknowns[k].correct = false;
-        else if (callRe == PartCall::Same && callIm == PartCall::Same)
-            check.unknowns[k].correct = true;
-        else {
-            // One open part leaves the whole verdict open.
-            for (UnknownCheck& u : check.unknowns)
-                u.correct.reset();
-            return check;
+    Estimates parts(2 * n);
+    if (x.finite) {
+        for (std::size_t k = 0; k < n; ++k) {
+            parts[k] = estimateOf(x, e, zeros, nonZeroFloor, k, false);
+            parts[n + k] = estimateOf(x, e, zeros, nonZeroFloor, k, true);
         }
-        anyWrong = anyWrong || !*check.unknowns[k].correct;
+        // The usual case: the double-double refinement settles every part.
+        if (x.productsExact && (x.exact || x.normwise <= ConvergedBeyondDouble)
+            && settle(parts, shownRe, shownIm, check))
+            return finish();
+        // A part near a rounding boundary or near zero: the solution may be
+        // a vector of doubles, which an exact residual proves.
+        done.escalation = CheckEscalation::Candidate;
+        if (settleByCandidates(system, parts, shownRe, shownIm, check))
+            return finish();
     }
-    check.verdict = anyWrong ? CheckVerdict::Inaccurate : CheckVerdict::Correct;
-    return check;
+    // Small systems: the exact rational solution.
+    if (n <= ExactSolveLimit) {
+        done.escalation = CheckEscalation::Rational;
+        if (const auto exact = exactNearestSolution(system, ExactSolveBits)) {
+            if (allFinite(*exact) && settle(exactly(*exact), shownRe, shownIm, check))
+                return finish();
+            unsettled();
+            return finish();
+        }
+    }
+    // Otherwise refine on with exact residuals and unbounded precision.
+    done.escalation = CheckEscalation::Deep;
+    std::vector<std::complex<double>> start(n);
+    if (x.finite)
+        start = x.hi;
+    std::vector<std::complex<double>> stableFactors = scaledColumnMajor(system, e);
+    const std::unique_ptr<CheckFactorization> qr(kernel.factorStable(stableFactors.data(), n));
+    if (qr->singular())
+        return finish();
+    const DeepSolution deep = refineDeeply(system, *qr, e, start, zeros, DeepSteps);
+    done.deepSteps = deep.steps;
+    if (deep.hi.size() != n)
+        return finish();
+    for (std::size_t k = 0; k < n; ++k)
+        for (const bool imaginary : {false, true}) {
+            const DoubleDouble v = imaginary ? DoubleDouble{deep.hi[k].imag(), deep.lo[k].imag()}
+                                             : DoubleDouble{deep.hi[k].real(), deep.lo[k].real()};
+            const double own = imaginary ? deep.radius[k].imag() : deep.radius[k].real();
+            const double radius = BoundSafety * own + RepresentationFloor * std::fabs(v.hi);
+            PartEstimate& p = parts[imaginary ? n + k : k];
+            p = {v, radius};
+            if (std::fabs(v.hi) + std::fabs(v.lo) + radius < nonZeroFloor)
+                p = {{0, 0}, 0};
+        }
+    if (settle(parts, shownRe, shownIm, check) || settleByCandidates(system, parts, shownRe, shownIm, check))
+        return finish();
+    unsettled();
+    return finish();
 }
 
 SolutionCheck checkSolution(const NumericSystem& system, const std::vector<double>& shownRe,
