@@ -456,7 +456,9 @@ DeepSolution refineDeeply(const NumericSystem& s, const CheckFactorization& f, c
                 normZ = std::max(normZ, std::fabs(d));
                 PartTracker& t = trackers[2 * j + imaginary];
                 t.note(partRatio(d, before));
-                settled = settled && t.settled;
+                // A part whose corrections stopped shrinking relative to it
+                // (an exact zero's noise) is as known as it will get.
+                settled = settled && (t.settled || t.stalled);
             }
             pair(j);
         }
