@@ -13,12 +13,13 @@ struct Options {
     bool help = false;
     bool version = false;
     bool strict = false;     // exit status 4 for a solved system whose reading dropped text
+    bool accurate = false;   // the check's accurate values in place of the defined ones
     std::string file = "-";  // "-" is standard input
     std::string error;       // non-empty: the call is wrong, and this says how
 };
 
 // Reads the arguments after the program name: --numbers, --json, --polar,
-// --strict, --help, --version, "--" (everything after it is a file name), and
+// --strict, --accurate, --help, --version, "--" (everything after it is a file name), and
 // at most one FILE ("-" or none for standard input). --polar turns the texts
 // and the numbers into their polar forms and leaves --json as it is (the JSON
 // object always holds both forms). --help and --version win over any other

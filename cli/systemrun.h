@@ -61,4 +61,10 @@ struct SystemRun {
 // Never throws for any input except on memory exhaustion.
 SystemRun runSystem(std::string_view bytes);
 
+// --accurate: a solved run's values and texts replaced by its check's
+// accurate values and their texts, so that every output writes them. False,
+// changing nothing, when the check vouches for no value (unreliable, or no
+// check); the check itself, its warnings and --strict stay as they were.
+bool takeAccurateValues(SystemRun& run);
+
 }  // namespace kalvor
