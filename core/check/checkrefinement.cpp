@@ -387,7 +387,8 @@ struct PartTracker {
 }  // namespace
 
 DeepSolution refineDeeply(const NumericSystem& s, const CheckFactorization& f, const Equilibration& e,
-                          const std::vector<std::complex<double>>& start, KnownZeros zeros, int maxSteps)
+                          const std::vector<std::complex<double>>& start, KnownZeros zeros, int maxSteps,
+                          double condition)
 {
     const std::size_t n = s.n;
     // x_j = 2^(colExponent j) y_j: the equilibration's column scale and a
@@ -482,6 +483,10 @@ DeepSolution refineDeeply(const NumericSystem& s, const CheckFactorization& f, c
     const double normwiseBound = std::isfinite(normwiseLast) && normwiseWorst < 1
         ? normwiseLast / (1 - normwiseWorst) * normY
         : INFINITY;
+    // The last correction was solved with a relative error of about the
+    // condition times the unit roundoff (normwise), which may all fall on
+    // one part, however small: no part is known better than that.
+    const double solveNoise = std::isfinite(normwiseLast) ? 4 * condition * 0x1p-53 * normwiseLast * normY : INFINITY;
     out.hi.resize(n);
     out.lo.resize(n);
     out.radius.resize(n);
@@ -491,7 +496,7 @@ DeepSolution refineDeeply(const NumericSystem& s, const CheckFactorization& f, c
             if (out.exact)
                 return 0.0;
             const double own = t.bound() * std::fabs(v.hi);
-            return std::min(own, normwiseBound);
+            return std::max(std::min(own, normwiseBound), solveNoise);
         };
         const double rr = (zeros.re ? 0.0 : radius(vr, trackers[2 * j])),
                      ri = (zeros.im ? 0.0 : radius(vi, trackers[2 * j + 1]));

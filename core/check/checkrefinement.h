@@ -90,8 +90,10 @@ struct DeepSolution {
 };
 
 // Starts from `start` (x as doubles, e.g. the double-double refinement's)
-// and takes at most `maxSteps` corrections.
+// and takes at most `maxSteps` corrections. `condition` (of R A C) bounds
+// how much of the last correction's error reaches any one part.
 DeepSolution refineDeeply(const NumericSystem& s, const CheckFactorization& f, const Equilibration& e,
-                          const std::vector<std::complex<double>>& start, KnownZeros zeros, int maxSteps);
+                          const std::vector<std::complex<double>>& start, KnownZeros zeros, int maxSteps,
+                          double condition);
 
 }  // namespace kalvor

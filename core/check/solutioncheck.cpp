@@ -45,6 +45,9 @@ constexpr double ConvergedBeyondDouble = 0x1p-56;
 constexpr double BoundSafety = 1024;
 // What a double-double holding a part resolves, relative to the part.
 constexpr double RepresentationFloor = 0x1p-100;
+// The rounding of a double-double residual, relative to its terms, with a
+// wide margin: 2^-106 is what it resolves.
+constexpr double ResidualNoise = 0x1p-98;
 // The exact rational solve settles systems up to this size, while their
 // whole numbers stay below this many bits (n times the widest row, each row
 // scaled by a power of two to whole numbers): about 0.1 s at most.
@@ -92,11 +95,16 @@ PartCall callPart(double shown, const PartEstimate& exact, std::string (*piece)(
 
 // Part `imaginary` of unknown j: its error radius is the smaller of its
 // per-part and its normwise bound, widened, plus what a double-double
-// resolves; zero for an exact solution and for parts exactly zero by
+// resolves, plus what the residuals' rounding leaves in any part: a few
+// units of 2^-106 of |R A C| |y| (at most n times the largest scaled part),
+// carried through the inverse (at most the condition number). Far below
+// the other terms for parts of ordinary size, that last one alone keeps a
+// part far smaller than the others (2^-105 beside 0.05) from looking known
+// when its corrections are that rounding's noise. Zero for an exact solution and for parts exactly zero by
 // structure, or by being closer to zero than any other value the exact
 // solution's parts can have.
 PartEstimate estimateOf(const RefinedSolution& x, const Equilibration& e, KnownZeros zeros, double nonZeroFloor,
-                        std::size_t j, bool imaginary)
+                        double condition, std::size_t j, bool imaginary)
 {
     const DoubleDouble v
         = imaginary ? DoubleDouble{x.hi[j].imag(), x.lo[j].imag()} : DoubleDouble{x.hi[j].real(), x.lo[j].real()};
@@ -105,7 +113,9 @@ PartEstimate estimateOf(const RefinedSolution& x, const Equilibration& e, KnownZ
     const double size = std::fabs(v.hi);
     const double componentwise = std::isfinite(x.componentwise) ? x.componentwise * size : INFINITY;
     const double normwise = x.normwise * x.scaledNorm * e.col[j];
-    const double radius = BoundSafety * std::min(componentwise, normwise) + RepresentationFloor * size;
+    const double noise
+        = ResidualNoise * condition * static_cast<double>(x.hi.size()) * x.scaledNorm * e.col[j];
+    const double radius = BoundSafety * std::min(componentwise, normwise) + RepresentationFloor * size + noise;
     if (size + std::fabs(v.lo) + radius < nonZeroFloor)
         return {{0, 0}, 0};
     return {v, radius};
@@ -249,8 +259,8 @@ SolutionCheck checkSolutionOnPath(const NumericSystem& system, const std::vector
     Estimates parts(2 * n);
     if (x.finite) {
         for (std::size_t k = 0; k < n; ++k) {
-            parts[k] = estimateOf(x, e, zeros, nonZeroFloor, k, false);
-            parts[n + k] = estimateOf(x, e, zeros, nonZeroFloor, k, true);
+            parts[k] = estimateOf(x, e, zeros, nonZeroFloor, check.condition, k, false);
+            parts[n + k] = estimateOf(x, e, zeros, nonZeroFloor, check.condition, k, true);
         }
         // The usual case: the double-double refinement settles every part.
         if (x.productsExact && (x.exact || x.normwise <= ConvergedBeyondDouble)
@@ -281,7 +291,7 @@ SolutionCheck checkSolutionOnPath(const NumericSystem& system, const std::vector
     const std::unique_ptr<CheckFactorization> qr(kernel.factorStable(stableFactors.data(), n));
     if (qr->singular())
         return finish();
-    const DeepSolution deep = refineDeeply(system, *qr, e, start, zeros, DeepSteps);
+    const DeepSolution deep = refineDeeply(system, *qr, e, start, zeros, DeepSteps, check.condition);
     done.deepSteps = deep.steps;
     if (deep.hi.size() != n)
         return finish();
