@@ -19,7 +19,8 @@ struct Equilibration {
     std::vector<double> row, col;
 };
 
-Equilibration equilibrate(const NumericSystem& s);
+// Rows first, then columns; with `columnsFirst`, columns, rows, columns.
+Equilibration equilibrate(const NumericSystem& s, bool columnsFirst = false);
 
 // R A C in column-major order, as the factorisation takes it.
 std::vector<std::complex<double>> scaledColumnMajor(const NumericSystem& s, const Equilibration& e);

@@ -233,14 +233,28 @@ SolutionCheck checkSolutionOnPath(const NumericSystem& system, const std::vector
     unsettled();
 
     const CheckKernel kernel = checkKernelFor(path);
-    const Equilibration e = equilibrate(system);
+    Equilibration e = equilibrate(system);
     std::vector<std::complex<double>> factors = scaledColumnMajor(system, e);
-    const std::unique_ptr<CheckFactorization> lu(kernel.factor(factors.data(), n));
+    std::unique_ptr<CheckFactorization> lu(kernel.factor(factors.data(), n));
+    double rcond = lu->singular() ? 0.0 : lu->reciprocalCondition();
+    if (!(rcond >= reliableReciprocalCondition(n))) {
+        // The scaling may be what looks ill-conditioned: try the other order.
+        Equilibration other = equilibrate(system, true);
+        std::vector<std::complex<double>> otherFactors = scaledColumnMajor(system, other);
+        std::unique_ptr<CheckFactorization> otherLu(kernel.factor(otherFactors.data(), n));
+        const double otherRcond = otherLu->singular() ? 0.0 : otherLu->reciprocalCondition();
+        if (otherRcond > rcond) {
+            // The factors live in the buffer they were made in.
+            lu = std::move(otherLu);
+            factors = std::move(otherFactors);
+            e = std::move(other);
+            rcond = otherRcond;
+        }
+    }
     if (lu->singular()) {
         check.condition = INFINITY;
         return check;
     }
-    const double rcond = lu->reciprocalCondition();
     check.condition = rcond > 0 ? 1 / rcond : INFINITY;
     // Beyond this the digits cannot be known from double precision work,
     // and no further effort is spent on them.
