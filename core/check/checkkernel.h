@@ -22,7 +22,7 @@ struct CheckKernel {
     // the result, which the caller owns.
     CheckFactorization* (*factor)(std::complex<double>* a, std::size_t n);
     // The same with a pivoted QR factorisation, for the deep refinement: no
-    // element growth, no condition estimate.
+    // element growth; its condition number comes from the inverse (n^3).
     CheckFactorization* (*factorStable)(std::complex<double>* a, std::size_t n);
     // r = b - a (xHi + xLo) for the row-major n x n matrix `a`, every entry
     // summed as in twice the working precision and rounded once. `scratch`

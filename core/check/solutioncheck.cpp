@@ -251,7 +251,17 @@ SolutionCheck checkSolutionOnPath(const NumericSystem& system, const std::vector
             rcond = otherRcond;
         }
     }
-    if (lu->singular()) {
+    // Partial pivoting's element growth (2^(n-1) on the growth matrix) can
+    // spoil the LU's estimate itself: the pivoted QR's has no such growth.
+    std::vector<std::complex<double>> stableFactors;
+    std::unique_ptr<CheckFactorization> qr;
+    if (!(rcond >= reliableReciprocalCondition(n))) {
+        stableFactors = scaledColumnMajor(system, e);
+        qr.reset(kernel.factorStable(stableFactors.data(), n));
+        if (!qr->singular())
+            rcond = std::max(rcond, qr->reciprocalCondition());
+    }
+    if (lu->singular() && !(rcond >= reliableReciprocalCondition(n))) {
         check.condition = INFINITY;
         return check;
     }
@@ -298,13 +308,26 @@ SolutionCheck checkSolutionOnPath(const NumericSystem& system, const std::vector
     }
     // Otherwise refine on with exact residuals and unbounded precision.
     done.escalation = CheckEscalation::Deep;
-    std::vector<std::complex<double>> start(n);
-    if (x.finite)
-        start = x.hi;
-    std::vector<std::complex<double>> stableFactors = scaledColumnMajor(system, e);
-    const std::unique_ptr<CheckFactorization> qr(kernel.factorStable(stableFactors.data(), n));
+    if (!qr) {
+        stableFactors = scaledColumnMajor(system, e);
+        qr.reset(kernel.factorStable(stableFactors.data(), n));
+    }
     if (qr->singular())
         return finish();
+    // From the refined solution when the refinement converged; otherwise
+    // (an LU spoilt by growth) from the QR's own solution x = C (QR \ R b).
+    std::vector<std::complex<double>> start(n);
+    if (x.finite && x.normwise <= ConvergedBeyondDouble) {
+        start = x.hi;
+    } else {
+        for (std::size_t i = 0; i < n; ++i)
+            start[i] = system.b[i] * e.row[i];
+        qr->solveInPlace(start.data());
+        for (std::size_t j = 0; j < n; ++j)
+            start[j] *= e.col[j];
+        if (!allFinite(start))
+            start.assign(n, {0, 0});
+    }
     const DeepSolution deep = refineDeeply(system, *qr, e, start, zeros, DeepSteps, check.condition);
     done.deepSteps = deep.steps;
     if (deep.hi.size() != n)
