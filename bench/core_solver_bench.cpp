@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "core/checkkernel.h"
+#include "core/check/checkkernel.h"
 #include "core/core.h"
 #include "core/elimination/elimination.h"
 #include "core/solverpaths.h"

@@ -56,6 +56,9 @@ constexpr std::string_view HelpText = "Usage: kalvor1-solve [OPTIONS] [FILE]\n"
                                       "  --strict    end in status 4 when a solved system's reading dropped text,\n"
                                       "              a cell has a unit before a number, or its check is not\n"
                                       "              \"correct\"\n"
+                                      "  --accurate  write the check's accurate values (below) in place of the\n"
+                                      "              solution, in the form the other options choose; when the\n"
+                                      "              digits are unreliable the solution itself, with its warning\n"
                                       "  --set NAME=FORMULA\n"
                                       "              give parameter NAME this formula (replacing or adding;\n"
                                       "              repeatable)\n"
@@ -69,10 +72,11 @@ constexpr std::string_view HelpText = "Usage: kalvor1-solve [OPTIONS] [FILE]\n"
                                       "\"unit_first\"; --json lists the parameters under \"parameters\".\n"
                                       "\n"
                                       "Every solution is checked against an accurate solve of the numbers read\n"
-                                      "(pivoted LU, refined in extended precision): standard error gets one\n"
-                                      "warning line per unknown whose shown text is not the exact solution's\n"
-                                      "(with the accurate text), or one line when the system is too nearly\n"
-                                      "singular for the digits to be vouched for (with the condition estimate).\n"
+                                      "(pivoted LU, refined in extended precision, and exact arithmetic where\n"
+                                      "that leaves a digit open): standard error gets one warning line per\n"
+                                      "unknown whose shown text is not the exact solution's (with the accurate\n"
+                                      "text), or one line when the system is too nearly singular for the\n"
+                                      "digits to be vouched for (with the condition estimate).\n"
                                       "--json gives the check under \"check\": \"verdict\" (correct, inaccurate\n"
                                       "or unreliable), \"condition\" (null when infinite) and per unknown\n"
                                       "\"correct\" (true, false, or null when unreliable), \"re\", \"im\", \"text\".\n"
@@ -119,12 +123,16 @@ int run(const std::vector<std::string>& args)
         complain(error);
         return Failed;
     }
-    const kalvor::SystemRun result = kalvor::runSystem(*bytes, options.set);
+    kalvor::SystemRun result = kalvor::runSystem(*bytes, options.set);
     if (!result.fileOk()) {
         const std::string where = options.file == "-" ? "standard input" : options.file;
         complain(where + ": " + kalvor::describeProblem(result.file));
         return Failed;
     }
+    // The JSON object holds the accurate values anyway. An unreliable
+    // verdict keeps the defined values, and its warning says why.
+    if (options.accurate && options.output != kalvor::Options::Output::Json)
+        kalvor::takeAccurateValues(result);
     // The whole output is made before the first byte is written, so a failure
     // never leaves half a result behind.
     const std::string output = kalvor::writeResult(result, options.output);

@@ -44,6 +44,8 @@ Options parseOptions(const std::vector<std::string>& args)
             polar = true;
         } else if (isOption && arg == "--strict") {
             options.strict = true;
+        } else if (isOption && arg == "--accurate") {
+            options.accurate = true;
         } else if (isOption && (arg == "--help" || arg == "-h")) {
             options.help = true;
         } else if (isOption && arg == "--version") {

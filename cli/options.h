@@ -15,13 +15,14 @@ struct Options {
     bool help = false;
     bool version = false;
     bool strict = false;     // exit status 4 for a solved system whose reading dropped text
+    bool accurate = false;   // the check's accurate values in place of the defined ones
     std::string file = "-";  // "-" is standard input
     std::vector<Parameter> set;  // --set NAME=FORMULA, in order
     std::string error;       // non-empty: the call is wrong, and this says how
 };
 
 // Reads the arguments after the program name: --numbers, --json, --polar,
-// --strict, --set NAME=FORMULA (or --set=NAME=FORMULA; repeatable, NAME a
+// --strict, --accurate, --set NAME=FORMULA (or --set=NAME=FORMULA; repeatable, NAME a
 // valid parameter name), --help, --version, "--" (everything after it is a
 // file name), and
 // at most one FILE ("-" or none for standard input). --polar turns the texts

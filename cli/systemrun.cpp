@@ -106,4 +106,17 @@ SystemRun runSystem(std::string_view bytes, const std::vector<Parameter>& set)
     return run;
 }
 
+bool takeAccurateValues(SystemRun& run)
+{
+    if (!run.check || run.check->verdict == CheckVerdict::Unreliable)
+        return false;
+    for (std::size_t k = 0; k < run.re.size(); ++k) {
+        const UnknownCheck& u = run.check->unknowns[k];
+        run.re[k] = u.re;
+        run.im[k] = u.im;
+        run.texts[k] = resultText(u.re, u.im);
+    }
+    return true;
+}
+
 }  // namespace kalvor

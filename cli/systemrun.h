@@ -8,7 +8,7 @@
 
 #include "core/formula/parameters.h"
 #include "core/readingreport.h"
-#include "core/solutioncheck.h"
+#include "core/check/solutioncheck.h"
 #include "core/solver.h"
 #include "core/systemfile.h"
 
@@ -98,5 +98,11 @@ struct SystemRun {
 // A solved system is checked (checkSolution) against the numbers it read.
 // Never throws for any input except on memory exhaustion.
 SystemRun runSystem(std::string_view bytes, const std::vector<Parameter>& set = {});
+
+// --accurate: a solved run's values and texts replaced by its check's
+// accurate values and their texts, so that every output writes them. False,
+// changing nothing, when the check vouches for no value (unreliable, or no
+// check); the check itself, its warnings and --strict stay as they were.
+bool takeAccurateValues(SystemRun& run);
 
 }  // namespace kalvor

@@ -15,7 +15,7 @@
 #include "core/partvalue.h"
 #include "core/polar.h"
 #include "core/readingreport.h"
-#include "core/solutioncheck.h"
+#include "core/check/solutioncheck.h"
 #include "core/solver.h"
 #include "core/systemfile.h"
 #include "core/tabletext.h"

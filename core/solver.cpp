@@ -9,7 +9,7 @@
 #include "core/elimination/elimination.h"
 #include "core/elimination/solverthreads.h"
 #include "core/numberreading.h"
-#include "core/solutioncheck.h"
+#include "core/check/solutioncheck.h"
 #include "core/solverpaths.h"
 #include "core/systemlimits.h"
 

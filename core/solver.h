@@ -37,7 +37,7 @@ SolveResult solve(const PartMatrix& coefRe, const PartMatrix& coefIm, const Part
 
 // solve(), the same results, and the numbers it read: when the outcome is
 // Solved and `read` is not null, *read holds the N complex equations as read
-// (core/solutioncheck.h), taken before the elimination; otherwise *read is
+// (core/check/solutioncheck.h), taken before the elimination; otherwise *read is
 // left empty (n = 0). The reading is done once for both.
 SolveResult solve(const PartMatrix& coefRe, const PartMatrix& coefIm, const PartVector& constRe,
                   const PartVector& constIm, NumericSystem* read);

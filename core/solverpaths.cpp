@@ -2,7 +2,7 @@
 
 #include <thread>
 
-#include "core/checkkernel.h"
+#include "core/check/checkkernel.h"
 #include "core/elimination/eliminationkernel.h"
 
 // The processor's instruction sets, the options the solver runs with by

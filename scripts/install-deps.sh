@@ -4,10 +4,12 @@
 set -euo pipefail
 
 # libeigen3-dev: the header-only linear algebra the solution check factors
-# with; libgmp-dev: exact rationals, for the tests that prove the check.
+# with; libboost-dev: Boost.Multiprecision's header-only big integers, for
+# the check's exact rational solve (every build, cross builds included);
+# libgmp-dev: exact rationals, for the tests that prove the check.
 packages=(
   g++ cmake ninja-build pkg-config
-  libeigen3-dev
+  libeigen3-dev libboost-dev
   libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth

@@ -38,6 +38,7 @@
 #include "windows/growinglayout.h"
 #include "windows/recoveryfile.h"
 #include "windows/scratchbox.h"
+#include "windows/solutioncheckview.h"
 #include "windows/unknowncount.h"
 #include "windows/widgetwatch.h"
 
@@ -643,7 +644,7 @@ void Form1::partedb()
 void Form1::frm3grd()
 {
     // Whatever a check still running finds belongs to the solution before.
-    forgetCheck();
+    check_->forget();
     Frame1->show();
     Frame1->raise();
     Grid3->setRows(N + 1);
@@ -688,17 +689,12 @@ void Form1::frm3grd()
     if (isVisible())
         Grid3->setFocus(Qt::OtherFocusReason);
     // Only now, with the results on screen, does the check begin.
-    startCheck(std::move(read));
+    check_->start(std::move(read), solutionRe_, solutionIm_);
 }
 
 BlockPaste::Rows Form1::solutionNumbers() const
 {
     return numberRows(solutionRe_, solutionIm_);
-}
-
-BlockPaste::Rows Form1::checkedNumbers() const
-{
-    return numberRows(checkedRe_, checkedIm_);
 }
 
 void Form1::moveToNextCell(Grid* table, bool backwards)

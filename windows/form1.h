@@ -14,7 +14,6 @@
 
 #include "core/cellcheck.h"
 #include "core/partcell.h"
-#include "core/solutioncheck.h"
 #include "core/solver.h"
 #include "windows/blockpaste.h"
 #include "windows/form1state.h"
@@ -34,6 +33,7 @@ class FileDialogs;
 class Grid;
 class MessageBox;
 class RecoveryFile;
+class SolutionCheckView;
 class StatusBar;
 
 // The equation window: the coefficients table Grid1, the constants table
@@ -109,6 +109,10 @@ public:
     // The window-wide storage, for tests and benchmarks; checksRunning there
     // counts the checks not yet back (tests wait for it).
     const Form1State& state() const { return *this; }
+    // The accurate text of each unknown of the solution shown, from its
+    // check: empty while the check runs, when it finds the digits
+    // unreliable, and while no solution is shown.
+    const std::vector<std::string>& accurateTexts() const;
 
     // The widest a coefficient column grows by typing, in twips: the width of
     // the coefficients table itself, so a column always fits on screen.
@@ -196,6 +200,9 @@ private:
     void setPolarFormShown(bool shown) override;
     BlockPaste::Rows solutionNumbers() const override;
     BlockPaste::Rows checkedNumbers() const override;
+    // "Show accurate values" (SolutionCheckView::setAccurateShown).
+    bool accurateValuesShown() const override;
+    void setAccurateValuesShown(bool shown) override;
     // Enter in an editor: makes the next (or previous) cell along the
     // equations current as a click would (a row's coefficients, its
     // constant, the next row), in whichever table it is; the first
@@ -216,17 +223,8 @@ private:
     // After a successful Solve: the first cell whose reading dropped typed
     // text, and how many others did, if any.
     void reportDroppedText();
-    // The check of a shown solution (form1check.cpp). After the results are
-    // written, startCheck runs checkSolution on the numbers the solve read
-    // off the user-interface thread; showCheck gives its verdict in panel 4
-    // (unless dropped text is named there), marks each wrong unknown's cell
-    // and enables Copy checked solution. forgetCheck makes any check still
-    // running stale and takes its marks away: every new Solve, every change
-    // of a table's text and leaving the solution call it.
+    // The check of the solution shown, its own class (form1check.cpp).
     void setUpCheck();
-    void startCheck(NumericSystem read);
-    void showCheck(const SolutionCheck& check);
-    void forgetCheck();
 
     std::function<QString()> countText_;
     MessageBox& messages_;
@@ -284,13 +282,8 @@ private:
     // The last solution shown, for its copy as exact numbers.
     std::vector<double> solutionRe_, solutionIm_;
     bool showPolar_ = false;
-    // Bumped by forgetCheck: a check that finds another number than the one
-    // it started with is stale and shows nothing.
-    std::uint64_t checkGeneration_ = 0;
-    // The rows of Grid3 marked as wrong, and the accurate values of the
-    // solution shown once its check vouched for them.
-    std::vector<int> markedRows_;
-    std::vector<double> checkedRe_, checkedIm_;
+    // The check of the solution shown (its verdict, marks, accurate values).
+    SolutionCheckView* check_ = nullptr;
 };
 
 }  // namespace kalvor

@@ -17,6 +17,7 @@
 #include "platform/grid.h"
 #include "platform/twips.h"
 #include "windows/form1.h"
+#include "windows/solutioncheckview.h"
 
 namespace kalvor {
 
@@ -60,6 +61,7 @@ void Form1::showPolarColumn()
         // its view's place.
         if (Grid3->Cols() > polarColumn)
             Grid3->setCols(polarColumn);
+        check_->placeAccurateColumn();
         return;
     }
     if (Grid3->Cols() <= polarColumn)
@@ -81,6 +83,8 @@ void Form1::showPolarColumn()
     // takes one pixel.
     const int margin = Grid3->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, Grid3) + 1;
     Grid3->setColWidth(polarColumn, pixelsToTwips(static_cast<int>(std::ceil(widest)) + 2 * margin + 1));
+    // The accurate values, when shown, come after the polar texts.
+    check_->placeAccurateColumn();
 }
 
 }  // namespace kalvor

@@ -388,6 +388,10 @@ QMenu* TableExchange::contextMenuFor(Grid* table)
                                          [this](bool shown) { window_.setPolarFormShown(shown); });
         polar->setCheckable(true);
         polar->setChecked(window_.polarFormShown());
+        QAction* accurate = menu->addAction(QStringLiteral("Show accurate values"), this,
+                                            [this](bool shown) { window_.setAccurateValuesShown(shown); });
+        accurate->setCheckable(true);
+        accurate->setChecked(window_.accurateValuesShown());
         return menu;
     }
     menu->addAction(QStringLiteral("Copy table"), this, [this, table] { copyTable(table); });

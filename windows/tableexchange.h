@@ -60,6 +60,9 @@ public:
         // solutionNumbers gives them; empty until the check of that solution
         // has arrived with a verdict that vouches for them.
         virtual BlockPaste::Rows checkedNumbers() const = 0;
+        // "Show accurate values" on the solution's context menu.
+        virtual bool accurateValuesShown() const = 0;
+        virtual void setAccurateValuesShown(bool shown) = 0;
 
     protected:
         ~Window() = default;

@@ -107,6 +107,18 @@ INSTANTIATE_TEST_SUITE_P(
                     4,
                     "27021597764222972\t0\n-9007199254740988\t0\n",
                     Unreliable},
+        // --accurate: the check's values in the chosen form, warnings and
+        // status as without it; unreliable digits keep the defined values.
+        Expectation{"accurate", {"--accurate", "n2-tiny-pivot.csv"}, 0, " 1.0000 + 0.0000i\n 1.0000 + 0.0000i\n",
+                    TinyPivotWarning},
+        Expectation{"accurate numbers, strict",
+                    {"--strict", "--accurate", "--numbers", "n2-tiny-pivot.csv"},
+                    4,
+                    "1\t0\n1\t0\n",
+                    TinyPivotWarning},
+        Expectation{"accurate polar", {"--accurate", "--polar", "n2-tiny-pivot.csv"}, 0,
+                    "1.0000 \u2220 0.00\u00b0\n1.0000 \u2220 0.00\u00b0\n", TinyPivotWarning},
+        Expectation{"accurate, unreliable", {"--accurate", "n2-near-singular.csv"}, 0, NearSingular, Unreliable},
         Expectation{"CR LF", {"n2-crlf.csv"}, 0, Worked, ""},
         Expectation{"byte-order mark and blank lines at the end", {"n2-bom.tsv"}, 0, Worked, ""},
         Expectation{"quoted comma fields", {"n2-quoted.csv"}, 0, Worked, ""},
@@ -229,7 +241,7 @@ TEST(KalvorSolveProgram, HelpNamesEveryOption)
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
     for (const char* option :
-         {"--numbers", "--json", "--polar", "--strict", "--set", "--help", "--version", "Usage: kalvor1-solve"})
+         {"--numbers", "--json", "--polar", "--strict", "--set", "--accurate", "--help", "--version", "Usage: kalvor1-solve"})
         EXPECT_NE(run.out.find(option), std::string::npos) << option;
 }
 

@@ -46,6 +46,8 @@ TEST(ParseOptions, ReadsModesFileAndMistakes)
         {{"--json", "a.tsv"}, Options::Output::Json, "a.tsv", false, false, ""},
         {{"--strict", "a.tsv", "--numbers"}, Options::Output::Numbers, "a.tsv", false, false, ""},
         {{"--polar"}, Options::Output::PolarTexts, "-", false, false, ""},
+        {{"--accurate", "--polar"}, Options::Output::PolarTexts, "-", false, false, ""},
+        {{"--", "--accurate"}, Options::Output::Texts, "--accurate", false, false, ""},
         {{"--numbers", "--polar"}, Options::Output::PolarNumbers, "-", false, false, ""},
         {{"--polar", "--json"}, Options::Output::Json, "-", false, false, ""},
         {{"--", "--strict"}, Options::Output::Texts, "--strict", false, false, ""},
@@ -90,6 +92,7 @@ TEST(ParseOptions, ReadsModesFileAndMistakes)
         EXPECT_EQ(o.version, c.version) << call;
         // The rows that set --strict give it first.
         EXPECT_EQ(o.strict, !c.args.empty() && c.args.front() == "--strict") << call;
+        EXPECT_EQ(o.accurate, !c.args.empty() && c.args.front() == "--accurate") << call;
     }
 }
 

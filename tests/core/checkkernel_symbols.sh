@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Fails when an instruction-set variant of the solution check's kernel
-# (core/checkkernel<variant>.cpp) defines a weak symbol outside its own
+# (core/check/checkkernel<variant>.cpp) defines a weak symbol outside its own
 # namespace kalvor_eigen_<variant>: an inline function or template
 # instantiation that the linker could merge with another file's copy, so that
 # code compiled for AVX-512 might run on a processor without it.

@@ -11,6 +11,7 @@
 #include <QContextMenuEvent>
 #include <QFrame>
 #include <QMenu>
+#include <QScrollBar>
 
 #include "core/core.h"
 #include "form1testcase.h"
@@ -489,6 +490,54 @@ private slots:
         QCOMPARE(chooseFromMenu(form()->findChild<Grid*>("Grid3"), QStringLiteral("Copy checked solution")),
                  !copied.isEmpty());
         QCOMPARE(clipboardText(), copied.isEmpty() ? QStringLiteral("before") : copied);
+    }
+
+    // "Show accurate values" adds the column Accurate after the window's
+    // own ones: each unknown's accurate text once the check is back (empty
+    // before, and after a verdict of unreliable), copied with the solution.
+    void accurateValuesShowAColumn_data()
+    {
+        QTest::addColumn<QStringList>("coefficients");
+        QTest::addColumn<QStringList>("constants");
+        QTest::addColumn<QStringList>("accurate");
+        QTest::newRow("tiny first pivot: X1 wrong")
+            << QStringList{"1E-20", "1", "1", "1"} << QStringList{"1", "2"}
+            << QStringList{" 1.0000 + 0.0000i", " 1.0000 + 0.0000i"};
+        QTest::newRow("nearly singular") << QStringList{"0.1", "0.3", "0.3", "0.9"} << QStringList{"1", "2"}
+                                         << QStringList{"", ""};
+    }
+
+    void accurateValuesShowAColumn()
+    {
+        QFETCH(QStringList, coefficients);
+        QFETCH(QStringList, constants);
+        QFETCH(QStringList, accurate);
+        QVERIFY(h->open(2));
+        Grid* g3 = form()->findChild<Grid*>("Grid3");
+        typeSystem(coefficients, constants);
+        form()->findChild<QAction*>("solve")->trigger();
+        QVERIFY(form()->accurateTexts().empty());
+        QVERIFY(chooseFromMenu(g3, QStringLiteral("Show accurate values")));
+        QCOMPARE(g3->model()->headerData(1, Qt::Horizontal).toString(), QString("Accurate"));
+        QTRY_VERIFY(form()->state().checksRunning == 0);
+        const QString first = g3->TextMatrix(1, 1), second = g3->TextMatrix(2, 1);
+        QCOMPARE((QStringList{g3->TextMatrix(1, 2), g3->TextMatrix(2, 2)}), accurate);
+        QVERIFY(chooseFromMenu(g3, QStringLiteral("Copy solution")));
+        QCOMPARE(clipboardText(), "X1\t" + first + "\t" + accurate[0] + "\nX2\t" + second + "\t" + accurate[1] + "\n");
+        // With the polar texts the accurate ones come last.
+        QVERIFY(chooseFromMenu(g3, QStringLiteral("Show polar form")));
+        QCOMPARE(g3->model()->headerData(2, Qt::Horizontal).toString(), QString("Accurate"));
+        QCOMPARE(g3->TextMatrix(1, 3), accurate[0]);
+        g3->horizontalScrollBar()->setValue(g3->horizontalScrollBar()->maximum());
+        h->screenshot(QStringLiteral("form1-accurate-column-") + QTest::currentDataTag());
+        // Back and a new Solve keep the choice; Show accurate values again
+        // takes the column away.
+        form()->findChild<QAction*>("back")->trigger();
+        form()->findChild<QAction*>("solve")->trigger();
+        QTRY_VERIFY(form()->state().checksRunning == 0);
+        QCOMPARE(g3->TextMatrix(2, 3), accurate[1]);
+        QVERIFY(chooseFromMenu(g3, QStringLiteral("Show accurate values")));
+        QCOMPARE(g3->Cols(), 3);
     }
 
     // A right click opens the menu but is no click: no cell is selected.

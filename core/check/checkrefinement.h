@@ -4,9 +4,9 @@
 #include <cstddef>
 #include <vector>
 
-#include "core/checkfactorization.h"
-#include "core/checkkernel.h"
-#include "core/solutioncheck.h"
+#include "core/check/checkfactorization.h"
+#include "core/check/checkkernel.h"
+#include "core/check/solutioncheck.h"
 
 namespace kalvor {
 
@@ -19,7 +19,8 @@ struct Equilibration {
     std::vector<double> row, col;
 };
 
-Equilibration equilibrate(const NumericSystem& s);
+// Rows first, then columns; with `columnsFirst`, columns, rows, columns.
+Equilibration equilibrate(const NumericSystem& s, bool columnsFirst = false);
 
 // R A C in column-major order, as the factorisation takes it.
 std::vector<std::complex<double>> scaledColumnMajor(const NumericSystem& s, const Equilibration& e);
@@ -70,5 +71,30 @@ struct RefinedSolution {
 // `zeros` stay exactly zero.
 RefinedSolution refine(const NumericSystem& s, const CheckFactorization& lu, const Equilibration& e,
                        const CheckKernel& kernel, KnownZeros zeros);
+
+// The deep refinement, for what the double-double one leaves open: x kept
+// as an expansion (a sum of doubles, as long as it needs to be) per part, in
+// the units of the scaled unknowns (y = C^-1 x / 2^g, the largest part of y
+// about 1), every residual taken exactly (core/check/exactsum.h) and the
+// corrections solved with a factorisation of R A C (`f`, the pivoted QR).
+// Each step gains what the factorisation's accuracy allows, so the error
+// shrinks geometrically without limit: parts far smaller than the others,
+// and numbers of any magnitude, come out as accurate as the large ones.
+struct DeepSolution {
+    // Per part, x = hi + lo within `radius` (absolute); infinite where the
+    // part's corrections did not settle.
+    std::vector<std::complex<double>> hi, lo, radius;
+    // A X = b holds exactly for the expansion X: it is the exact solution,
+    // and hi is each part's nearest double (up to a tie's last bit).
+    bool exact = false;
+    int steps = 0;
+};
+
+// Starts from `start` (x as doubles, e.g. the double-double refinement's)
+// and takes at most `maxSteps` corrections. `condition` (of R A C) bounds
+// how much of the last correction's error reaches any one part.
+DeepSolution refineDeeply(const NumericSystem& s, const CheckFactorization& f, const Equilibration& e,
+                          const std::vector<std::complex<double>>& start, KnownZeros zeros, int maxSteps,
+                          double condition);
 
 }  // namespace kalvor

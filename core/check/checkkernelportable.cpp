@@ -4,4 +4,4 @@
 #define Eigen kalvor_eigen_portable
 #define KALVOR_CHECK_KERNEL checkKernelPortable
 #define KALVOR_CHECK_LANES 8
-#include "core/checkkernelbody.h"
+#include "core/check/checkkernelbody.h"

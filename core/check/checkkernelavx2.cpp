@@ -6,6 +6,6 @@
 #define Eigen kalvor_eigen_avx2
 #define KALVOR_CHECK_KERNEL checkKernelAvx2
 #define KALVOR_CHECK_LANES 8
-#include "core/checkkernelbody.h"
+#include "core/check/checkkernelbody.h"
 
 #endif

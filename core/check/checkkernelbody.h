@@ -3,7 +3,7 @@
 //   Eigen                - a namespace name of its own for the library, so
 //                          that no template compiled with its flags is
 //                          shared with another file;
-//   KALVOR_CHECK_KERNEL  - the name of its function in core/checkkernel.h;
+//   KALVOR_CHECK_KERNEL  - the name of its function in core/check/checkkernel.h;
 //   KALVOR_CHECK_LANES   - the independent sums a row's residual keeps (even:
 //                          even lanes sum real parts, odd lanes imaginary).
 
@@ -12,9 +12,10 @@
 #include <cstddef>
 
 #include <Eigen/LU>
+#include <Eigen/QR>
 
-#include "core/checkkernel.h"
-#include "core/doubledouble.h"
+#include "core/check/checkkernel.h"
+#include "core/check/doubledouble.h"
 
 namespace kalvor {
 namespace {
@@ -58,6 +59,67 @@ private:
 CheckFactorization* factor(std::complex<double>* a, std::size_t n)
 {
     return new EigenFactorization(a, n);
+}
+
+// A QR factorisation with column pivoting: slower than the LU, but free of
+// the LU's element growth (2^(n-1) on the matrix with 1 on the diagonal, -1
+// below it and 1 in the last column), which can keep a refinement on the LU
+// from converging on a well-conditioned matrix.
+class EigenStableFactorization final : public CheckFactorization {
+public:
+    EigenStableFactorization(std::complex<double>* a, std::size_t n)
+        : n_(static_cast<Eigen::Index>(n)), matrix_(a, n_, n_), norm_(oneNorm(matrix_)), qr_(matrix_)
+    {
+    }
+
+    bool singular() const override
+    {
+        if (qr_.rank() < n_)
+            return true;
+        const auto& r = qr_.matrixR();
+        for (Eigen::Index k = 0; k < n_; ++k) {
+            const std::complex<double> d = r(k, k);
+            if ((d.real() == 0 && d.imag() == 0) || !std::isfinite(d.real()) || !std::isfinite(d.imag()))
+                return true;
+        }
+        return false;
+    }
+
+    // From the inverse itself, n^3 work: only for where the LU's estimate
+    // is spoilt by its element growth.
+    double reciprocalCondition() const override
+    {
+        // Numerically rank-deficient: solving would drop the dependent part.
+        if (qr_.rank() < n_)
+            return 0.0;
+        const Eigen::MatrixXcd inverse = qr_.inverse();
+        const double product = norm_ * oneNorm(inverse);
+        return product > 0 && std::isfinite(product) ? 1 / product : 0.0;
+    }
+
+    void solveInPlace(std::complex<double>* rhs) const override
+    {
+        Eigen::Map<Eigen::VectorXcd> v(rhs, n_);
+        const Eigen::VectorXcd x = qr_.solve(v);
+        v = x;
+    }
+
+private:
+    Eigen::Index n_;
+    template <typename M>
+    static double oneNorm(const M& m)
+    {
+        return m.cwiseAbs().colwise().sum().maxCoeff();
+    }
+
+    Eigen::Map<Eigen::MatrixXcd> matrix_;
+    double norm_;  // of the matrix before it was factored in place
+    Eigen::ColPivHouseholderQR<Eigen::Ref<Eigen::MatrixXcd>> qr_;
+};
+
+CheckFactorization* factorStable(std::complex<double>* a, std::size_t n)
+{
+    return new EigenStableFactorization(a, n);
 }
 
 // One term pair of a row's residual in lane sums s + c (Dot2 of Ogita, Rump
@@ -121,7 +183,7 @@ void residual(const std::complex<double>* a, const std::complex<double>* b, cons
 
 CheckKernel KALVOR_CHECK_KERNEL()
 {
-    return CheckKernel{factor, residual};
+    return CheckKernel{factor, factorStable, residual};
 }
 
 }  // namespace kalvor

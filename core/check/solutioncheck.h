@@ -21,7 +21,10 @@ struct UnknownCheck {
     // Whether the shown text is the text of the exact solution; empty exactly
     // when the verdict is Unreliable.
     std::optional<bool> correct;
-    // The accurate value, as the nearest doubles of the refined solution.
+    // The accurate value: a double pair whose result text is the exact
+    // solution's (its nearest doubles, or values the check proved to share
+    // their text). The shown value when the verdict is Unreliable: the check
+    // gives no value it does not know.
     double re = 0, im = 0;
 };
 
@@ -37,19 +40,21 @@ struct SolutionCheck {
 // Checks a shown solution against the exact solution of `system`, whose
 // numbers are exact. Unknown k is shown as resultText(shownRe[k], shownIm[k]);
 // it is correct when that is the result text of the exact solution's nearest
-// doubles. The exact solution is approached by a partial-pivot LU of the
-// complex matrix and iterative refinement with double-double residuals.
+// doubles. Every part of every unknown must be settled, its exact text
+// proved: by a partial-pivot LU of the scaled matrix and iterative
+// refinement with double-double residuals and error bounds; where those
+// leave a part open, by an exact residual of candidate solutions (exact
+// zeros, numbers of any magnitude), by an exact rational solve (n <= 12),
+// or by refining on with exact residuals and a pivoted QR until every part
+// is known (parts far smaller than the others, the growth matrix).
 //
 // Verdict: Unreliable when the condition estimate is beyond what double
-// precision resolves, when the refinement does not converge beyond double
-// precision, when the numbers are too extreme for exact products, or when the
-// refined solution and its error bound leave some unknown's exact text open;
-// then no unknown is called correct or wrong. Otherwise Inaccurate when some
-// unknown is wrong, else Correct. Never calls a shown text correct that is not
-// the exact solution's text (up to the error bound's reliability, which
-// tests/core/solutioncheck_test.cpp measures against exact rationals).
-// `unknowns` always has n entries; re and im are the refined values, or the
-// shown ones when the matrix is singular in working precision.
+// precision resolves (rcond below max(10, sqrt(n)) eps), or when some part is
+// still open after all that; then no unknown is called correct or wrong.
+// Otherwise Inaccurate when some unknown is wrong, else Correct. Never calls
+// a shown text correct that is not the exact solution's text (up to the
+// error bounds' reliability, which tests/core/solutioncheck_test.cpp measures
+// against exact rationals). `unknowns` always has n entries.
 //
 // Pure and thread-safe: it may run on any thread. Throws
 // std::invalid_argument when n is 0, the sizes do not fit n, or a number is

@@ -6,6 +6,6 @@
 #define Eigen kalvor_eigen_avx512
 #define KALVOR_CHECK_KERNEL checkKernelAvx512
 #define KALVOR_CHECK_LANES 16
-#include "core/checkkernelbody.h"
+#include "core/check/checkkernelbody.h"
 
 #endif

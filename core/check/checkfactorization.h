@@ -5,7 +5,7 @@
 namespace kalvor {
 
 // A partial-pivot LU of the solution check's n x n complex matrix, made by
-// one of the instruction-set variants (core/checkkernel.h). Defined out of
+// one of the instruction-set variants (core/check/checkkernel.h). Defined out of
 // line in solutioncheck.cpp, so that its vtable and destructor exist once,
 // compiled for every processor.
 class CheckFactorization {
