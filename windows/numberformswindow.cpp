@@ -1,10 +1,8 @@
 #include "windows/numberformswindow.h"
 
 #include <QDialogButtonBox>
-#include <QHeaderView>
-#include <QLabel>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTextBrowser>
 #include <QVBoxLayout>
 
 namespace kalvor {
@@ -87,34 +85,26 @@ NumberFormsWindow::NumberFormsWindow(QWidget* parent) : QDialog(parent)
 void NumberFormsWindow::setUpTable()
 {
     auto* layout = new QVBoxLayout(this);
-    auto* intro = new QLabel(QStringLiteral("A cell is read as a plain number first. A cell that reading refuses is "
-                                            "read as an engineering number, and a cell that starts with = as a "
-                                            "formula. The table shows a formula as typed; its tooltip gives the value."),
-                             this);
-    intro->setWordWrap(true);
-    layout->addWidget(intro);
-
-    table_ = new QTableWidget(static_cast<int>(forms().size()), 4, this);
-    table_->setObjectName(QStringLiteral("forms"));
-    table_->setHorizontalHeaderLabels(
-        {QStringLiteral("Cell"), QStringLiteral("Form"), QStringLiteral("Example"), QStringLiteral("Read as")});
-    table_->verticalHeader()->hide();
-    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table_->setWordWrap(true);
-    int row = 0;
+    // A page of text: the rows wrap to the window's width by themselves.
+    QString html = QStringLiteral(
+        "<p>A cell is read as a plain number first. A cell that reading refuses is read as an engineering number, "
+        "and a cell that starts with = as a formula. The table shows a formula as typed; its tooltip gives the "
+        "value.</p><table border=\"1\" cellspacing=\"0\" cellpadding=\"4\" width=\"100%\"><tr><th>Cell</th>"
+        "<th>Form</th><th>Example</th><th>Read as</th></tr>");
+    QString kind;
     for (const Form& line : forms()) {
-        const QStringList texts{line.kind, line.form, line.example, line.readAs};
-        for (int column = 0; column < texts.size(); ++column)
-            table_->setItem(row, column, new QTableWidgetItem(texts[column]));
-        ++row;
+        // The kind is written once, at the first line of its kind.
+        const QString shownKind = line.kind == kind ? QString() : line.kind;
+        kind = line.kind;
+        html += QStringLiteral("<tr><td>%1</td><td>%2</td><td><tt>%3</tt></td><td><tt>%4</tt></td></tr>")
+                    .arg(shownKind.toHtmlEscaped(), line.form.toHtmlEscaped(), line.example.toHtmlEscaped(),
+                         line.readAs.toHtmlEscaped());
     }
-    QHeaderView* header = table_->horizontalHeader();
-    header->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    header->setSectionResizeMode(1, QHeaderView::Stretch);
-    header->setSectionResizeMode(2, QHeaderView::ResizeToContents);
-    header->setSectionResizeMode(3, QHeaderView::ResizeToContents);
-    table_->resizeRowsToContents();
-    layout->addWidget(table_);
+    html += QStringLiteral("</table>");
+    page_ = new QTextBrowser(this);
+    page_->setObjectName(QStringLiteral("forms"));
+    page_->setHtml(html);
+    layout->addWidget(page_);
 }
 
 void NumberFormsWindow::setUpButtons()

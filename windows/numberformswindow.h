@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <QString>
 
-class QTableWidget;
+class QTextBrowser;
 
 namespace kalvor {
 
@@ -36,7 +36,7 @@ private:
     void setUpTable();
     void setUpButtons();
 
-    QTableWidget* table_ = nullptr;
+    QTextBrowser* page_ = nullptr;
 };
 
 }  // namespace kalvor

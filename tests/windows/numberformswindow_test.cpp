@@ -4,7 +4,7 @@
 #include <complex>
 #include <string>
 
-#include <QTableWidget>
+#include <QTextBrowser>
 #include <QTest>
 
 #include "core/core.h"
@@ -60,9 +60,9 @@ private slots:
     void pageListsEveryForm()
     {
         NumberFormsWindow window;
-        auto* table = window.findChild<QTableWidget*>("forms");
-        QCOMPARE(table->rowCount(), int(NumberFormsWindow::forms().size()));
-        QCOMPARE(table->item(0, 2)->text(), NumberFormsWindow::forms().front().example);
+        const QString page = window.findChild<QTextBrowser*>("forms")->toPlainText();
+        for (const NumberFormsWindow::Form& form : NumberFormsWindow::forms())
+            QVERIFY2(page.contains(form.example) && page.contains(form.form), qPrintable(form.example));
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         const QString folder = qEnvironmentVariable("KALVOR_ARTIFACTS");

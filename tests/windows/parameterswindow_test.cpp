@@ -124,6 +124,9 @@ private slots:
         QCOMPARE(problem(), problemShown);
         // Always one empty row to add a parameter in.
         QCOMPARE(rows()->item(rows()->rowCount() - 1, ParametersWindow::NameColumn)->text(), QString());
+        const QString folder = qEnvironmentVariable("KALVOR_ARTIFACTS");
+        if (!folder.isEmpty())
+            window->grab().save(folder + QStringLiteral("/parameters-%1.png").arg(QTest::currentDataTag()));
     }
 
     void polarColumnAndUndo()
