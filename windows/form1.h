@@ -214,6 +214,7 @@ private:
     void setPolarFormShown(bool shown) override;
     BlockPaste::Rows solutionNumbers() const override;
     BlockPaste::Rows checkedNumbers() const override;
+    void takeDroppedParameters(std::vector<Parameter> parameters) override;
     // Enter in an editor: makes the next (or previous) cell along the
     // equations current as a click would (a row's coefficients, its
     // constant, the next row), in whichever table it is; the first

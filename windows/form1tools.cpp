@@ -72,6 +72,11 @@ void Form1::numberForms_Click()
     numberFormsWindow_->activateWindow();
 }
 
+void Form1::takeDroppedParameters(std::vector<Parameter> parameters)
+{
+    systemParameters_->set(std::move(parameters));
+}
+
 const SystemParameters& Form1::systemParameters() const
 {
     return *systemParameters_;
