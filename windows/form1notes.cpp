@@ -83,6 +83,12 @@ void Form1::pointAtDataError()
 
 void Form1::reportReadingNotes()
 {
+    // Only the second chance makes Number parts.
+    notes_.forgetIf([this](const CellPosition& cell) {
+        const std::size_t row = cell.row - 1;
+        return cell.table == CellPosition::Table::Coefficients ? CoefRe[row][cell.column - 1].isNumber()
+                                                               : ConstRe[row].isNumber();
+    });
     const QString text = notes_.panelText();
     if (!text.isEmpty())
         StatusBar1->setPanelText(errorPanel, text);

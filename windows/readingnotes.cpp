@@ -21,6 +21,13 @@ QString cellNote(const QString& what, const std::array<std::vector<CellPosition>
 
 }  // namespace
 
+void ReadingNotes::forgetIf(const std::function<bool(const CellPosition&)>& readOtherwise)
+{
+    for (auto* kind : {&dropped_, &unitFirst_})
+        for (std::vector<CellPosition>& cells : *kind)
+            std::erase_if(cells, readOtherwise);
+}
+
 QString ReadingNotes::panelText() const
 {
     const QString dropped = cellNote(QStringLiteral("Text dropped"), dropped_);

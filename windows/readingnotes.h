@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <vector>
 
 #include <QString>
@@ -29,6 +30,11 @@ public:
         if (unitFirst)
             unitFirst_[index(cell.table)].push_back(cell);
     }
+    // Forgets the notes of the cells `readOtherwise` names: cells the plain
+    // reading refused (a formula such as "=R + j*w*L" may look to it as if
+    // text were dropped), which Solve then read as formulas or engineering
+    // numbers.
+    void forgetIf(const std::function<bool(const CellPosition&)>& readOtherwise);
     bool empty() const
     {
         return dropped_[0].empty() && dropped_[1].empty() && unitFirst_[0].empty() && unitFirst_[1].empty();

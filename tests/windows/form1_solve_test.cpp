@@ -317,6 +317,9 @@ private slots:
         QTest::newRow("formulas with parameters")
             << QStringList{"R=3"} << QStringList{"=2*R"} << QStringList{"=j*6"} << QStringList{" 0.0000 + 1.0000i"}
             << "Checked: all digits right";
+        QTest::newRow("formulas the plain reading would split")
+            << QStringList{"R=1", "w=1", "L=1"} << QStringList{"=R + j*w*L"} << QStringList{"=2*(R + j*w*L)"}
+            << QStringList{" 2.0000 + 0.0000i"} << "Checked: all digits right";
         QTest::newRow("engineering numbers") << QStringList{} << QStringList{"2.2k"} << QStringList{"4.4k"}
                                              << QStringList{" 2.0000 + 0.0000i"} << "Checked: all digits right";
         QTest::newRow("phasors left without Enter") << QStringList{} << QStringList{"5<90"} << QStringList{"10<90"}
