@@ -654,9 +654,8 @@ void Form1::frm3grd()
         Grid3->setText(QStringLiteral("X") + QString::number(*curRow));
     }
 
-    readFormulaCells();
     NumericSystem read;
-    const SolveResult result = kalvor::solve(CoefRe, CoefIm, ConstRe, ConstIm, &read);
+    const SolveResult result = solveReadingFormulas(read);
     if (result.outcome == SolveOutcome::NoUniqueSolution) {
         messages_.show(MessageBox::Style::Stop, noSolutionMessage, QStringLiteral("KALVOR1"));
         back_Click();

@@ -229,12 +229,13 @@ private:
     // Makes (row, col) of Grid1 or Grid2 current and clicks it as its Click
     // handler does.
     void selectAsIfClicked(Grid* table, int row, int col);
-    // Solve's second chance for the cells the plain reading refuses
-    // (form1notes.cpp): formula cells evaluated with the parameters, plain
-    // engineering numbers read ("2.2k", "5<90"). The formulas that fail are
-    // kept for pointAtDataError. A system whose every part reads is left as
-    // it is without looking at its texts again.
-    void readFormulaCells();
+    // kalvor::solve on the parts, with Solve's second chance for the cells
+    // the plain reading refuses (form1notes.cpp): when the solve finds no
+    // solution and a part does not read, formula cells are evaluated with
+    // the parameters and plain engineering numbers read ("2.2k", "5<90"),
+    // both into Number parts, and the system is solved again. The formulas
+    // that fail are kept for pointAtDataError.
+    SolveResult solveReadingFormulas(NumericSystem& read);
     // After the data-error message: the first cell that does not read as a
     // number (with the reason when it is a formula), or the word that a
     // value left the number range.

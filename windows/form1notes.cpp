@@ -46,13 +46,17 @@ std::optional<std::complex<double>> plainValue(const std::string& text)
 
 }  // namespace
 
-void Form1::readFormulaCells()
+SolveResult Form1::solveReadingFormulas(NumericSystem& read)
 {
     cellProblems_.clear();
-    if (!firstUnreadableCell(CoefRe, CoefIm, ConstRe, ConstIm))
-        return;
+    // The solver gives no solution while any part does not read, so a
+    // system it solves needs no second look; a plain system pays nothing.
+    const SolveResult plain = kalvor::solve(CoefRe, CoefIm, ConstRe, ConstIm, &read);
+    if (plain.outcome == SolveOutcome::Solved || !firstUnreadableCell(CoefRe, CoefIm, ConstRe, ConstIm))
+        return plain;
     cellProblems_
         = applyFallbacks(exchange_->systemRows(), systemParameters_->values(), CoefRe, CoefIm, ConstRe, ConstIm);
+    return kalvor::solve(CoefRe, CoefIm, ConstRe, ConstIm, &read);
 }
 
 void Form1::pointAtDataError()
