@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "core/formula/parameters.h"
+
 namespace kalvor {
 
 // What the command line asks for.
@@ -14,11 +16,14 @@ struct Options {
     bool version = false;
     bool strict = false;     // exit status 4 for a solved system whose reading dropped text
     std::string file = "-";  // "-" is standard input
+    std::vector<Parameter> set;  // --set NAME=FORMULA, in order
     std::string error;       // non-empty: the call is wrong, and this says how
 };
 
 // Reads the arguments after the program name: --numbers, --json, --polar,
-// --strict, --help, --version, "--" (everything after it is a file name), and
+// --strict, --set NAME=FORMULA (or --set=NAME=FORMULA; repeatable, NAME a
+// valid parameter name), --help, --version, "--" (everything after it is a
+// file name), and
 // at most one FILE ("-" or none for standard input). --polar turns the texts
 // and the numbers into their polar forms and leaves --json as it is (the JSON
 // object always holds both forms). --help and --version win over any other
