@@ -103,6 +103,7 @@ void NumberFormsWindow::setUpTable()
     html += QStringLiteral("</table>");
     page_ = new QTextBrowser(this);
     page_->setObjectName(QStringLiteral("forms"));
+    page_->setAccessibleName(QStringLiteral("Number forms"));
     page_->setHtml(html);
     layout->addWidget(page_);
 }

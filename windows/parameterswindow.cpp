@@ -7,7 +7,7 @@
 
 #include <QAction>
 #include <QDialogButtonBox>
-#include <QHBoxLayout>
+#include <QBrush>
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
@@ -23,12 +23,23 @@ namespace kalvor {
 
 namespace {
 
-QTableWidgetItem* shownItem(const QString& text, bool editable)
+const QColor errorColour(0xB0, 0x00, 0x00);
+
+// Writes one cell, reusing its item: an item is never deleted while its own
+// change is being handled.
+void putCell(QTableWidget* table, int row, int column, const QString& text, bool editable, bool error = false)
 {
-    auto* item = new QTableWidgetItem(text);
-    if (!editable)
-        item->setFlags(item->flags() & ~Qt::ItemIsEditable);
-    return item;
+    QTableWidgetItem* item = table->item(row, column);
+    if (!item) {
+        item = new QTableWidgetItem;
+        table->setItem(row, column, item);
+    }
+    if (item->text() != text)
+        item->setText(text);
+    const Qt::ItemFlags flags = editable ? item->flags() | Qt::ItemIsEditable : item->flags() & ~Qt::ItemIsEditable;
+    if (item->flags() != flags)
+        item->setFlags(flags);
+    item->setForeground(error ? QBrush(errorColour) : QBrush());
 }
 
 }  // namespace
@@ -57,6 +68,7 @@ void ParametersWindow::setUpTable()
 
     rows_ = new QTableWidget(0, 4, this);
     rows_->setObjectName(QStringLiteral("parameters"));
+    rows_->setAccessibleName(QStringLiteral("Parameters"));
     rows_->setHorizontalHeaderLabels(
         {QStringLiteral("Name"), QStringLiteral("Formula"), QStringLiteral("Value"), QStringLiteral("Polar")});
     rows_->verticalHeader()->hide();
@@ -130,19 +142,17 @@ void ParametersWindow::showTable()
             if (firstProblem.isEmpty())
                 firstProblem = QString::fromStdString(table[k].name) + QStringLiteral(": ") + value;
         }
-        rows_->setItem(row, NameColumn, shownItem(QString::fromStdString(table[k].name), editable_));
-        rows_->setItem(row, FormulaColumn, shownItem(QString::fromStdString(table[k].formula), editable_));
-        rows_->setItem(row, ValueColumn, shownItem(value, false));
-        rows_->setItem(row, PolarColumn, shownItem(polar, false));
-        if (!error.isEmpty())
-            rows_->item(row, ValueColumn)->setForeground(QColor(0xB0, 0x00, 0x00));
+        putCell(rows_, row, NameColumn, QString::fromStdString(table[k].name), editable_);
+        putCell(rows_, row, FormulaColumn, QString::fromStdString(table[k].formula), editable_);
+        putCell(rows_, row, ValueColumn, value, false, polar.isEmpty());
+        putCell(rows_, row, PolarColumn, polar, false);
     }
     if (editable_) {
         const int added = static_cast<int>(table.size());
-        rows_->setItem(added, NameColumn, shownItem(QString(), true));
-        rows_->setItem(added, FormulaColumn, shownItem(QString(), true));
-        rows_->setItem(added, ValueColumn, shownItem(QString(), false));
-        rows_->setItem(added, PolarColumn, shownItem(QString(), false));
+        putCell(rows_, added, NameColumn, QString(), true);
+        putCell(rows_, added, FormulaColumn, QString(), true);
+        putCell(rows_, added, ValueColumn, QString(), false);
+        putCell(rows_, added, PolarColumn, QString(), false);
     }
     remove_->setEnabled(editable_ && !table.empty());
     undo_->setEnabled(editable_ && parameters_.canUndo());

@@ -2,6 +2,7 @@
 // undone, with each row's value.
 #include <memory>
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
@@ -127,6 +128,21 @@ private slots:
         const QString folder = qEnvironmentVariable("KALVOR_ARTIFACTS");
         if (!folder.isEmpty())
             window->grab().save(folder + QStringLiteral("/parameters-%1.png").arg(QTest::currentDataTag()));
+    }
+
+    // Typed as a user does: a key opens the cell's editor, Tab goes on to
+    // the formula, Enter takes it.
+    void typedByKeyboard()
+    {
+        rows()->setFocus();
+        rows()->setCurrentCell(0, ParametersWindow::NameColumn);
+        QTest::keyClicks(rows(), QStringLiteral("R"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("2.2k"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCoreApplication::processEvents();
+        QCOMPARE(tableRows(), QStringList{"R=2.2k"});
+        QCOMPARE(column(ParametersWindow::ValueColumn), QStringList{"2200.0000 + 0.0000i"});
     }
 
     void polarColumnAndUndo()
