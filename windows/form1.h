@@ -201,10 +201,11 @@ private:
     void editCell(Grid* table) override;
     void enterInEditor(QLineEdit* editor, Grid* table, bool backwards) override;
     // Replaces the polar text in `editor` (Text1 or Text4) by its rectangular
-    // text (polarToRectangular) as one edit of the line: the change handler
-    // writes the cell, and the line's undo brings the phasor back. Enter does
-    // it before moving on. False, changing nothing, when the line holds no
-    // polar text or the solution is shown.
+    // text (polarCellText: a formula for a phasor too small for plain text)
+    // as one edit of the line: the change handler writes the cell, and the
+    // line's undo brings the phasor back. Enter does it before moving on.
+    // False, changing nothing, when the line holds no polar text or the
+    // solution is shown.
     bool rectangularInEditor(QLineEdit* editor) override;
     // "Show polar form" on the solution's context menu: while on, Grid3 has a
     // third column "Polar" with each unknown's polar text (polarText), as

@@ -77,8 +77,8 @@ void Form1::pointAtDataError()
             reason = QString::fromStdString(describeCellProblem(problem, static_cast<std::size_t>(N)));
     if (!constant) {
         selectAsIfClicked(Grid1, row, col);
-        StatusBar1->setPanelText(errorPanel,
-                                 reason.isEmpty() ? QStringLiteral("EQ.%1, X%2: not a number").arg(row).arg(col) : reason);
+        StatusBar1->setPanelText(
+            errorPanel, reason.isEmpty() ? QStringLiteral("EQ.%1, X%2: not a number").arg(row).arg(col) : reason);
     } else {
         selectAsIfClicked(Grid2, row, 1);
         StatusBar1->setPanelText(errorPanel, reason.isEmpty() ? QStringLiteral("C %1: not a number").arg(row) : reason);

@@ -23,8 +23,9 @@ const std::vector<NumberFormsWindow::Form>& NumberFormsWindow::forms()
         {plain, QStringLiteral("real and imaginary part, small i or j after the imaginary part"),
          QStringLiteral("3-4j"), QStringLiteral("3-4i")},
         {plain, QStringLiteral("an imaginary number alone"), QStringLiteral("2.5i"), QStringLiteral("0+2.5i")},
-        {plain, QStringLiteral("phasor: magnitude, \u2220 or < or @, angle in degrees (\u00b0 or deg after it, or "
-                               "nothing); Enter turns it into its rectangular text"),
+        {plain,
+         QStringLiteral("phasor: magnitude, \u2220 or < or @, angle in degrees (\u00b0 or deg after it, or "
+                        "nothing); Enter turns it into its rectangular text"),
          QStringLiteral("10\u222090"), QStringLiteral("0+10i")},
         {plain, QStringLiteral("phasor with the angle in radians (rad or r after it)"), QStringLiteral("4@0rad"),
          QStringLiteral("4")},

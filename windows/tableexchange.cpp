@@ -98,7 +98,7 @@ void putOnClipboard(const BlockPaste::Rows& rows)
 
 bool holdsPolarText(const QLineEdit* editor)
 {
-    return polarToRectangular(editor->text().toStdString()).has_value();
+    return polarCellText(editor->text().toStdString()).has_value();
 }
 
 }  // namespace

@@ -60,8 +60,8 @@ const char* const tinyPivotConstants[3] = {"1+i", "3", "3-2i"};
 // values as parameters, each mesh impedance a formula of them (C1 is shared
 // by meshes 1 and 2, R3 by meshes 2 and 3; R2 and R4 are in parallel).
 const std::vector<kalvor::Parameter> circuitParameters{
-    {"f", "50"},      {"w", "2*pi*f"},  {"R1", "10"},  {"L1", "22m"}, {"C1", "470u"},
-    {"R2", "4.7"},    {"R4", "47"},     {"R3", "15"},  {"L2", "10m"}, {"C2", "220u"},
+    {"f", "50"},   {"w", "2*pi*f"}, {"R1", "10"}, {"L1", "22m"}, {"C1", "470u"},
+    {"R2", "4.7"}, {"R4", "47"},    {"R3", "15"}, {"L2", "10m"}, {"C2", "220u"},
 };
 const char* const circuit[3][3] = {
     {"=R1 + j*w*L1 + 1/(j*w*C1)", "=-1/(j*w*C1)", "0"},

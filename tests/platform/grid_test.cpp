@@ -393,9 +393,8 @@ private slots:
     {
         grid->setRows(3);
         grid->setCols(3);
-        grid->setCellNoteSource([](int row, int col) {
-            return row == 2 ? QStringLiteral("note %1,%2").arg(row).arg(col) : QString();
-        });
+        grid->setCellNoteSource(
+            [](int row, int col) { return row == 2 ? QStringLiteral("note %1,%2").arg(row).arg(col) : QString(); });
         QAbstractItemModel* model = grid->model();
         const auto note = [model](int row, int col, int role) {
             return model->data(model->index(row - 1, col - 1), role).toString();

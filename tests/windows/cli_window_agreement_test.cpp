@@ -125,7 +125,8 @@ private slots:
             }
             QString panel4;
             // Dropped text is named first, then a unit before a number.
-            const QString what = warnings.isEmpty() ? QStringLiteral("Unit before number") : QStringLiteral("Text dropped");
+            const QString what
+                = warnings.isEmpty() ? QStringLiteral("Unit before number") : QStringLiteral("Text dropped");
             if (warnings.isEmpty())
                 warnings = unitFirst;
             if (!warnings.isEmpty()) {
@@ -168,8 +169,11 @@ private slots:
         QCOMPARE(program.status, message.title == QStringLiteral("KALVOR1") ? 2 : 3);
         // A formula without a value: both give the same reason.
         static const QRegularExpression reason(QStringLiteral("; line \\d+, field \\d+: (.*)$"));
-        if (const QRegularExpressionMatch m = reason.match(program.error); m.hasMatch() && m.captured(1) != "not a number")
-            QVERIFY2(h->form->findChild<StatusBar*>("StatusBar1")->panelText(4).endsWith(QStringLiteral(": ") + m.captured(1)),
+        if (const QRegularExpressionMatch m = reason.match(program.error);
+            m.hasMatch() && m.captured(1) != "not a number")
+            QVERIFY2(h->form->findChild<StatusBar*>("StatusBar1")
+                         ->panelText(4)
+                         .endsWith(QStringLiteral(": ") + m.captured(1)),
                      qPrintable(program.error));
     }
 };

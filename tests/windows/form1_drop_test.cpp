@@ -539,8 +539,8 @@ private slots:
         const QStringList ours{"R=10", "w=2*pi*50"};
         form()->systemParameters().set({{"R", "10"}, {"w", "2*pi*50"}});
         QVERIFY(recoveryTimer()->isActive());
-        exchange()->pasteRows(form()->findChild<Grid*>("Grid1"), {{"=R+j*w*0.1", "=-R", "1"}, {"=-R", "=R||R", "0"}},
-                              1, 1);
+        exchange()->pasteRows(form()->findChild<Grid*>("Grid1"), {{"=R+j*w*0.1", "=-R", "1"}, {"=-R", "=R||R", "0"}}, 1,
+                              1);
         const QStringList typed = tables();
         const QByteArray rows("=R+j*w*0.1\t=-R\t1\n=-R\t=R||R\t0\n");
         QCOMPARE(clipboardSystem(), QString::fromUtf8(rows));
@@ -567,7 +567,8 @@ private slots:
         form()->systemParameters().set({{"x", "1"}});
         QVERIFY(dragAndDrop(form()->findChild<Grid*>("Grid1"), {QUrl::fromLocalFile(target)}));
         QCOMPARE(parameters(), ours);
-        QVERIFY(dragAndDrop(form()->findChild<Grid*>("Grid1"), {fileUrl(QStringLiteral("plain.tsv"), "1\t2\t3\n4\t5\t6\n")}));
+        QVERIFY(dragAndDrop(form()->findChild<Grid*>("Grid1"),
+                            {fileUrl(QStringLiteral("plain.tsv"), "1\t2\t3\n4\t5\t6\n")}));
         QCOMPARE(parameters(), ours);
         checkNoMessage();
     }

@@ -314,9 +314,8 @@ private slots:
         QTest::addColumn<QStringList>("constants");
         QTest::addColumn<QStringList>("results");  // empty: the Solve fails
         QTest::addColumn<QString>("panel4");
-        QTest::newRow("formulas with parameters")
-            << QStringList{"R=3"} << QStringList{"=2*R"} << QStringList{"=j*6"} << QStringList{" 0.0000 + 1.0000i"}
-            << "Checked: all digits right";
+        QTest::newRow("formulas with parameters") << QStringList{"R=3"} << QStringList{"=2*R"} << QStringList{"=j*6"}
+                                                  << QStringList{" 0.0000 + 1.0000i"} << "Checked: all digits right";
         QTest::newRow("formulas the plain reading would split")
             << QStringList{"R=1", "w=1", "L=1"} << QStringList{"=R + j*w*L"} << QStringList{"=2*(R + j*w*L)"}
             << QStringList{" 2.0000 + 0.0000i"} << "Checked: all digits right";
@@ -336,10 +335,9 @@ private slots:
         QTest::newRow("unit before number, others counted")
             << QStringList{} << QStringList{"j1", "", "", "j1"} << QStringList{"2+2i", "+i1"}
             << QStringList{" 2.0000 + 0.0000i", " 1.0000 + 0.0000i"} << "Unit before number in EQ.1, X1 and 2 more";
-        QTest::newRow("dropped text first") << QStringList{} << QStringList{"j1", "", "", "2+1E-3j"}
-                                            << QStringList{"1+i", "2-3j"}
-                                            << QStringList{" 1.0000 + 0.0000i", " 1.0000 + 0.0000i"}
-                                            << "Text dropped in EQ.2, X2";
+        QTest::newRow("dropped text first")
+            << QStringList{} << QStringList{"j1", "", "", "2+1E-3j"} << QStringList{"1+i", "2-3j"}
+            << QStringList{" 1.0000 + 0.0000i", " 1.0000 + 0.0000i"} << "Text dropped in EQ.2, X2";
     }
 
     void formulasAndNotesAtSolve()
@@ -353,7 +351,8 @@ private slots:
         QVERIFY(h->open(n));
         std::vector<Parameter> table;
         for (const QString& p : parameters)
-            table.push_back({p.section(QLatin1Char('='), 0, 0).toStdString(), p.section(QLatin1Char('='), 1).toStdString()});
+            table.push_back(
+                {p.section(QLatin1Char('='), 0, 0).toStdString(), p.section(QLatin1Char('='), 1).toStdString()});
         form()->systemParameters().set(table);
         typeSystem(coefficients, constants);
         const Snapshot typed = snapshot(form());
@@ -379,13 +378,19 @@ private slots:
     {
         QTest::addColumn<QString>("cell");
         QTest::addColumn<QString>("tooltip");
-        QTest::newRow("formula") << "=2*R" << "Value: 6.0000 + 0.0000i  (6.0000 \u2220 0.00\u00b0)";
-        QTest::newRow("formula error") << "=R*Lx" << "Formula error: unknown name Lx";
-        QTest::newRow("engineering number") << "1k-j5" << "Read as 1000.0000 - 5i  (1.0000E+03 \u2220 -0.29\u00b0)";
+        QTest::newRow("formula") << "=2*R"
+                                 << "Value: 6.0000 + 0.0000i  (6.0000 \u2220 0.00\u00b0)";
+        QTest::newRow("formula error") << "=R*Lx"
+                                       << "Formula error: unknown name Lx";
+        QTest::newRow("engineering number") << "1k-j5"
+                                            << "Read as 1000.0000 - 5i  (1.0000E+03 \u2220 -0.29\u00b0)";
         QTest::newRow("unit before number")
-            << "-j5" << "\"-j5\" is read as 5.0000 - 1i; for the engineer's reading write it as a formula: =-j5";
-        QTest::newRow("plain") << "3+4i" << "";
-        QTest::newRow("data error") << "abc" << "";
+            << "-j5"
+            << "\"-j5\" is read as 5.0000 - 1i; for the engineer's reading write it as a formula: =-j5";
+        QTest::newRow("plain") << "3+4i"
+                               << "";
+        QTest::newRow("data error") << "abc"
+                                    << "";
     }
 
     void cellTooltipSaysWhatIsRead()

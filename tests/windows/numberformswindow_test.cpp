@@ -50,10 +50,12 @@ private slots:
             QVERIFY2(problems.empty(), qPrintable(form.example));
             const std::complex<double> read(readNumber(re[0][0]).value_or(NAN), readNumber(im[0][0]).value_or(NAN));
             const std::complex<double> shown = plainReading(form.readAs.toStdString());
-            QVERIFY2(near(read, shown), qPrintable(form.example + QStringLiteral(" read as %1%2%3i")
-                                                                      .arg(read.real())
-                                                                      .arg(read.imag() < 0 ? "" : "+")
-                                                                      .arg(read.imag())));
+            QVERIFY2(near(read, shown),
+                     qPrintable(form.example
+                                + QStringLiteral(" read as %1%2%3i")
+                                      .arg(read.real())
+                                      .arg(read.imag() < 0 ? "" : "+")
+                                      .arg(read.imag())));
         }
     }
 

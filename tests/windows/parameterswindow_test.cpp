@@ -95,20 +95,20 @@ private slots:
                                       << QStringList{"unknown name f"} << "w: unknown name f";
         QTest::newRow("cycle") << QStringList{"0,0,a", "0,1,b+1", "1,0,b", "1,1,a"} << QStringList{"a=b+1", "b=a"}
                                << QStringList{"cycle: a, b", "cycle: a, b"} << "a: cycle: a, b";
-        QTest::newRow("a constant's name") << QStringList{"0,0,pi"} << QStringList{} << QStringList{}
-                                           << "\"pi\" cannot be a name: pi is a constant.";
+        QTest::newRow("a constant's name")
+            << QStringList{"0,0,pi"} << QStringList{} << QStringList{} << "\"pi\" cannot be a name: pi is a constant.";
         QTest::newRow("the imaginary unit") << QStringList{"0,0,j"} << QStringList{} << QStringList{}
                                             << "\"j\" cannot be a name: j is the imaginary unit.";
         QTest::newRow("a name taken") << QStringList{"0,0,R", "0,1,1", "1,0,R"} << QStringList{"R=1"}
                                       << QStringList{"1.0000 + 0.0000i"}
                                       << "\"R\" cannot be a name: R is already a parameter.";
-        QTest::newRow("renamed to a bad name, kept") << QStringList{"0,0,R", "0,1,1", "0,0,sqrt"} << QStringList{"R=1"}
-                                                     << QStringList{"1.0000 + 0.0000i"}
-                                                     << "\"sqrt\" cannot be a name: sqrt is a function.";
-        QTest::newRow("emptied, removed") << QStringList{"0,0,R", "0,1,1", "0,1,", "0,0,"} << QStringList{}
-                                          << QStringList{} << "";
-        QTest::newRow("a formula needs a name") << QStringList{"0,1,5"} << QStringList{} << QStringList{}
-                                                << "A parameter needs a name: type it first.";
+        QTest::newRow("renamed to a bad name, kept")
+            << QStringList{"0,0,R", "0,1,1", "0,0,sqrt"} << QStringList{"R=1"} << QStringList{"1.0000 + 0.0000i"}
+            << "\"sqrt\" cannot be a name: sqrt is a function.";
+        QTest::newRow("emptied, removed")
+            << QStringList{"0,0,R", "0,1,1", "0,1,", "0,0,"} << QStringList{} << QStringList{} << "";
+        QTest::newRow("a formula needs a name")
+            << QStringList{"0,1,5"} << QStringList{} << QStringList{} << "A parameter needs a name: type it first.";
     }
 
     void typedRowsMakeTheTable()
