@@ -1,8 +1,8 @@
 // How Solve reads the cells beyond the plain reading, and what it tells the
-// user about the reading: formula cells and engineering numbers read before
-// the solve (core/formula), the cell a data error comes from with the
-// formula's reason, the reading notes after a solution, and each cell's
-// tooltip saying what it is read as.
+// user about the reading: formula cells and engineering numbers read when
+// the plain reading leaves a part unread (core/formula), the cell a data
+// error comes from with the formula's reason, the reading notes after a
+// solution, and each cell's tooltip saying what it is read as.
 #include <cmath>
 #include <complex>
 #include <optional>
