@@ -110,27 +110,6 @@ std::size_t readPreamble(std::string_view text, SystemFile& file, std::size_t& l
     return at;
 }
 
-// The separator of the equation lines: fileSeparator of the text with its
-// comment lines left out.
-char tableSeparator(std::string_view text)
-{
-    bool comments = text.starts_with('#');
-    for (std::size_t at = 0; at < text.size() && !comments; ++at)
-        comments = endsLine(text, at) && at + 1 < text.size() && text[at + 1] == '#';
-    if (!comments)
-        return fileSeparator(text);
-    std::string kept;
-    for (std::size_t at = 0; at < text.size();) {
-        std::size_t length = lineLength(text, at);
-        if (at + length < text.size())
-            length += endsLine(text, at + length) ? 1 : 2;
-        if (text[at] != '#')
-            kept.append(text.substr(at, length));
-        at += length;
-    }
-    return fileSeparator(kept);
-}
-
 // Where a row of the file starts and how many fields it has.
 struct RowShape {
     std::size_t line = 0;
@@ -154,7 +133,7 @@ SystemFile readSystemFile(std::string_view bytes)
     // is refused without holding it many times over.
     std::size_t firstLine = 1;
     bytes.remove_prefix(readPreamble(bytes, file, firstLine));
-    file.separator = tableSeparator(bytes);
+    file.separator = fileSeparator(bytes);
     TableReader reader(bytes, file.separator, firstLine);
     std::vector<std::vector<std::string>> kept;
     std::vector<RowShape> shapes;

@@ -52,8 +52,9 @@ struct SystemFile {
 // comment or parameter line are skipped and a line "name = formula" (blanks around the name and "=", the name a letter
 // then letters, digits or "_") that holds no tab, comma, semicolon or double
 // quote is a parameter; no equation line can be one, since it holds a
-// separator. The separator is found in the lines after those, comments left
-// out. N is the number of lines, each must hold N + 1
+// separator. The separator is found in the lines after those (a comment line
+// among the equations counts, as a quoted field may hold a line that begins
+// with "#"). N is the number of lines, each must hold N + 1
 // fields, and 1 <= N <= 500. The first problem found (in the order of the
 // enum's comments: encoding, then quotes, then the shape) is reported with
 // where it is, and no rows are given then.

@@ -71,10 +71,11 @@ bool parameterLike(std::string_view line)
 }
 
 // A file without quotes, split the plain way: lines at CR LF, LF or CR;
-// comment lines ("#" first) dropped, and before the equations parameter
-// lines and the blank lines after one of those or a comment; blank lines at
-// the end dropped; fields at the separator (a tab anywhere, else a semicolon
-// on the first line, else a comma). Nothing when it is not N lines of N + 1
+// before the equations, comment lines ("#" first), parameter lines and the
+// blank lines after one of those dropped; then the separator (a tab in any
+// later line, else a semicolon on the first of them, else a comma); then
+// comment lines dropped anywhere and blank lines at the end; fields at the
+// separator. Nothing when it is not N lines of N + 1
 // fields with 1 <= N <= 500.
 std::optional<Rows> plainSplit(std::string_view text)
 {
@@ -98,18 +99,19 @@ std::optional<Rows> plainSplit(std::string_view text)
         if (!(blank || all[first].starts_with('#') || parameterLike(all[first])))
             break;
     }
+    // The separator from every line after those, comments among them too.
+    char separator = ',';
+    for (std::size_t k = first; k < all.size(); ++k)
+        if (all[k].find('\t') != std::string_view::npos)
+            separator = '\t';
+    if (separator != '\t' && first < all.size() && all[first].find(';') != std::string_view::npos)
+        separator = ';';
     std::vector<std::string_view> lines;
     for (std::size_t k = first; k < all.size(); ++k)
         if (!all[k].starts_with('#'))
             lines.push_back(all[k]);
     while (!lines.empty() && lines.back().empty())
         lines.pop_back();
-    char separator = ',';
-    for (const std::string_view line : lines)
-        if (line.find('\t') != std::string_view::npos)
-            separator = '\t';
-    if (separator != '\t' && !lines.empty() && lines.front().find(';') != std::string_view::npos)
-        separator = ';';
     const std::size_t n = lines.size();
     if (n < 1 || n > MaxUnknowns)
         return std::nullopt;

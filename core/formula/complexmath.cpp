@@ -42,7 +42,10 @@ Complex power(Complex a, Complex b)
             if (n != 0)
                 base = multiply(base, base);
         }
-        return b.real() < 0.0 ? divide(Complex(1.0, 0.0), result) : result;
+        if (b.real() >= 0.0)
+            return result;
+        // A power that fell below the smallest double has no finite reciprocal.
+        return isZero(result) ? Complex(kNaN, kNaN) : divide(Complex(1.0, 0.0), result);
     }
     if (a.imag() == 0.0 && a.real() > 0.0 && b.imag() == 0.0)
         return {std::pow(a.real(), b.real()), 0.0};
