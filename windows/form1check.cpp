@@ -14,8 +14,8 @@ void Form1::setUpCheck()
 {
     check_ = new SolutionCheckView({Frame1, Grid1, Grid2, Grid3, StatusBar1},
                                    {[this] { return editing(); },
-                                    // Dropped text is named instead: what was read is the first doubt.
-                                    [this] { return !droppedCoefficients_.empty() || !droppedConstants_.empty(); },
+                                    // A reading note is given instead: what was read is the first doubt.
+                                    [this] { return !notes_.empty(); },
                                     // After the defined column and the polar one, while that is on.
                                     [this] { return showPolar_ ? 3 : 2; }, checksRunning},
                                    this);

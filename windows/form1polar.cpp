@@ -26,9 +26,10 @@ namespace {
 // Beside the defined result column 1, which keeps its width.
 constexpr int polarColumn = 2;
 
+// A phasor too small for a plain text that reads back becomes a formula.
 std::optional<std::string> rectangularText(const QLineEdit* editor)
 {
-    return polarToRectangular(editor->text().toStdString());
+    return polarCellText(editor->text().toStdString());
 }
 
 }  // namespace

@@ -98,7 +98,7 @@ void putOnClipboard(const BlockPaste::Rows& rows)
 
 bool holdsPolarText(const QLineEdit* editor)
 {
-    return polarToRectangular(editor->text().toStdString()).has_value();
+    return polarCellText(editor->text().toStdString()).has_value();
 }
 
 }  // namespace
@@ -296,6 +296,8 @@ void TableExchange::pasteSystemFile(const QString& path)
     }
     convertPolarFields(system.rows);
     pasteRows(controls_.coefficients, system.rows, 1, 1);
+    if (!system.parameters.empty())
+        window_.takeDroppedParameters(std::move(system.parameters));
 }
 
 bool TableExchange::undoPaste()

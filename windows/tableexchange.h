@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 
+#include "core/core.h"
 #include "windows/blockpaste.h"
 
 class QDropEvent;
@@ -63,6 +64,9 @@ public:
         // "Show accurate values" on the solution's context menu.
         virtual bool accurateValuesShown() const = 0;
         virtual void setAccurateValuesShown(bool shown) = 0;
+        // The parameter lines of a dropped system file, which has some: the
+        // system's parameters from now on.
+        virtual void takeDroppedParameters(std::vector<Parameter> parameters) = 0;
 
     protected:
         ~Window() = default;

@@ -740,6 +740,8 @@ private slots:
         QTest::addColumn<QStringList>("texts");  // the phasor, and the cell's text after the gesture
         QTest::newRow("Enter") << false << QString("Enter") << QStringList{"10<90", "0+10i"};
         QTest::newRow("Enter after a one-line paste") << true << QString("Enter") << QStringList{"10\u2220 180", "-10"};
+        QTest::newRow("Enter, too small for plain text")
+            << false << QString("Enter") << QStringList{"1.5E-150<30", "=1.299038105676658E-150+7.5E-151i"};
         QTest::newRow("Shift+Enter, radians") << false << QString("Shift+Enter") << QStringList{"2@0rad", "2"};
         QTest::newRow("editor menu") << false << QString("menu") << QStringList{"10@-90", "0-10i"};
         QTest::newRow("editor menu, negative magnitude") << true << QString("menu") << QStringList{"-5<90", "-5<90"};
