@@ -151,7 +151,8 @@ std::string failureMessage(const SystemRun& run)
     }
     std::string message(DataErrorMessage);
     if (run.cellLine != 0)
-        message += "; line " + count(run.cellLine) + ", field " + count(run.cellField) + ": not a number";
+        message += "; line " + count(run.cellLine) + ", field " + count(run.cellField)
+            + (run.cellBeyondRange ? ": beyond the number range" : ": not a number");
     return message;
 }
 

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/cellcheck.h"
+#include "core/decimalcomma.h"
 #include "core/numberformat.h"
 #include "core/partcell.h"
 #include "core/polar.h"
@@ -24,6 +25,8 @@ SystemRun runSystem(std::string_view bytes)
     // As the window takes a pasted or opened file. A converted cell reads
     // back exactly as its parts, so it never drops text and never is the
     // cell a data error names: those reports only ever quote typed text.
+    if (run.file.separator == ';')
+        convertDecimalCommaFields(run.file.rows);
     convertPolarFields(run.file.rows);
 
     const PartValue none = PartValue::fromInteger(0);
@@ -74,6 +77,7 @@ SystemRun runSystem(std::string_view bytes)
         if (const auto cell = firstUnreadableCell(coefRe, coefIm, constRe, constIm)) {
             run.cellLine = run.file.lines[cell->row - 1];
             run.cellField = cell->table == CellPosition::Table::Constants ? n + 1 : cell->column;
+            run.cellBeyondRange = cell->beyondRange;
         }
     }
     return run;

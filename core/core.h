@@ -5,6 +5,7 @@
 // phasors. No windowing toolkit.
 #include "core/cellcheck.h"
 #include "core/countreading.h"
+#include "core/decimalcomma.h"
 #include "core/numberformat.h"
 #include "core/numberreading.h"
 #include "core/partcell.h"
@@ -12,6 +13,7 @@
 #include "core/polar.h"
 #include "core/readingreport.h"
 #include "core/solutioncheck.h"
+#include "core/solutionfile.h"
 #include "core/solver.h"
 #include "core/systemfile.h"
 #include "core/tabletext.h"
