@@ -440,12 +440,19 @@ void Form1::clickOn(const TableSide& side)
 {
     StatusBar1->setPanelText(4, QString());
     paintSelection(side.table, side.previousRow, side.previousCol);
-    // Before the editor takes the cell's text: its change handler widens
-    // the current column.
-    curCol = side.table->Col();
+    // The coefficients side sets it before the editor takes the cell's text
+    // (its change handler widens that column), the constants side after.
+    const bool coefficients = side.table == Grid1;
+    if (coefficients)
+        curCol = side.table->Col();
     side.editor->setFocus(Qt::MouseFocusReason);
     side.editor->setText(side.table->Text());
-    if (side.table == Grid1) {
+    if (!coefficients)
+        curCol = side.table->Col();
+    // Typing after a click replaces the text, as in a spreadsheet; a click
+    // in the editor itself places the cursor.
+    side.editor->selectAll();
+    if (coefficients) {
         StatusBar1->setPanelText(1, QStringLiteral("X") + QString::number(Grid1->Col()));
         StatusBar1->setPanelText(2, QStringLiteral("EQ.") + QString::number(Grid1->Row()));
     } else {
@@ -670,12 +677,16 @@ void Form1::frm3grd()
         return;
     }
 
-    // Solved: every part is finite, so every text can be made.
+    // Solved: every part is finite, so every text can be made, all of them
+    // before the first is written.
+    std::vector<QString> texts;
+    texts.reserve(result.re.size());
+    for (std::size_t k = 0; k < result.re.size(); ++k)
+        texts.push_back(QString::fromStdString(resultText(result.re[k], result.im[k])));
     for (int k = 1; k <= N; ++k) {
-        const auto part = static_cast<std::size_t>(k - 1);
         Grid3->setCol(1);
         Grid3->setRow(k);
-        Grid3->setText(QString::fromStdString(resultText(result.re[part], result.im[part])));
+        Grid3->setText(texts[static_cast<std::size_t>(k - 1)]);
     }
     solutionRe_ = result.re;
     solutionIm_ = result.im;
@@ -745,12 +756,13 @@ void Form1::pointAtDataError()
     }
     const int row = static_cast<int>(cell->row);
     const int col = static_cast<int>(cell->column);
+    const QString why = cell->beyondRange ? QStringLiteral("beyond the number range") : QStringLiteral("not a number");
     if (cell->table == CellPosition::Table::Coefficients) {
         selectAsIfClicked(Grid1, row, col);
-        StatusBar1->setPanelText(errorPanel, QStringLiteral("EQ.%1, X%2: not a number").arg(row).arg(col));
+        StatusBar1->setPanelText(errorPanel, QStringLiteral("EQ.%1, X%2: %3").arg(row).arg(col).arg(why));
     } else {
         selectAsIfClicked(Grid2, row, 1);
-        StatusBar1->setPanelText(errorPanel, QStringLiteral("C %1: not a number").arg(row));
+        StatusBar1->setPanelText(errorPanel, QStringLiteral("C %1: %2").arg(row).arg(why));
     }
 }
 
@@ -768,7 +780,7 @@ void Form1::reportDroppedText()
         : QStringLiteral("Text dropped in C %1").arg(row);
     if (count > 1)
         text += QStringLiteral(" and %1 more").arg(count - 1);
-    StatusBar1->setPanelText(errorPanel, text);
+    showSolveNote(text);
 }
 
 }  // namespace kalvor

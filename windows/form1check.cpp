@@ -64,13 +64,45 @@ QString accurateValueNote(const UnknownCheck& unknown)
 void Form1::setUpCheck()
 {
     auto* panel = new WidgetWatch(Frame1);
-    connect(panel, &WidgetWatch::hidden, this, &Form1::forgetCheck);
+    // The verdict and the reading note describe the solution shown: they go
+    // with it, at Back, or at the latest with the first change of a table.
+    connect(panel, &WidgetWatch::hidden, this, [this] {
+        forgetCheck();
+        clearSolveNote();
+    });
     for (Grid* table : {Grid1, Grid2})
         connect(table->model(), &QAbstractItemModel::dataChanged, this,
                 [this](const QModelIndex&, const QModelIndex&, const QList<int>& roles) {
-                    if (roles.contains(Qt::DisplayRole))
+                    if (roles.contains(Qt::DisplayRole)) {
                         forgetCheck();
+                        clearSolveNote();
+                    }
                 });
+}
+
+void Form1::showSolveNote(const QString& text)
+{
+    solveNote_ = text;
+    StatusBar1->setPanelText(checkPanel, text);
+}
+
+void Form1::clearSolveNote()
+{
+    if (solveNote_.isEmpty())
+        return;
+    if (StatusBar1->panelText(checkPanel) == solveNote_)
+        StatusBar1->setPanelText(checkPanel, QString());
+    solveNote_.clear();
+}
+
+void Form1::showRecoveryNotice(const QString& notice)
+{
+    // Never in place of what panel 4 says about the tables or their
+    // solution: then the status bar's tooltip carries it.
+    if (StatusBar1->panelText(checkPanel).isEmpty())
+        StatusBar1->setPanelText(checkPanel, notice);
+    else
+        StatusBar1->setToolTip(notice);
 }
 
 void Form1::startCheck(NumericSystem read)
@@ -116,7 +148,7 @@ void Form1::showCheck(const SolutionCheck& check)
     }
     // Dropped text is named instead: what was read is the first doubt.
     if (droppedCoefficients_.empty() && droppedConstants_.empty())
-        StatusBar1->setPanelText(checkPanel, verdictText(check));
+        showSolveNote(verdictText(check));
 }
 
 void Form1::forgetCheck()

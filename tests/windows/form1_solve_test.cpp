@@ -367,10 +367,12 @@ private slots:
             QApplication::processEvents();
             h->screenshot(QStringLiteral("form1_wrong_digits"));
         }
-        // The marks go with the result panel.
+        // The marks go with the result panel, and so does panel 4's word
+        // on the solution.
         form()->findChild<QAction*>("back")->trigger();
         for (int k = 1; k <= n; ++k)
             QCOMPARE(g3->cellMarkAt(k, 1), QString());
+        QCOMPARE(form()->findChild<StatusBar*>("StatusBar1")->panelText(4), QString());
     }
 
     // A check still running when its solution goes is ignored: after Back,
