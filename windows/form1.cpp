@@ -45,9 +45,6 @@ namespace kalvor {
 
 namespace {
 
-// The status bar's panel for reading errors and notes.
-constexpr int errorPanel = 4;
-
 QFont fixedsysFace()
 {
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -745,42 +742,6 @@ void Form1::selectAsIfClicked(Grid* table, int row, int col)
     table->setCol(col);
     table->scrollTo(table->model()->index(row - 1, col - 1));
     clickOn(sideOf(table));
-}
-
-void Form1::pointAtDataError()
-{
-    const std::optional<CellPosition> cell = firstUnreadableCell(CoefRe, CoefIm, ConstRe, ConstIm);
-    if (!cell) {
-        StatusBar1->setPanelText(errorPanel, QStringLiteral("A value left the number range"));
-        return;
-    }
-    const int row = static_cast<int>(cell->row);
-    const int col = static_cast<int>(cell->column);
-    const QString why = cell->beyondRange ? QStringLiteral("beyond the number range") : QStringLiteral("not a number");
-    if (cell->table == CellPosition::Table::Coefficients) {
-        selectAsIfClicked(Grid1, row, col);
-        StatusBar1->setPanelText(errorPanel, QStringLiteral("EQ.%1, X%2: %3").arg(row).arg(col).arg(why));
-    } else {
-        selectAsIfClicked(Grid2, row, 1);
-        StatusBar1->setPanelText(errorPanel, QStringLiteral("C %1: %2").arg(row).arg(why));
-    }
-}
-
-void Form1::reportDroppedText()
-{
-    // Every part read as a number, or the Solve would have failed: each cell
-    // noted while reading is one whose reading dropped text.
-    const std::size_t count = droppedCoefficients_.size() + droppedConstants_.size();
-    if (count == 0)
-        return;
-    const CellPosition& first = droppedCoefficients_.empty() ? droppedConstants_.front() : droppedCoefficients_.front();
-    const int row = static_cast<int>(first.row);
-    QString text = first.table == CellPosition::Table::Coefficients
-        ? QStringLiteral("Text dropped in EQ.%1, X%2").arg(row).arg(first.column)
-        : QStringLiteral("Text dropped in C %1").arg(row);
-    if (count > 1)
-        text += QStringLiteral(" and %1 more").arg(count - 1);
-    showSolveNote(text);
 }
 
 }  // namespace kalvor

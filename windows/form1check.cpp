@@ -22,7 +22,6 @@ namespace kalvor {
 
 namespace {
 
-constexpr int checkPanel = 4;
 // Wrong unknowns named in panel 4; the others are counted.
 constexpr std::size_t namedWrongUnknowns = 5;
 
@@ -78,31 +77,6 @@ void Form1::setUpCheck()
                         clearSolveNote();
                     }
                 });
-}
-
-void Form1::showSolveNote(const QString& text)
-{
-    solveNote_ = text;
-    StatusBar1->setPanelText(checkPanel, text);
-}
-
-void Form1::clearSolveNote()
-{
-    if (solveNote_.isEmpty())
-        return;
-    if (StatusBar1->panelText(checkPanel) == solveNote_)
-        StatusBar1->setPanelText(checkPanel, QString());
-    solveNote_.clear();
-}
-
-void Form1::showRecoveryNotice(const QString& notice)
-{
-    // Never in place of what panel 4 says about the tables or their
-    // solution: then the status bar's tooltip carries it.
-    if (StatusBar1->panelText(checkPanel).isEmpty())
-        StatusBar1->setPanelText(checkPanel, notice);
-    else
-        StatusBar1->setToolTip(notice);
 }
 
 void Form1::startCheck(NumericSystem read)
