@@ -104,9 +104,11 @@ void Form1::connectFileMenu()
     recovery_ = new RecoveryFile([this] { return exchange_->systemRows(); }, this);
     recent_ = std::make_unique<RecentFiles>(RecoveryFile::folder() + QStringLiteral("/recent-files.txt"));
     // Both lists may change under other windows too: made afresh each time
-    // the File menu opens.
+    // the File menu opens, and not before (reading the history takes a
+    // moment when its systems are large).
     connect(file, &QMenu::aboutToShow, this, &Form1::refreshFileMenu);
-    refreshFileMenu();
+    openRecent->setEnabled(false);
+    recoverSystem->setEnabled(false);
     for (Grid* table : {Grid1, Grid2})
         connect(table->model(), &QAbstractItemModel::dataChanged, this,
                 [this](const QModelIndex&, const QModelIndex&, const QList<int>& roles) {

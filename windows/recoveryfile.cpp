@@ -56,13 +56,21 @@ QString RecoveryFile::folder()
 std::vector<RecoveryFile::Entry> RecoveryFile::history() const
 {
     std::vector<Entry> entries;
+    QHash<QString, Seen> seen;
     for (const QFileInfo& file : recoveryFiles(folder())) {
-        if (file.absoluteFilePath() == QFileInfo(path_).absoluteFilePath())
+        const QString path = file.absoluteFilePath();
+        if (path == QFileInfo(path_).absoluteFilePath())
             continue;
-        const DroppedSystem system = readSystemFileAt(file.absoluteFilePath());
-        if (system.refusal.isEmpty())
-            entries.push_back({file.absoluteFilePath(), static_cast<int>(system.rows.size()), file.lastModified()});
+        Seen known = seen_.value(path);
+        if (known.written != file.lastModified() || known.size != file.size()) {
+            const DroppedSystem system = readSystemFileAt(path);
+            known = {file.lastModified(), file.size(), system.refusal.isEmpty() ? int(system.rows.size()) : 0};
+        }
+        seen.insert(path, known);
+        if (known.unknowns > 0)
+            entries.push_back({path, known.unknowns, known.written});
     }
+    seen_ = std::move(seen);
     return entries;
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <QDateTime>
+#include <QHash>
 #include <QObject>
 #include <QString>
 
@@ -78,6 +79,14 @@ private:
 
     std::function<Rows()> currentSystem_;
     QString path_;
+    // The unknowns of each file listed before, while it is as it was then
+    // (its time and size): a file is read once, not at every look.
+    struct Seen {
+        QDateTime written;
+        qint64 size = 0;
+        int unknowns = 0;
+    };
+    mutable QHash<QString, Seen> seen_;
     QTimer* delay_ = nullptr;
     bool pending_ = false;
     bool failing_ = false;
