@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "core/numberformat.h"
+#include "core/numberreading.h"
+#include "core/partvalue.h"
 #include "core/tabletext.h"
 
 namespace kalvor {
@@ -42,13 +44,16 @@ bool isSolutionFile(std::string_view bytes)
     const std::vector<std::string>& first = table.rows.front().fields;
     if (first.size() >= definedColumns.size() && std::equal(definedColumns.begin(), definedColumns.end(), first.begin()))
         return true;
-    // Without the header: every line "Xk<TAB>..." with k counting from 1;
-    // blank lines at the end are no lines.
+    // Without the header, as such files were first written: every line
+    // "Xk<TAB>text<TAB>re<TAB>im" with k counting from 1 and re and im
+    // numbers; blank lines at the end are no lines.
+    const auto isNumber = [](const std::string& text) { return readNumber(PartValue::fromText(text)).has_value(); };
     std::size_t k = 0;
     for (const TableRow& row : table.rows) {
         if (row.fields.size() == 1 && row.fields.front().empty())
             continue;
-        if (row.fields.size() < 2 || row.fields.front() != "X" + std::to_string(++k))
+        if (row.fields.size() != 4 || row.fields[0] != "X" + std::to_string(++k) || !isNumber(row.fields[2])
+            || !isNumber(row.fields[3]))
             return false;
     }
     return k > 0;

@@ -25,8 +25,10 @@ std::string writeSolutionFile(const std::vector<std::string>& labels, const std:
                               const std::vector<SolutionColumn>& extra = {});
 
 // Whether `bytes` (UTF-8, as read from a file) look like a solution file:
-// its header line, or tab-separated lines that begin "X1", "X2", ... in
-// order (as files written before the header did). Such a file is no system.
+// its header line first, or, as files were written before the header, only
+// tab-separated lines of four fields "Xk", text, re, im, with k = 1, 2, ...
+// in order and re and im numbers. Such a file is no system (its cells
+// "Xk" are no numbers).
 bool isSolutionFile(std::string_view bytes);
 
 }  // namespace kalvor

@@ -161,13 +161,14 @@ TEST(SolutionFile, IsToldFromASystem)
         bool solution;
     } cases[] = {
         {"header", "Unknown\tValue\tReal part\tImaginary part\tPolar\nX1\t 1.0000 + 0.0000i\t1\t0\t1.0000\n", true},
-        {"lines without header", "X1\ta\t1\t0\nX2\tb\t2\t0\n\n", true},
-        {"byte-order mark", "\xEF\xBB\xBFX1\ta\n", true},
-        {"unknowns out of order", "X1\ta\nX3\tb\n", false},
-        {"commas", "X1,a\nX2,b\n", false},
-        {"one field", "X1\nX2\n", false},
+        {"lines without header", "X1\ta\t1\t0\nX2\tb\t2.5E-07\t-0\n\n", true},
+        {"byte-order mark", "\xEF\xBB\xBFX1\ta\t1\t0\n", true},
+        {"unknowns out of order", "X1\ta\t1\t0\nX3\tb\t1\t0\n", false},
+        {"commas", "X1,a,1,0\nX2,b,1,0\n", false},
+        {"three fields", "X1\ta\t1\n", false},
+        {"parts that are no numbers", "X1\ta\tb\tc\n", false},
         {"a system", "1\t2\n", false},
-        {"a system whose first cell reads X1", "X1\t2\t3\n4\t5\t6\n", false},
+        {"a system whose first cells read X1, X2", "X1\t2\nX2\t5\n", false},
         {"empty", "", false},
     };
     for (const auto& c : cases)
