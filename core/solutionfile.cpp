@@ -42,7 +42,8 @@ bool isSolutionFile(std::string_view bytes)
     if (table.rows.empty())
         return false;
     const std::vector<std::string>& first = table.rows.front().fields;
-    if (first.size() >= definedColumns.size() && std::equal(definedColumns.begin(), definedColumns.end(), first.begin()))
+    if (first.size() >= definedColumns.size()
+        && std::equal(definedColumns.begin(), definedColumns.end(), first.begin()))
         return true;
     // Without the header, as such files were first written: every line
     // "Xk<TAB>text<TAB>re<TAB>im" with k counting from 1 and re and im

@@ -141,8 +141,8 @@ std::string describeProblem(const SystemFile& file)
         const auto lines = [&num](std::size_t count) { return num(count) + (count == 1 ? " line" : " lines"); };
         const std::size_t unknowns = file.expected - 1;
         return lines(file.count) + " of " + num(file.expected) + " fields: a system of " + num(unknowns)
-            + (unknowns == 1 ? " unknown" : " unknowns") + " needs " + lines(unknowns) + " of "
-            + num(file.expected) + " fields";
+            + (unknowns == 1 ? " unknown" : " unknowns") + " needs " + lines(unknowns) + " of " + num(file.expected)
+            + " fields";
     }
     case SystemFileProblem::UnterminatedQuote:
         return "line " + num(file.line) + ", field " + num(file.field) + ": a quote is opened and never closed";

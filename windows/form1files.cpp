@@ -45,8 +45,8 @@ QString historyCaption(const RecoveryFile::Entry& entry)
     const QDateTime when = entry.written.toLocalTime();
     return QStringLiteral("%1 %2, %3 %4")
         .arg(entry.unknowns)
-        .arg(entry.unknowns == 1 ? QStringLiteral("unknown") : QStringLiteral("unknowns"),
-             StatusBar::dateText(when), StatusBar::timeText(when));
+        .arg(entry.unknowns == 1 ? QStringLiteral("unknown") : QStringLiteral("unknowns"), StatusBar::dateText(when),
+             StatusBar::timeText(when));
 }
 
 // A file name as a menu item shows it: no access key taken from it.
@@ -146,8 +146,8 @@ void Form1::refreshFileMenu()
     const QStringList recent = recent_->paths();
     for (int k = 0; k < recent.size(); ++k) {
         const QString path = recent[k];
-        QAction* action = openRecent->addAction(QStringLiteral("&%1 %2").arg(k + 1).arg(
-            menuText(QDir::toNativeSeparators(path))));
+        QAction* action
+            = openRecent->addAction(QStringLiteral("&%1 %2").arg(k + 1).arg(menuText(QDir::toNativeSeparators(path))));
         action->setObjectName(QStringLiteral("openRecent%1").arg(k + 1));
         connect(action, &QAction::triggered, this, [this, path] { openRecent_Click(path); });
     }
@@ -170,7 +170,9 @@ bool Form1::mayReplaceSystem()
     // Before the first save or open, only an empty system is unchanged.
     const bool unchanged = keptRows_.empty()
         ? std::all_of(rows.begin(), rows.end(),
-                      [](const auto& row) { return std::all_of(row.begin(), row.end(), [](const auto& cell) { return cell.empty(); }); })
+                      [](const auto& row) {
+                          return std::all_of(row.begin(), row.end(), [](const auto& cell) { return cell.empty(); });
+                      })
         : rows == keptRows_;
     if (unchanged)
         return true;
@@ -269,8 +271,8 @@ void Form1::openSystem_Click()
 void Form1::openRecent_Click(const QString& path)
 {
     if (!QFileInfo(path).isFile()) {
+        // Off the list; the menu shows it so the next time it opens.
         recent_->remove(path);
-        refreshFileMenu();
         messages_.show(MessageBox::Style::Stop,
                        QStringLiteral("The file \"%1\" is no longer there; it is taken off the list of recent files.")
                            .arg(QDir::toNativeSeparators(path)),

@@ -10,7 +10,9 @@
 
 namespace kalvor {
 
-RecentFiles::RecentFiles(QString listPath) : listPath_(std::move(listPath)) {}
+RecentFiles::RecentFiles(QString listPath) : listPath_(std::move(listPath))
+{
+}
 
 QStringList RecentFiles::paths() const
 {
@@ -27,6 +29,9 @@ QStringList RecentFiles::paths() const
 QString RecentFiles::add(const QString& path)
 {
     const QString name = QFileInfo(path).absoluteFilePath();
+    // One name a line: a name holding a line break is not kept.
+    if (name.contains(QLatin1Char('\n')))
+        return {};
     QStringList names = paths();
     names.removeAll(name);
     names.prepend(name);

@@ -103,10 +103,8 @@ QString RecoveryFile::newFileName()
     // count keep the runs and the files of a run apart.
     static int filesMade = 0;
     const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
-    return QDir(folder()).filePath(QStringLiteral("recovered-%1-%2-%3.tsv")
-                                       .arg(stamp)
-                                       .arg(QCoreApplication::applicationPid())
-                                       .arg(++filesMade));
+    return QDir(folder()).filePath(
+        QStringLiteral("recovered-%1-%2-%3.tsv").arg(stamp).arg(QCoreApplication::applicationPid()).arg(++filesMade));
 }
 
 void RecoveryFile::write()

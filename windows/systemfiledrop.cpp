@@ -66,8 +66,9 @@ DroppedSystem readSystemFileAt(const QString& path)
 
     const std::string_view text(bytes.constData(), std::size_t(bytes.size()));
     if (isSolutionFile(text))
-        return refused(path, QStringLiteral("is a solution, written by Save solution as, not a system; "
-                                            "nothing was changed"));
+        return refused(path,
+                       QStringLiteral("is a solution, written by Save solution as, not a system; "
+                                      "nothing was changed"));
     SystemFile system = readSystemFile(text);
     if (system.problem != SystemFileProblem::None)
         return refused(path, QStringLiteral("cannot be used: ") + QString::fromStdString(describeProblem(system)));

@@ -93,7 +93,8 @@ TEST(ReadSystemFile, ProblemsSayWhatAndWhere)
         {"bad byte before a bad shape", "1\n\xFF\n", P::NotUtf8, "line 2 is not UTF-8 text"},
         {"short line", "1,2,3\n4,5\n", P::WrongFieldCount, "line 2 has 2 fields, 3 expected"},
         {"one field", "7\n", P::WrongFieldCount, "line 1 has 1 field, 2 expected"},
-        {"long line", "1,2,3\n", P::WrongLineCount, "1 line of 3 fields: a system of 2 unknowns needs 2 lines of 3 fields"},
+        {"long line", "1,2,3\n", P::WrongLineCount,
+         "1 line of 3 fields: a system of 2 unknowns needs 2 lines of 3 fields"},
         {"a line missing", "1,2,3,4\n5,6,7,8\n", P::WrongLineCount,
          "2 lines of 4 fields: a system of 3 unknowns needs 3 lines of 4 fields"},
         {"a line too many", "1,2\n3,4\n", P::WrongLineCount,
@@ -185,10 +186,11 @@ TEST(SolutionFile, WritesHeaderThenOneLinePerUnknown)
               "X2\t 0.5000 - 2i\t0.5\t-2\n");
     // Extra columns follow under their names; a short one leaves its fields
     // empty.
-    EXPECT_EQ(writeSolutionFile(labels, texts, re, im, {{"Polar", {"1.0000 \u2220 0.00\u00b0"}}, {"Note", {"a\tb", "c"}}}),
-              "Unknown\tValue\tReal part\tImaginary part\tPolar\tNote\n"
-              "X1\t 1.0000 + 0.0000i\t1\t0\t1.0000 \u2220 0.00\u00b0\t\"a\tb\"\n"
-              "X2\t 0.5000 - 2i\t0.5\t-2\t\tc\n");
+    EXPECT_EQ(
+        writeSolutionFile(labels, texts, re, im, {{"Polar", {"1.0000 \u2220 0.00\u00b0"}}, {"Note", {"a\tb", "c"}}}),
+        "Unknown\tValue\tReal part\tImaginary part\tPolar\tNote\n"
+        "X1\t 1.0000 + 0.0000i\t1\t0\t1.0000 \u2220 0.00\u00b0\t\"a\tb\"\n"
+        "X2\t 0.5000 - 2i\t0.5\t-2\t\tc\n");
 }
 
 // Fields a semicolon file means with a decimal comma; only those the

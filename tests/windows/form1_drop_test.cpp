@@ -33,7 +33,7 @@
 #include "windows/recentfiles.h"
 #include "windows/recoveryfile.h"
 
-    using namespace kalvor;
+using namespace kalvor;
 
 namespace {
 
@@ -236,7 +236,8 @@ private slots:
             = QStringLiteral("The file \"%1\" is a solution, written by Save solution as, not a system; nothing was "
                              "changed.");
         QTest::newRow("a solution of 3 unknowns, without header")
-            << "old.tsv" << QByteArray("X1\t 1.0000 + 0.0000i\t1\t0\nX2\t 2.0000 + 0.0000i\t2\t0\nX3\t 0.0000 + 0.0000i\t0\t0\n")
+            << "old.tsv"
+            << QByteArray("X1\t 1.0000 + 0.0000i\t1\t0\nX2\t 2.0000 + 0.0000i\t2\t0\nX3\t 0.0000 + 0.0000i\t0\t0\n")
             << solutionFile.arg(QStringLiteral("old.tsv")) << qint64(0);
         QTest::newRow("a solution with its header")
             << "new.txt" << QByteArray("Unknown\tValue\tReal part\tImaginary part\nX1\t 1.0000 + 0.0000i\t1\t0\n")
@@ -330,8 +331,8 @@ private slots:
         QTest::newRow("same N, from the solution") << QByteArray("1+i,1,2+3i\n1,-1+i,i\n") << 2 << true;
         QTest::newRow("another N, semicolons") << QByteArray("1;0;0;\"4;5\"\n0;1;0;2\n0;0;1;3\n") << 3 << false;
         QTest::newRow("same N, phasors") << QByteArray("2<0\t0\t10<90\n0\t1\t1@180\n") << 2 << false;
-        QTest::newRow("another N, decimal commas") << QByteArray("1,5;0;0;-2,25e3\n0;1;0;1,5+0,5i\n0;0;1;2,5<0\n")
-                                                  << 3 << false;
+        QTest::newRow("another N, decimal commas")
+            << QByteArray("1,5;0;0;-2,25e3\n0;1;0;1,5+0,5i\n0;0;1;2,5<0\n") << 3 << false;
     }
 
     void openTakesAnyN()
@@ -519,7 +520,8 @@ private slots:
         delete menu;
         dialogs.answers << target;
         form()->findChild<QAction*>("saveSolutionAs")->trigger();
-        const QStringList polar = {QStringLiteral("1.7951 \u2220 21.80\u00b0"), QStringLiteral("1.2019 \u2220 33.69\u00b0")};
+        const QStringList polar
+            = {QStringLiteral("1.7951 \u2220 21.80\u00b0"), QStringLiteral("1.2019 \u2220 33.69\u00b0")};
         expected = QStringLiteral("Unknown\tValue\tReal part\tImaginary part\tPolar\n");
         for (int k = 0; k < 2; ++k)
             expected += QStringLiteral("X%1\t%2\t%3\t%4\n").arg(k + 1).arg(solution[k], numbers[k], polar[k]);
@@ -574,9 +576,10 @@ private slots:
         const QList<QAction*> offered = recoverMenu()->actions();
         QCOMPARE(offered.size(), 1);
         const QDateTime written = QFileInfo(first).lastModified();
-        QCOMPARE(offered[0]->text(), QStringLiteral("2 unknowns, %1 %2")
-                                         .arg(written.toString(QStringLiteral("yyyy-MM-dd")),
-                                              written.toString(QStringLiteral("HH:mm:ss"))));
+        QCOMPARE(
+            offered[0]->text(),
+            QStringLiteral("2 unknowns, %1 %2")
+                .arg(written.toString(QStringLiteral("yyyy-MM-dd")), written.toString(QStringLiteral("HH:mm:ss"))));
         offered[0]->trigger();
         QCOMPARE(h->saveQuestion.asked, 1);
         QCOMPARE(form()->state().N, 2);
@@ -717,8 +720,9 @@ private slots:
         // Typed into: asked. Saved or just opened: not asked again.
         h->typeCoefficient(1, 1, QStringLiteral("8"));
         const QStringList typed = tables();
-        const QString target = scratch.filePath(saveFails ? QStringLiteral("other.csv/saved.tsv")
-                                                          : QStringLiteral("saved-%1.tsv").arg(QTest::currentDataTag()));
+        const QString target
+            = scratch.filePath(saveFails ? QStringLiteral("other.csv/saved.tsv")
+                                         : QStringLiteral("saved-%1.tsv").arg(QTest::currentDataTag()));
         const bool saving = answer == int(SaveQuestion::Answer::Save);
         if (saving)
             dialogs.answers << target;

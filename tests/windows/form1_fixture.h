@@ -26,7 +26,8 @@ struct ScratchStateHome {
     {
         const QDir kept(folder.filePath(QStringLiteral("kalvor1")));
         QStringList files;
-        for (const QString& name : kept.entryList({QStringLiteral("recovered-*.tsv")}, QDir::Files, QDir::Name | QDir::Reversed))
+        for (const QString& name :
+             kept.entryList({QStringLiteral("recovered-*.tsv")}, QDir::Files, QDir::Name | QDir::Reversed))
             files << kept.filePath(name);
         return files;
     }
