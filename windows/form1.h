@@ -225,6 +225,8 @@ private:
     void moveToNextCell(Grid* table, bool backwards);
     // Grid3's polar column as the choice stands, for the solution shown.
     void showPolarColumn();
+    // The polar text of each unknown of the solution shown (polarText).
+    std::vector<std::string> polarTexts() const;
     // A character typed on a table, typed by the KeyPress handler into its
     // editor in place of the cell's text.
     void typeIntoEditor(QLineEdit* editor);

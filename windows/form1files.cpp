@@ -370,17 +370,15 @@ void Form1::saveSolutionAs_Click()
     if (path.isEmpty())
         return;
     std::vector<std::string> labels, texts;
-    // Columns shown beyond the defined one, each under its title.
-    std::vector<SolutionColumn> extra;
-    for (int c = 2; c < Grid3->Cols(); ++c)
-        extra.push_back({Grid3->TextMatrix(0, c).toStdString(), {}});
     for (std::size_t k = 0; k < solutionRe_.size(); ++k) {
         const int row = static_cast<int>(k) + 1;
         labels.push_back(Grid3->TextMatrix(row, 0).toStdString());
         texts.push_back(Grid3->TextMatrix(row, 1).toStdString());
-        for (std::size_t c = 0; c < extra.size(); ++c)
-            extra[c].texts.push_back(Grid3->TextMatrix(row, static_cast<int>(c) + 2).toStdString());
     }
+    // The further columns shown beside the defined one, each one entry.
+    std::vector<SolutionColumn> extra;
+    if (showPolar_)
+        extra.push_back({"Polar", polarTexts()});
     if (writeFile(path, writeSolutionFile(labels, texts, solutionRe_, solutionIm_, extra)))
         folder_ = QFileInfo(path).absolutePath();
 }
