@@ -216,7 +216,9 @@ std::string failureMessage(const SystemRun& run)
     std::string message(DataErrorMessage);
     if (run.cellLine != 0)
         message += "; line " + count(run.cellLine) + ", field " + count(run.cellField) + ": "
-            + (run.cellReason.empty() ? std::string("not a number") : run.cellReason);
+            + (!run.cellReason.empty() ? run.cellReason
+               : run.cellBeyondRange   ? std::string("beyond the number range")
+                                       : std::string("not a number"));
     return message;
 }
 

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/cellcheck.h"
+#include "core/decimalcomma.h"
 #include "core/formula/cellfallback.h"
 #include "core/numberreading.h"
 #include "core/numberformat.h"
@@ -39,6 +40,8 @@ SystemRun runSystem(std::string_view bytes, const std::vector<Parameter>& set)
     // As the window takes a pasted or opened file. A converted cell reads
     // back exactly as its parts, so it never drops text and never is the
     // cell a data error names: those reports only ever quote typed text.
+    if (run.file.separator == ';')
+        convertDecimalCommaFields(run.file.rows);
     convertPolarFields(run.file.rows);
 
     const PartValue none = PartValue::fromInteger(0);
@@ -101,6 +104,7 @@ SystemRun runSystem(std::string_view bytes, const std::vector<Parameter>& set)
             for (const FormulaField& f : run.formulaProblems)
                 if (f.line == run.cellLine && f.field == run.cellField)
                     run.cellReason = f.reason;
+            run.cellBeyondRange = cell->beyondRange;
         }
     }
     return run;

@@ -53,6 +53,8 @@ struct SystemRun {
     // (a value left the double range).
     std::size_t cellLine = 0;
     std::size_t cellField = 0;
+    // That cell holds a number beyond the double range, not other text.
+    bool cellBeyondRange = false;
     // Every cell whose reading drops text, in the order the window reads its
     // tables. Filled for every outcome once the file is accepted: every cell
     // is then split and read; a cell with a part that does not read is not
@@ -85,7 +87,9 @@ struct SystemRun {
 };
 
 // Reads a system file's bytes and solves the system exactly as the equation
-// window does with the same cell texts: every field in polar form replaced by
+// window does with the same cell texts: in a semicolon-separated file, every
+// field written with a decimal comma given its full stop
+// (convertDecimalCommaFields); every field in polar form replaced by
 // its rectangular text first (convertPolarFields, as the window takes a
 // pasted block or an opened file), then every field through partcell, the
 // coefficients as table 1 (field j of line i is the cell at row i, column j),

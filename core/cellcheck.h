@@ -13,6 +13,9 @@ struct CellPosition {
     Table table = Table::Coefficients;
     std::size_t row = 0;     // equation, 1..N
     std::size_t column = 0;  // unknown 1..N for a coefficient; 1 for a constant
+    // firstUnreadableCell: every part of the cell that does not read is a
+    // number beyond the double range (beyondNumberRange), none is other text.
+    bool beyondRange = false;
 };
 
 // The first cell one of whose parts does not read as a number (readNumber),

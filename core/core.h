@@ -5,6 +5,7 @@
 // solution, the result text and phasors. No windowing toolkit.
 #include "core/cellcheck.h"
 #include "core/countreading.h"
+#include "core/decimalcomma.h"
 #include "core/formula/cellfallback.h"
 #include "core/formula/compiledsystem.h"
 #include "core/formula/formula.h"
@@ -16,6 +17,7 @@
 #include "core/polar.h"
 #include "core/readingreport.h"
 #include "core/check/solutioncheck.h"
+#include "core/solutionfile.h"
 #include "core/solver.h"
 #include "core/systemfile.h"
 #include "core/tabletext.h"

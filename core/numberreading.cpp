@@ -185,4 +185,10 @@ std::optional<double> readNumber(const PartValue& part)
     return readText(part.text());
 }
 
+bool beyondNumberRange(const PartValue& part)
+{
+    Scanned n;
+    return part.isText() && scan(part.text(), n) && !readText(part.text());
+}
+
 }  // namespace kalvor

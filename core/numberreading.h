@@ -17,4 +17,9 @@ namespace kalvor {
 // An empty optional means "not a number".
 std::optional<double> readNumber(const PartValue& part);
 
+// Whether `part` is a text in the number grammar above whose value is beyond
+// the double range ("1e400", "-2E+309"): readNumber gives it no value for
+// that reason alone.
+bool beyondNumberRange(const PartValue& part);
+
 }  // namespace kalvor

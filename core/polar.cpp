@@ -150,10 +150,37 @@ std::string rectangularText(double re, double im)
     return text;
 }
 
+// Five significant digits as the scientific pattern rounds them, written
+// out without the exponent when it is from -4 to 5 (0.31573, 230.94,
+// 123460); zero is "0.0000".
+std::string fiveDigitText(double magnitude)
+{
+    if (magnitude == 0.0)
+        return "0.0000";
+    std::string text = formatScientific(magnitude);
+    const std::size_t e = text.find('E');
+    int exponent = 0;
+    std::from_chars(text.data() + e + 2, text.data() + text.size(), exponent);
+    if (text[e + 1] == '-')
+        exponent = -exponent;
+    if (exponent < -4 || exponent > 5)
+        return text;
+    std::string digits;
+    for (std::size_t i = 0; i < e; ++i)
+        if (text[i] != '.')
+            digits.push_back(text[i]);
+    if (exponent < 0)
+        return "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+    const auto point = static_cast<std::size_t>(exponent) + 1;
+    if (point >= digits.size())
+        return digits + std::string(point - digits.size(), '0');
+    return digits.substr(0, point) + "." + digits.substr(point);
+}
+
 std::string magnitudeText(double re, double im, double magnitude)
 {
     if (std::isfinite(magnitude))
-        return resultPartText(magnitude);
+        return fiveDigitText(magnitude);
     // At most sqrt(2) times the largest double: a tenth of it is between
     // 1.7E+307 and 2.6E+307, and its text with the exponent one higher is
     // the magnitude's (the scientific one, as for any part that large).

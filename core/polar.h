@@ -24,9 +24,12 @@ struct Polar {
 Polar polarOf(double re, double im);
 
 // The polar text "M ∠ A°" of re + im i (both finite), UTF-8. M is the
-// magnitude written as a result part is shown (resultPartText); a magnitude
-// beyond the largest double gets the same five-digit scientific text it
-// would have if it could be held. A is the angle of polarOf with two
+// magnitude with five significant digits, rounded as the scientific pattern
+// rounds (formatScientific): written out in plain decimals when it rounds to
+// at least 1E-04 and below 1E+06 ("0.31573", "230.94", "123460"), in the
+// scientific pattern otherwise ("1.4142E-05"), "0.0000" for zero; a
+// magnitude beyond the largest double gets the scientific text it would
+// have if it could be held. A is the angle of polarOf with two
 // decimals, rounded half to even on its exact binary value; "-0.00" is
 // written "0.00", and an angle that rounds to -180.00 is written "180.00".
 // Examples: 3+4i "5.0000 ∠ 53.13°", -1 "1.0000 ∠ 180.00°", 0 "0.0000 ∠ 0.00°".

@@ -1,5 +1,6 @@
 #include "core/systemfile.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -181,6 +182,16 @@ SystemFile readSystemFile(std::string_view bytes)
         file.count = n;
         return file;
     }
+    // A missing or extra equation: every line alike, only their count off.
+    const std::size_t fields = shapes[0].fields;
+    const bool alike = std::all_of(shapes.begin(), shapes.begin() + static_cast<std::ptrdiff_t>(n),
+                                   [fields](const RowShape& shape) { return shape.fields == fields; });
+    if (alike && fields != n + 1 && fields >= 2 && fields <= MaxUnknowns + 1) {
+        file.problem = SystemFileProblem::WrongLineCount;
+        file.count = n;
+        file.expected = fields;
+        return file;
+    }
     for (std::size_t i = 0; i < n; ++i) {
         if (shapes[i].fields != n + 1) {
             file.problem = SystemFileProblem::WrongFieldCount;
@@ -242,6 +253,13 @@ std::string describeProblem(const SystemFile& file)
     case SystemFileProblem::WrongFieldCount:
         return "line " + num(file.line) + " has " + num(file.count) + (file.count == 1 ? " field, " : " fields, ")
             + num(file.expected) + " expected";
+    case SystemFileProblem::WrongLineCount: {
+        const auto lines = [&num](std::size_t count) { return num(count) + (count == 1 ? " line" : " lines"); };
+        const std::size_t unknowns = file.expected - 1;
+        return lines(file.count) + " of " + num(file.expected) + " fields: a system of " + num(unknowns)
+            + (unknowns == 1 ? " unknown" : " unknowns") + " needs " + lines(unknowns) + " of " + num(file.expected)
+            + " fields";
+    }
     case SystemFileProblem::UnterminatedQuote:
         return "line " + num(file.line) + ", field " + num(file.field) + ": a quote is opened and never closed";
     }

@@ -17,6 +17,7 @@ enum class SystemFileProblem {
     NoLines,            // the text holds no equation
     TooManyLines,       // count: the number of lines, more than 500
     WrongFieldCount,    // line, count: that line's fields; expected: N + 1
+    WrongLineCount,     // count: the lines, all of `expected` fields (2 to 501), which N + 1 is not
     UnterminatedQuote,  // line, field: where the quote that is never closed opens
 };
 
@@ -27,7 +28,7 @@ struct SystemFile {
     std::size_t line = 0;      // 1-based, where the problem is
     std::size_t field = 0;     // 1-based, for UnterminatedQuote
     std::size_t count = 0;     // fields or lines found, for the count problems
-    std::size_t expected = 0;  // fields expected, for WrongFieldCount
+    std::size_t expected = 0;  // fields expected, for WrongFieldCount; fields found, for WrongLineCount
     char separator = '\t';     // the separator the file was read with
     // rows[i][j]: equation i + 1, field j + 1 (fields 1..N coefficients, N + 1
     // the constant). Empty unless problem is None.
@@ -55,7 +56,10 @@ struct SystemFile {
 // separator. The separator is found in the lines after those (a comment line
 // among the equations counts, as a quoted field may hold a line that begins
 // with "#"). N is the number of lines, each must hold N + 1
-// fields, and 1 <= N <= 500. The first problem found (in the order of the
+// fields, and 1 <= N <= 500. When every line has the same number of fields
+// (2 to 501) and it is not N + 1, the count of lines is what is wrong
+// (WrongLineCount); otherwise the first line with another count than N + 1
+// is (WrongFieldCount). The first problem found (in the order of the
 // enum's comments: encoding, then quotes, then the shape) is reported with
 // where it is, and no rows are given then.
 SystemFile readSystemFile(std::string_view bytes);
@@ -68,7 +72,8 @@ std::string writeSystemFile(const std::vector<Parameter>& parameters, const std:
                             char separator);
 
 // One line of English that says what is wrong and where, for example
-// "line 3 has 4 fields, 3 expected". Empty for SystemFileProblem::None.
+// "line 3 has 4 fields, 3 expected" or "2 lines of 4 fields: a system of 3
+// unknowns needs 3 lines of 4 fields". Empty for SystemFileProblem::None.
 std::string describeProblem(const SystemFile& file);
 
 }  // namespace kalvor

@@ -46,9 +46,6 @@ namespace kalvor {
 
 namespace {
 
-// The status bar's panel for reading errors and notes.
-constexpr int errorPanel = 4;
-
 QFont fixedsysFace()
 {
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -443,12 +440,19 @@ void Form1::clickOn(const TableSide& side)
 {
     StatusBar1->setPanelText(4, QString());
     paintSelection(side.table, side.previousRow, side.previousCol);
-    // Before the editor takes the cell's text: its change handler widens
-    // the current column.
-    curCol = side.table->Col();
+    // The coefficients side sets it before the editor takes the cell's text
+    // (its change handler widens that column), the constants side after.
+    const bool coefficients = side.table == Grid1;
+    if (coefficients)
+        curCol = side.table->Col();
     side.editor->setFocus(Qt::MouseFocusReason);
     side.editor->setText(side.table->Text());
-    if (side.table == Grid1) {
+    if (!coefficients)
+        curCol = side.table->Col();
+    // Typing after a click replaces the text, as in a spreadsheet; a click
+    // in the editor itself places the cursor.
+    side.editor->selectAll();
+    if (coefficients) {
         StatusBar1->setPanelText(1, QStringLiteral("X") + QString::number(Grid1->Col()));
         StatusBar1->setPanelText(2, QStringLiteral("EQ.") + QString::number(Grid1->Row()));
     } else {
@@ -672,12 +676,16 @@ void Form1::frm3grd()
         return;
     }
 
-    // Solved: every part is finite, so every text can be made.
+    // Solved: every part is finite, so every text can be made, all of them
+    // before the first is written.
+    std::vector<QString> texts;
+    texts.reserve(result.re.size());
+    for (std::size_t k = 0; k < result.re.size(); ++k)
+        texts.push_back(QString::fromStdString(resultText(result.re[k], result.im[k])));
     for (int k = 1; k <= N; ++k) {
-        const auto part = static_cast<std::size_t>(k - 1);
         Grid3->setCol(1);
         Grid3->setRow(k);
-        Grid3->setText(QString::fromStdString(resultText(result.re[part], result.im[part])));
+        Grid3->setText(texts[static_cast<std::size_t>(k - 1)]);
     }
     solutionRe_ = result.re;
     solutionIm_ = result.im;

@@ -16,9 +16,11 @@
 #include "core/core.h"
 #include "core/partcell.h"
 #include "core/solver.h"
+#include "platform/savequestion.h"
 #include "windows/blockpaste.h"
 #include "windows/form1state.h"
 #include "windows/readingnotes.h"
+#include "windows/recentfiles.h"
 #include "windows/tableexchange.h"
 
 class QAction;
@@ -70,6 +72,9 @@ public:
     void setCountQuestion(std::function<bool()> askCount);
     // The file dialogs of the File menu; by default the real ones.
     void setFileDialogs(FileDialogs& dialogs);
+    // The question before New, Open or Recover replace a changed system;
+    // by default the real one.
+    void setSaveQuestion(SaveQuestion& question);
 
     // Runs Form_Load (which throws std::invalid_argument, before any table
     // changes, when countText() gives no N from 1 to 500), shows the window
@@ -91,22 +96,28 @@ public:
     void back_Click();
     void exit_Click();
     void about_Click();
-    // The File menu. New system: the count dialog, then both tables empty
-    // for the confirmed N as at start-up, in Editing. Open system: a system
-    // file read as a dropped one is; another N reshapes the window, the
-    // same N is one undoable paste. Save system: the system as Copy system
-    // puts it on the clipboard, written atomically to the file last opened
-    // or saved as tab-separated text, or, without one, under a name asked
-    // for as Save system as does. Save solution as: "Xk<TAB>text<TAB>re<TAB>
-    // im" lines, only while the solution is shown. Recover last system: the
-    // recovery file's system as it was when the window opened, taken as Open
-    // takes a file.
+    // The File menu. New system, Open system, Open recent and Recover first
+    // ask whether to save a system changed since it was last saved or
+    // opened (or never saved and not empty): Save saves as Save system does
+    // and goes on only if that succeeded, Cancel changes nothing.
+    // New system: the count dialog, then both tables empty for the confirmed
+    // N as at start-up, in Editing. Open system: a system file read as a
+    // dropped one is; another N reshapes the window, the same N is one
+    // undoable paste. Open recent: one of the last files opened or saved,
+    // opened so. Save system: the system as Copy system puts it on the
+    // clipboard, written atomically to the file last opened or saved as
+    // tab-separated text, or, without one, under a name asked for as Save
+    // system as does. Save solution as: a header line, then "Xk<TAB>text<TAB>
+    // re<TAB>im" lines and the polar text while it is shown, only while the
+    // solution is shown. Recover: a system of the recovery history, taken as
+    // Open takes a file.
     void newSystem_Click();
     void openSystem_Click();
+    void openRecent_Click(const QString& path);
     void saveSystem_Click();
     void saveSystemAs_Click();
     void saveSolutionAs_Click();
-    void recoverSystem_Click();
+    void recoverSystem_Click(const QString& path);
     // The Tools menu (form1tools.cpp). Parameters: the window of the
     // system's parameters, editable while the tables are. Number forms (F1):
     // the page of the number forms a cell takes. Neither is modal.
@@ -155,6 +166,19 @@ private:
     void startAgain();
     // Rows of a system file taken into the window, as Open takes them.
     void takeSystem(const BlockPaste::Rows& rows);
+    // Replaces the system by `replace`: what the recovery file has not yet
+    // written is written first, and what follows goes to a new one.
+    void replaceSystem(const std::function<void()>& replace);
+    // Whether the system may be replaced now: it is as last saved or opened,
+    // or the user saved it or chose to discard it.
+    bool mayReplaceSystem();
+    // The system as Save writes it: its parameters, then the tables.
+    std::string currentSystemText() const;
+    // The system file at `path` opened, as Open system opens it.
+    void openSystemFile(const QString& path);
+    // The Open recent and Recover submenus made afresh from their lists.
+    void refreshFileMenu();
+    bool saveSystemNow();
     bool saveSystemTo(const QString& path);
     // Writes `text` to `path` atomically; false, after a message saying why,
     // when it cannot.
@@ -230,6 +254,8 @@ private:
     void moveToNextCell(Grid* table, bool backwards);
     // Grid3's polar column as the choice stands, for the solution shown.
     void showPolarColumn();
+    // The polar text of each unknown of the solution shown (polarText).
+    std::vector<std::string> polarTexts() const;
     // A character typed on a table, typed by the KeyPress handler into its
     // editor in place of the cell's text.
     void typeIntoEditor(QLineEdit* editor);
@@ -257,6 +283,14 @@ private:
     QString cellNote(Grid* table, int row, int col) const;
     // The check of the solution shown, its own class (form1check.cpp).
     void setUpCheck();
+    // Panel 4's verdict or reading note on the solution shown; cleared when
+    // the result panel is hidden and at a change of a table, unless panel 4
+    // says something else by then.
+    void showSolveNote(const QString& text);
+    void clearSolveNote();
+    // A recovery file that cannot be written, said in panel 4 when it is
+    // empty, in the status bar's tooltip otherwise.
+    void showRecoveryNotice(const QString& notice);
 
     std::function<QString()> countText_;
     MessageBox& messages_;
@@ -294,7 +328,8 @@ private:
     QAction* saveSystem = nullptr;
     QAction* saveSystemAs = nullptr;
     QAction* saveSolutionAs = nullptr;
-    QAction* recoverSystem = nullptr;
+    QMenu* openRecent = nullptr;
+    QMenu* recoverSystem = nullptr;
     QAction* exit = nullptr;
     QAction* solve = nullptr;
     QAction* back = nullptr;
@@ -311,6 +346,12 @@ private:
     std::unique_ptr<FileDialogs> ownFileDialogs_;
     FileDialogs* fileDialogs_ = nullptr;
     RecoveryFile* recovery_ = nullptr;
+    std::unique_ptr<RecentFiles> recent_;
+    std::unique_ptr<SaveQuestion> ownSaveQuestion_;
+    SaveQuestion* saveQuestion_ = nullptr;
+    // The system as last saved or opened (or as made empty), as its file
+    // text, to tell whether it changed since; none before the first.
+    std::optional<std::string> keptSystem_;
     // Where Save system writes without asking: the file last saved, or last
     // opened when it was tab-separated; empty otherwise.
     QString systemPath_;
@@ -323,6 +364,8 @@ private:
     bool showPolar_ = false;
     // The check of the solution shown (its verdict, marks, accurate values).
     SolutionCheckView* check_ = nullptr;
+    // Panel 4's note on the solution shown, which goes with it.
+    QString solveNote_;
 };
 
 }  // namespace kalvor

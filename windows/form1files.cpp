@@ -1,8 +1,11 @@
 // The equation window's File menu: new systems, system files opened and
-// saved, the solution saved, and the recovery file that keeps the system
-// between runs. Reading a file is systemfiledrop's, the atomic write
-// savedfile's, the recovery file's timing RecoveryFile's; the handlers here
-// only ask for names and route.
+// saved, the recent files, the solution saved, and the recovery history that
+// keeps the systems between runs. Reading a file is systemfiledrop's, the
+// atomic write savedfile's, the recovery files' timing and names
+// RecoveryFile's, the recent list RecentFiles'; the handlers here only ask
+// for names and route.
+#include <algorithm>
+
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
@@ -16,14 +19,17 @@
 
 #include "core/numberformat.h"
 #include "core/polar.h"
+#include "core/solutionfile.h"
 #include "core/tabletext.h"
 #include "platform/grid.h"
 #include "platform/messagebox.h"
 #include "platform/qfiledialogs.h"
+#include "platform/qsavequestion.h"
 #include "platform/savedfile.h"
 #include "platform/statusbar.h"
 #include "windows/form1.h"
 #include "windows/systemparameters.h"
+#include "windows/recentfiles.h"
 #include "windows/recoveryfile.h"
 #include "windows/systemfiledrop.h"
 
@@ -33,6 +39,23 @@ namespace {
 
 const QString systemFilter = QStringLiteral("Systems (*.tsv *.csv *.txt);;All files (*)");
 const QString solutionFilter = QStringLiteral("Tab-separated text (*.tsv *.txt);;All files (*)");
+
+// "3 unknowns, 2026-12-08 06:40:12": a system of the recovery history.
+QString historyCaption(const RecoveryFile::Entry& entry)
+{
+    const QDateTime when = entry.written.toLocalTime();
+    return QStringLiteral("%1 %2, %3 %4")
+        .arg(entry.unknowns)
+        .arg(entry.unknowns == 1 ? QStringLiteral("unknown") : QStringLiteral("unknowns"), StatusBar::dateText(when),
+             StatusBar::timeText(when));
+}
+
+// A file name as a menu item shows it: no access key taken from it.
+QString menuText(const QString& text)
+{
+    QString escaped = text;
+    return escaped.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
 
 }  // namespace
 
@@ -51,18 +74,23 @@ void Form1::createFileMenu()
          &Form1::newSystem_Click);
     item(openSystem, "openSystem", QStringLiteral("&Open system\u2026"), QKeySequence(Qt::CTRL | Qt::Key_O),
          &Form1::openSystem_Click);
+    openRecent = file->addMenu(QStringLiteral("Open &recent"));
+    openRecent->setObjectName(QStringLiteral("openRecent"));
     item(saveSystem, "saveSystem", QStringLiteral("&Save system"), QKeySequence(Qt::CTRL | Qt::Key_S),
          &Form1::saveSystem_Click);
     item(saveSystemAs, "saveSystemAs", QStringLiteral("Save system &as\u2026"),
          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), &Form1::saveSystemAs_Click);
     item(saveSolutionAs, "saveSolutionAs", QStringLiteral("Save so&lution as\u2026"), {}, &Form1::saveSolutionAs_Click);
-    item(recoverSystem, "recoverSystem", QStringLiteral("&Recover last system"), {}, &Form1::recoverSystem_Click);
+    recoverSystem = file->addMenu(QStringLiteral("Re&cover"));
+    recoverSystem->setObjectName(QStringLiteral("recoverSystem"));
     file->addSeparator();
     exit = file->addAction(QStringLiteral("E&xit"));
     exit->setObjectName(QStringLiteral("exit"));
 
     ownFileDialogs_ = std::make_unique<QtFileDialogs>();
     fileDialogs_ = ownFileDialogs_.get();
+    ownSaveQuestion_ = std::make_unique<QtSaveQuestion>();
+    saveQuestion_ = ownSaveQuestion_.get();
     folder_ = QDir::homePath();
     systemName_ = QStringLiteral("system.tsv");
 }
@@ -74,9 +102,14 @@ void Form1::connectFileMenu()
     saveSolutionAs->setEnabled(false);
     connect(back, &QAction::changed, this, [this] { saveSolutionAs->setEnabled(back->isEnabled()); });
 
-    recovery_ = new RecoveryFile(
-        [this] { return writeSystemFile(systemParameters_->parameters(), exchange_->systemRows(), '\t'); }, this);
-    recoverSystem->setEnabled(!recovery_->recovered().empty());
+    recovery_ = new RecoveryFile([this] { return currentSystemText(); }, this);
+    recent_ = std::make_unique<RecentFiles>(RecoveryFile::folder() + QStringLiteral("/recent-files.txt"));
+    // Both lists may change under other windows too: made afresh each time
+    // the File menu opens, and not before (reading the history takes a
+    // moment when its systems are large).
+    connect(file, &QMenu::aboutToShow, this, &Form1::refreshFileMenu);
+    openRecent->setEnabled(false);
+    recoverSystem->setEnabled(false);
     for (Grid* table : {Grid1, Grid2})
         connect(table->model(), &QAbstractItemModel::dataChanged, this,
                 [this](const QModelIndex&, const QModelIndex&, const QList<int>& roles) {
@@ -88,8 +121,8 @@ void Form1::connectFileMenu()
         // Told once, without a modal message at every change; the next
         // change tries again.
         const QString notice = QStringLiteral("The recovery file cannot be written: ") + reason;
-        StatusBar1->setPanelText(4, notice);
-        qWarning("%s: %s", qPrintable(notice), qPrintable(RecoveryFile::location()));
+        showRecoveryNotice(notice);
+        qWarning("%s: %s", qPrintable(notice), qPrintable(RecoveryFile::folder()));
     });
 }
 
@@ -101,6 +134,74 @@ void Form1::setCountQuestion(std::function<bool()> askCount)
 void Form1::setFileDialogs(FileDialogs& dialogs)
 {
     fileDialogs_ = &dialogs;
+}
+
+void Form1::setSaveQuestion(SaveQuestion& question)
+{
+    saveQuestion_ = &question;
+}
+
+void Form1::refreshFileMenu()
+{
+    openRecent->clear();
+    const QStringList recent = recent_->paths();
+    for (int k = 0; k < recent.size(); ++k) {
+        const QString path = recent[k];
+        QAction* action
+            = openRecent->addAction(QStringLiteral("&%1 %2").arg(k + 1).arg(menuText(QDir::toNativeSeparators(path))));
+        action->setObjectName(QStringLiteral("openRecent%1").arg(k + 1));
+        connect(action, &QAction::triggered, this, [this, path] { openRecent_Click(path); });
+    }
+    openRecent->setEnabled(!recent.isEmpty());
+
+    recoverSystem->clear();
+    const std::vector<RecoveryFile::Entry> history = recovery_->history();
+    for (std::size_t k = 0; k < history.size(); ++k) {
+        const QString path = history[k].path;
+        QAction* action = recoverSystem->addAction(historyCaption(history[k]));
+        action->setObjectName(QStringLiteral("recover%1").arg(k + 1));
+        connect(action, &QAction::triggered, this, [this, path] { recoverSystem_Click(path); });
+    }
+    recoverSystem->setEnabled(!history.empty());
+}
+
+bool Form1::mayReplaceSystem()
+{
+    const BlockPaste::Rows rows = exchange_->systemRows();
+    // Before the first save or open, only an empty system (no cell, no
+    // parameter) is unchanged.
+    const bool unchanged = !keptSystem_
+        ? systemParameters_->parameters().empty()
+            && std::all_of(rows.begin(), rows.end(),
+                           [](const auto& row) {
+                               return std::all_of(row.begin(), row.end(), [](const auto& cell) { return cell.empty(); });
+                           })
+        : currentSystemText() == *keptSystem_;
+    if (unchanged)
+        return true;
+    switch (saveQuestion_->ask(this)) {
+    case SaveQuestion::Answer::Save:
+        return saveSystemNow();
+    case SaveQuestion::Answer::Discard:
+        return true;
+    case SaveQuestion::Answer::Cancel:
+        break;
+    }
+    return false;
+}
+
+void Form1::replaceSystem(const std::function<void()>& replace)
+{
+    // The system so far stays in its recovery file, whatever was answered.
+    recovery_->flush();
+    replace();
+    recovery_->startNewFile();
+    keptSystem_ = currentSystemText();
+}
+
+std::string Form1::currentSystemText() const
+{
+    return writeSystemFile(systemParameters_->parameters(), exchange_->systemRows(), '\t');
 }
 
 void Form1::startAgain()
@@ -143,12 +244,13 @@ void Form1::startAgain()
 
 void Form1::newSystem_Click()
 {
-    if (!askCount_ || !askCount_())
+    if (!askCount_ || !mayReplaceSystem() || !askCount_())
         return;
-    startAgain();
-    Form_Load();
-    systemParameters_->set({});
-    recovery_->changed();
+    replaceSystem([this] {
+        startAgain();
+        Form_Load();
+        systemParameters_->set({});
+    });
 }
 
 void Form1::takeSystem(const BlockPaste::Rows& rows)
@@ -164,25 +266,48 @@ void Form1::takeSystem(const BlockPaste::Rows& rows)
     exchange_->pasteRows(Grid1, rows, 1, 1);
     // A new window's tables, not a paste into the old ones.
     exchange_->forgetPastes();
-    recovery_->changed();
 }
 
 void Form1::openSystem_Click()
 {
-    const QString path = fileDialogs_->openFileName(this, QStringLiteral("Open system"), systemFilter);
-    if (path.isEmpty())
+    if (!mayReplaceSystem())
         return;
+    const QString path = fileDialogs_->openFileName(this, QStringLiteral("Open system"), systemFilter);
+    if (!path.isEmpty())
+        openSystemFile(path);
+}
+
+void Form1::openRecent_Click(const QString& path)
+{
+    if (!QFileInfo(path).isFile()) {
+        // Off the list; the menu shows it so the next time it opens.
+        recent_->remove(path);
+        messages_.show(MessageBox::Style::Stop,
+                       QStringLiteral("The file \"%1\" is no longer there; it is taken off the list of recent files.")
+                           .arg(QDir::toNativeSeparators(path)),
+                       QStringLiteral("KALVOR1"));
+        return;
+    }
+    if (mayReplaceSystem())
+        openSystemFile(path);
+}
+
+void Form1::openSystemFile(const QString& path)
+{
     DroppedSystem system = readSystemFileAt(path);
     if (!system.refusal.isEmpty()) {
         messages_.show(MessageBox::Style::Stop, system.refusal, QStringLiteral("KALVOR1"));
         return;
     }
-    // As a dropped file; the recovery file (Recover) holds the cells' own
+    // As a dropped file; a recovery file (Recover) holds the cells' own
     // texts and is taken as it is.
     convertPolarFields(system.rows);
-    takeSystem(system.rows);
-    // The file's system is the window's now, its parameters too.
-    systemParameters_->set(std::move(system.parameters));
+    replaceSystem([this, &system] {
+        takeSystem(system.rows);
+        // The file's system is the window's now, its parameters too.
+        systemParameters_->set(std::move(system.parameters));
+    });
+    recent_->add(path);
     const QFileInfo info(path);
     folder_ = info.absolutePath();
     // Save writes tabs: it may write over a tab-separated file, but a comma
@@ -192,12 +317,19 @@ void Form1::openSystem_Click()
     systemName_ = info.completeBaseName() + QStringLiteral(".tsv");
 }
 
-void Form1::recoverSystem_Click()
+void Form1::recoverSystem_Click(const QString& path)
 {
-    if (recovery_->recovered().empty())
+    DroppedSystem system = readSystemFileAt(path);
+    if (!system.refusal.isEmpty()) {
+        messages_.show(MessageBox::Style::Stop, system.refusal, QStringLiteral("KALVOR1"));
         return;
-    takeSystem(recovery_->recovered());
-    systemParameters_->set(recovery_->recoveredParameters());
+    }
+    if (!mayReplaceSystem())
+        return;
+    replaceSystem([this, &system] {
+        takeSystem(system.rows);
+        systemParameters_->set(std::move(system.parameters));
+    });
     // The recovery file is the program's, not a file of the user's.
     systemPath_.clear();
     systemName_ = QStringLiteral("system.tsv");
@@ -210,10 +342,17 @@ QString Form1::proposedName(const QString& name) const
 
 void Form1::saveSystem_Click()
 {
-    if (systemPath_.isEmpty())
-        saveSystemAs_Click();
-    else
-        saveSystemTo(systemPath_);
+    saveSystemNow();
+}
+
+bool Form1::saveSystemNow()
+{
+    if (systemPath_.isEmpty()) {
+        const QString path = fileDialogs_->saveFileName(this, QStringLiteral("Save system as"),
+                                                        proposedName(systemName_), systemFilter, QStringLiteral("tsv"));
+        return !path.isEmpty() && saveSystemTo(path);
+    }
+    return saveSystemTo(systemPath_);
 }
 
 void Form1::saveSystemAs_Click()
@@ -227,10 +366,13 @@ void Form1::saveSystemAs_Click()
 
 bool Form1::saveSystemTo(const QString& path)
 {
-    if (!writeFile(path, writeSystemFile(systemParameters_->parameters(), exchange_->systemRows(), '\t')))
+    std::string text = currentSystemText();
+    if (!writeFile(path, text))
         return false;
+    keptSystem_ = std::move(text);
     systemPath_ = path;
     folder_ = QFileInfo(path).absolutePath();
+    recent_->add(path);
     return true;
 }
 
@@ -243,13 +385,17 @@ void Form1::saveSolutionAs_Click()
                                                     QStringLiteral("tsv"));
     if (path.isEmpty())
         return;
-    BlockPaste::Rows rows;
+    std::vector<std::string> labels, texts;
     for (std::size_t k = 0; k < solutionRe_.size(); ++k) {
         const int row = static_cast<int>(k) + 1;
-        rows.push_back({Grid3->TextMatrix(row, 0).toStdString(), Grid3->TextMatrix(row, 1).toStdString(),
-                        shortestText(solutionRe_[k]), shortestText(solutionIm_[k])});
+        labels.push_back(Grid3->TextMatrix(row, 0).toStdString());
+        texts.push_back(Grid3->TextMatrix(row, 1).toStdString());
     }
-    if (writeFile(path, writeTableText(rows, '\t')))
+    // The further columns shown beside the defined one, each one entry.
+    std::vector<SolutionColumn> extra;
+    if (showPolar_)
+        extra.push_back({"Polar", polarTexts()});
+    if (writeFile(path, writeSolutionFile(labels, texts, solutionRe_, solutionIm_, extra)))
         folder_ = QFileInfo(path).absolutePath();
 }
 

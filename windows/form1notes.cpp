@@ -2,7 +2,9 @@
 // user about the reading: formula cells and engineering numbers read when
 // the plain reading leaves a part unread (core/formula), the cell a data
 // error comes from with the formula's reason, the reading notes after a
-// solution, and each cell's tooltip saying what it is read as.
+// solution, and each cell's tooltip saying what it is read as. A note on
+// the solution goes with it; a recovery file that cannot be written never
+// takes the place of what panel 4 says.
 #include <cmath>
 #include <complex>
 #include <optional>
@@ -75,13 +77,14 @@ void Form1::pointAtDataError()
     for (const CellProblem& problem : cellProblems_)
         if (problem.row == cell->row - 1 && problem.column == problemColumn)
             reason = QString::fromStdString(describeCellProblem(problem, static_cast<std::size_t>(N)));
+    const QString why = cell->beyondRange ? QStringLiteral("beyond the number range") : QStringLiteral("not a number");
     if (!constant) {
         selectAsIfClicked(Grid1, row, col);
-        StatusBar1->setPanelText(
-            errorPanel, reason.isEmpty() ? QStringLiteral("EQ.%1, X%2: not a number").arg(row).arg(col) : reason);
+        StatusBar1->setPanelText(errorPanel,
+                                 reason.isEmpty() ? QStringLiteral("EQ.%1, X%2: %3").arg(row).arg(col).arg(why) : reason);
     } else {
         selectAsIfClicked(Grid2, row, 1);
-        StatusBar1->setPanelText(errorPanel, reason.isEmpty() ? QStringLiteral("C %1: not a number").arg(row) : reason);
+        StatusBar1->setPanelText(errorPanel, reason.isEmpty() ? QStringLiteral("C %1: %2").arg(row).arg(why) : reason);
     }
 }
 
@@ -95,7 +98,32 @@ void Form1::reportReadingNotes()
     });
     const QString text = notes_.panelText();
     if (!text.isEmpty())
-        StatusBar1->setPanelText(errorPanel, text);
+        showSolveNote(text);
+}
+
+void Form1::showSolveNote(const QString& text)
+{
+    solveNote_ = text;
+    StatusBar1->setPanelText(errorPanel, text);
+}
+
+void Form1::clearSolveNote()
+{
+    if (solveNote_.isEmpty())
+        return;
+    if (StatusBar1->panelText(errorPanel) == solveNote_)
+        StatusBar1->setPanelText(errorPanel, QString());
+    solveNote_.clear();
+}
+
+void Form1::showRecoveryNotice(const QString& notice)
+{
+    // Never in place of what panel 4 says about the tables or their
+    // solution: then the status bar's tooltip carries it.
+    if (StatusBar1->panelText(errorPanel).isEmpty())
+        StatusBar1->setPanelText(errorPanel, notice);
+    else
+        StatusBar1->setToolTip(notice);
 }
 
 QString Form1::cellNote(Grid* table, int row, int col) const

@@ -48,6 +48,15 @@ bool Form1::rectangularInEditor(QLineEdit* editor)
     return true;
 }
 
+std::vector<std::string> Form1::polarTexts() const
+{
+    std::vector<std::string> texts;
+    texts.reserve(solutionRe_.size());
+    for (std::size_t k = 0; k < solutionRe_.size(); ++k)
+        texts.push_back(polarText(solutionRe_[k], solutionIm_[k]));
+    return texts;
+}
+
 void Form1::setPolarFormShown(bool shown)
 {
     showPolar_ = shown;

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include <QDateTime>
+#include <QHash>
 #include <QObject>
 #include <QString>
 
@@ -13,41 +15,59 @@ class QTimer;
 
 namespace kalvor {
 
-// Keeps the equation window's system in a recovery file, so that nothing
-// typed is lost when the program ends: written atomically, in the system
-// file format, at most once a second after a change and when asked to
-// (at Exit and at the close box).
+// Keeps the equation window's systems in recovery files, so that nothing
+// typed is lost when the program ends or the system is replaced: written
+// atomically, in the system file format, at most once a second after a
+// change and when asked to (at Exit and at the close box, and before New,
+// Open and Recover replace the system).
 //
-// The file holds one system for the user, not one per window: what it held
-// when this object was made is what recovered() offers for this object's
-// whole life, so the current session's own writes never replace the system
-// that "Recover last system" brings back.
+// Each run writes a file of its own, made at its first write, so two windows
+// open at once, or one run after another, never write over each other's
+// system; startNewFile (after New, Open and Recover) begins another file for
+// what follows, leaving the one before in the history. The folder keeps the
+// ten files written last; older ones are removed when a new file is made.
 class RecoveryFile final : public QObject {
     Q_OBJECT
 
 public:
     using Rows = std::vector<std::vector<std::string>>;
 
+    // A system kept in the history.
+    struct Entry {
+        QString path;
+        int unknowns = 0;
+        QDateTime written;
+    };
+
+    // How many files the folder keeps.
+    static constexpr int keptFiles = 10;
+
     // `currentSystem` gives the text to write: the system as a system file
-    // (its parameters, then N rows of N + 1 cell texts). Reads the file at
-    // location() once, now.
+    // (its parameters, then N rows of N + 1 cell texts).
     RecoveryFile(std::function<std::string()> currentSystem, QObject* parent = nullptr);
 
-    // $XDG_STATE_HOME/kalvor1/recovered-system.tsv, or under ~/.local/state
-    // when that variable is unset, empty or not an absolute path.
-    static QString location();
+    // $XDG_STATE_HOME/kalvor1, or ~/.local/state/kalvor1 when that variable
+    // is unset, empty or not an absolute path. The recent-files list lives
+    // there too.
+    static QString folder();
 
-    // The system the file held when this object was made; empty when it held
-    // none (no file, or one that is not a valid system file).
-    const Rows& recovered() const { return recovered_; }
-    // The parameters of that system.
-    const std::vector<Parameter>& recoveredParameters() const { return recoveredParameters_; }
+    // The systems in the folder, newest first (by the time each was last
+    // written), except this object's own file; files that are not valid
+    // system files are left out.
+    std::vector<Entry> history() const;
+
+    // The file this object writes now; empty until its first write.
+    QString ownFile() const { return path_; }
 
     // The system changed: it is written once a second has passed, together
     // with every further change of that second.
     void changed();
     // Writes at once if anything changed since the last write.
     void flush();
+    // The system shown from now on is not this file's: changes not yet
+    // written are dropped, and the next change goes to a new file. Whoever
+    // replaces the system calls flush first, then this.
+    void startNewFile();
 
 signals:
     // A write failed, with the reason. Raised once for a run of failures;
@@ -56,11 +76,20 @@ signals:
 
 private:
     void write();
+    QString newFileName();
+    // Removes the oldest files beyond keptFiles, never this object's own.
+    void pruneHistory() const;
 
     std::function<std::string()> currentSystem_;
     QString path_;
-    Rows recovered_;
-    std::vector<Parameter> recoveredParameters_;
+    // The unknowns of each file listed before, while it is as it was then
+    // (its time and size): a file is read once, not at every look.
+    struct Seen {
+        QDateTime written;
+        qint64 size = 0;
+        int unknowns = 0;
+    };
+    mutable QHash<QString, Seen> seen_;
     QTimer* delay_ = nullptr;
     bool pending_ = false;
     bool failing_ = false;

@@ -21,7 +21,6 @@ namespace kalvor {
 
 namespace {
 
-constexpr int checkPanel = 4;
 // Wrong unknowns named in panel 4; the others are counted.
 constexpr std::size_t namedWrongUnknowns = 5;
 
@@ -122,7 +121,7 @@ void SolutionCheckView::show(const SolutionCheck& check)
     }
     placeAccurateColumn();
     if (!window_.panelTaken())
-        controls_.statusBar->setPanelText(checkPanel, verdictText(check));
+        window_.showNote(verdictText(check));
 }
 
 void SolutionCheckView::forget()

@@ -41,11 +41,14 @@ public:
     // What the view asks of its window: whether the tables are being edited
     // (a verdict arriving then is dropped), whether panel 4 names dropped
     // text (which then stays), and the first column of the solution table
-    // after the window's own ones. `running` counts the checks not yet back.
+    // after the window's own ones; `showNote` writes the verdict to panel 4
+    // as the window's note on the solution shown. `running` counts the checks
+    // not yet back.
     struct Window {
         std::function<bool()> editing;
         std::function<bool()> panelTaken;
         std::function<int()> firstFreeColumn;
+        std::function<void(const QString&)> showNote;
         int& running;
     };
 

@@ -8,6 +8,8 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include "core/decimalcomma.h"
+#include "core/solutionfile.h"
 #include "core/systemfile.h"
 #include "windows/form1messages.h"
 
@@ -62,9 +64,17 @@ DroppedSystem readSystemFileAt(const QString& path)
     if (tooLarge(bytes.size()))
         return refused(path, tooLargeWhy);
 
-    SystemFile system = readSystemFile(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+    const std::string_view text(bytes.constData(), std::size_t(bytes.size()));
+    if (isSolutionFile(text))
+        return refused(path,
+                       QStringLiteral("is a solution, written by Save solution as, not a system; "
+                                      "nothing was changed"));
+    SystemFile system = readSystemFile(text);
     if (system.problem != SystemFileProblem::None)
         return refused(path, QStringLiteral("cannot be used: ") + QString::fromStdString(describeProblem(system)));
+    // As the spreadsheets that write semicolons mean their decimal commas.
+    if (system.separator == ';')
+        convertDecimalCommaFields(system.rows);
     return {std::move(system.rows), {}, system.separator, std::move(system.parameters)};
 }
 

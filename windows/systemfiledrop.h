@@ -26,8 +26,11 @@ struct DroppedSystem {
 };
 
 // Reads the whole file at `path` as a system file of any N. It is refused
-// when it cannot be read, is larger than a system file may be, or has a
-// problem the system file reader finds (the message names the line).
+// when it cannot be read, is larger than a system file may be, is a
+// solution file (isSolutionFile), or has a problem the system file reader
+// finds (the message names the line). In a semicolon-separated file, fields
+// written with a decimal comma get their full stop
+// (convertDecimalCommaFields).
 DroppedSystem readSystemFileAt(const QString& path);
 
 // As readSystemFileAt, for a window of `unknowns` unknowns: a file holding

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMenu>
 
+#include "core/decimalcomma.h"
 #include "core/polar.h"
 #include "core/tabletext.h"
 #include "platform/grid.h"
@@ -245,11 +246,15 @@ void TableExchange::pasteClipboard(Grid* table)
     if (text.isEmpty())
         return;
     const std::string bytes = text.toStdString();
-    const TableText block = readTableText(bytes, pasteSeparator(bytes));
+    const char separator = pasteSeparator(bytes);
+    const TableText block = readTableText(bytes, separator);
     BlockPaste::Rows rows;
     rows.reserve(block.rows.size());
     for (const TableRow& row : block.rows)
         rows.push_back(row.fields);
+    // Semicolons come from spreadsheets that write a decimal comma.
+    if (separator == ';')
+        convertDecimalCommaFields(rows);
     // A spreadsheet column of phasors lands as numbers the cells read.
     convertPolarFields(rows);
     pasteRows(table, rows, table->Row(), table->Col());

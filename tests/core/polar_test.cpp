@@ -41,6 +41,17 @@ TEST(PolarText, WritesMagnitudeAndAngle)
         {1.0, -1e-6, "1.0000 ∠ 0.00°", 1.0000000000005, -5.729577951306322e-05},
         {3 * big, -4 * big, "5.3575E+301 ∠ -53.13°", 5 * big, -53.13010235415598},
         {-kMax, kMax, "2.5423E+308 ∠ 135.00°", std::numeric_limits<double>::infinity(), 135.0},
+        // Plain decimals with five significant digits from 1E-04 up to
+        // below 1E+06, judged after rounding.
+        {1e-4, 0.0, "0.00010000 ∠ 0.00°", 1e-4, 0.0},
+        {9.99994e-5, 0.0, "9.9999E-05 ∠ 0.00°", 9.99994e-5, 0.0},
+        {9.99995e-5, 0.0, "0.00010000 ∠ 0.00°", 9.99995e-5, 0.0},
+        {-0.031573, 0.0, "0.031573 ∠ 180.00°", 0.031573, 180.0},
+        {0.0, 12.3456, "12.346 ∠ 90.00°", 12.3456, 90.0},
+        {99999.5, 0.0, "100000 ∠ 0.00°", 99999.5, 0.0},
+        {123456.0, 0.0, "123460 ∠ 0.00°", 123456.0, 0.0},
+        {999994.0, 0.0, "999990 ∠ 0.00°", 999994.0, 0.0},
+        {999995.0, 0.0, "1.0000E+06 ∠ 0.00°", 999995.0, 0.0},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(polarText(c.re, c.im), c.text) << c.re << " " << c.im;
@@ -49,6 +60,14 @@ TEST(PolarText, WritesMagnitudeAndAngle)
         EXPECT_EQ(p.degrees, c.degrees) << c.re << " " << c.im;
         EXPECT_FALSE(std::signbit(p.degrees) && p.degrees == 0.0) << c.re << " " << c.im;
     }
+}
+
+TEST(PolarText, WritesReadableMagnitudes)
+{
+    // Magnitudes and angles worked out by hand: 0.31573 at 1.8601 degrees,
+    // 230.940 at -29.99999 degrees.
+    EXPECT_EQ(polarText(0.31556, 0.010248), "0.31573 ∠ 1.86°");
+    EXPECT_EQ(polarText(200.0, -115.47), "230.94 ∠ -30.00°");
 }
 
 // The value 1 + im i whose angle is exactly `degrees` as a double (found by

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/decimalcomma.h"
+#include "core/solutionfile.h"
 #include "core/systemfile.h"
 #include "core/utf8.h"
 
@@ -141,7 +143,13 @@ TEST(ReadSystemFile, ProblemsSayWhatAndWhere)
         {"bad byte before a bad shape", "1\n\xFF\n", P::NotUtf8, "line 2 is not UTF-8 text"},
         {"short line", "1,2,3\n4,5\n", P::WrongFieldCount, "line 2 has 2 fields, 3 expected"},
         {"one field", "7\n", P::WrongFieldCount, "line 1 has 1 field, 2 expected"},
-        {"long line", "1,2,3\n", P::WrongFieldCount, "line 1 has 3 fields, 2 expected"},
+        {"long line", "1,2,3\n", P::WrongLineCount,
+         "1 line of 3 fields: a system of 2 unknowns needs 2 lines of 3 fields"},
+        {"a line missing", "1,2,3,4\n5,6,7,8\n", P::WrongLineCount,
+         "2 lines of 4 fields: a system of 3 unknowns needs 3 lines of 4 fields"},
+        {"a line too many", "1,2\n3,4\n", P::WrongLineCount,
+         "2 lines of 2 fields: a system of 1 unknown needs 1 line of 2 fields"},
+        {"lines unlike", "1,2,3,4\n5,6,7\n", P::WrongFieldCount, "line 1 has 4 fields, 3 expected"},
         {"blank line inside", "1,2,3\n\n4,5,6\n", P::WrongFieldCount, "line 1 has 3 fields, 4 expected"},
         {"line after a quoted break", "1,\"a\nb\",1\n1,1\n", P::WrongFieldCount, "line 3 has 2 fields, 3 expected"},
         {"unterminated quote", "1,0,1\n0,\"1,3\n", P::UnterminatedQuote,
@@ -192,6 +200,63 @@ TEST(Utf8WellFormedLength, EdgesOfEveryLeadByte)
     };
     for (const auto& c : cases)
         EXPECT_EQ(utf8WellFormedLength(c.bytes, 0), c.length) << testing::PrintToString(c.bytes);
+}
+
+// A file written by Save solution as is told from a system file, with or
+// without its header line.
+TEST(SolutionFile, IsToldFromASystem)
+{
+    const struct {
+        const char* name;
+        std::string bytes;
+        bool solution;
+    } cases[] = {
+        {"header", "Unknown\tValue\tReal part\tImaginary part\tPolar\nX1\t 1.0000 + 0.0000i\t1\t0\t1.0000\n", true},
+        {"lines without header", "X1\ta\t1\t0\nX2\tb\t2.5E-07\t-0\n\n", true},
+        {"byte-order mark", "\xEF\xBB\xBFX1\ta\t1\t0\n", true},
+        {"unknowns out of order", "X1\ta\t1\t0\nX3\tb\t1\t0\n", false},
+        {"commas", "X1,a,1,0\nX2,b,1,0\n", false},
+        {"three fields", "X1\ta\t1\n", false},
+        {"parts that are no numbers", "X1\ta\tb\tc\n", false},
+        {"a system", "1\t2\n", false},
+        {"a system whose first cells read X1, X2", "X1\t2\nX2\t5\n", false},
+        {"empty", "", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(isSolutionFile(c.bytes), c.solution) << c.name;
+}
+
+TEST(SolutionFile, WritesHeaderThenOneLinePerUnknown)
+{
+    const std::vector<std::string> labels{"X1", "X2"}, texts{" 1.0000 + 0.0000i", " 0.5000 - 2i"};
+    const std::vector<double> re{1.0, 0.5}, im{0.0, -2.0};
+    EXPECT_EQ(writeSolutionFile(labels, texts, re, im),
+              "Unknown\tValue\tReal part\tImaginary part\n"
+              "X1\t 1.0000 + 0.0000i\t1\t0\n"
+              "X2\t 0.5000 - 2i\t0.5\t-2\n");
+    // Extra columns follow under their names; a short one leaves its fields
+    // empty.
+    EXPECT_EQ(
+        writeSolutionFile(labels, texts, re, im, {{"Polar", {"1.0000 \u2220 0.00\u00b0"}}, {"Note", {"a\tb", "c"}}}),
+        "Unknown\tValue\tReal part\tImaginary part\tPolar\tNote\n"
+        "X1\t 1.0000 + 0.0000i\t1\t0\t1.0000 \u2220 0.00\u00b0\t\"a\tb\"\n"
+        "X2\t 0.5000 - 2i\t0.5\t-2\t\tc\n");
+}
+
+// Fields a semicolon file means with a decimal comma; only those the
+// reading refuses, and only when the full stops make them read.
+TEST(DecimalComma, GivesRefusedFieldsTheirFullStops)
+{
+    std::vector<std::vector<std::string>> rows{
+        {"1,5", "-2,25e3", "2,5+1,5i", "10,5<30", "1+2,5j"},
+        {"1,2,3", "abc", "1.5", "", ",", "1,5x", "a,5"},
+    };
+    const std::vector<std::vector<std::string>> expected{
+        {"1.5", "-2.25e3", "2.5+1.5i", "10.5<30", "1+2.5j"},
+        {"1,2,3", "abc", "1.5", "", ",", "1,5x", "a,5"},
+    };
+    EXPECT_EQ(convertDecimalCommaFields(rows), 5u);
+    EXPECT_EQ(rows, expected);
 }
 
 }  // namespace

@@ -184,7 +184,16 @@ TEST(FirstUnreadableCell, FollowsTheReadingOrderColumnsFirstThenConstants)
         {"column before row", {{"1", "bad"}, {"bad", "4"}}, {"1", "2"}, CellPosition{T::Coefficients, 2, 1}},
         {"coefficients before constants", {{"1", "2"}, {"3", "x"}}, {"y", "2"}, CellPosition{T::Coefficients, 2, 2}},
         {"a constant", {{"1", "2"}, {"3", "4"}}, {"1", "2+zi"}, CellPosition{T::Constants, 2, 1}},
-        {"beyond the double range is not a number", {{"1e999"}}, {"1"}, CellPosition{T::Coefficients, 1, 1}},
+        {"beyond the double range is not a number", {{"1e999"}}, {"1"}, CellPosition{T::Coefficients, 1, 1, true}},
+        {"both parts beyond the range",
+         {{"1", "2"}, {"3", "-1e400-2E+309i"}},
+         {"1", "2"},
+         CellPosition{T::Coefficients, 2, 2, true}},
+        {"one part beyond, one not a number",
+         {{"1", "2"}, {"3", "1e400+xi"}},
+         {"1", "2"},
+         CellPosition{T::Coefficients, 2, 2, false}},
+        {"a constant beyond", {{"1", "2"}, {"3", "4"}}, {"1", "1+1e999i"}, CellPosition{T::Constants, 2, 1, true}},
     };
     for (const CellCase& c : cases) {
         const Parts p = partsOf(c.coefficients, c.constants);
@@ -194,6 +203,7 @@ TEST(FirstUnreadableCell, FollowsTheReadingOrderColumnsFirstThenConstants)
             EXPECT_EQ(got->table, c.expected->table) << c.name;
             EXPECT_EQ(got->row, c.expected->row) << c.name;
             EXPECT_EQ(got->column, c.expected->column) << c.name;
+            EXPECT_EQ(got->beyondRange, c.expected->beyondRange) << c.name;
         }
     }
 }

@@ -191,6 +191,24 @@ private slots:
         QVERIFY(!exchange()->canUndoPaste());
     }
 
+    // Semicolons come from spreadsheets that write decimal commas: a cell
+    // that reads only with full stops gets them. Tabs keep every comma.
+    void semicolonPasteTakesDecimalCommas()
+    {
+        QVERIFY(h->open(2));
+        Form1Harness::clickCell(g1(), 1, 1);
+        setClipboard(QStringLiteral("1,5;a,b;-2,25e3\n"));
+        pasteBy(QStringLiteral("Ctrl+V on Grid1"));
+        QCOMPARE(g1()->TextMatrix(1, 1), QString("1.5"));
+        QCOMPARE(g1()->TextMatrix(1, 2), QString("a,b"));
+        QCOMPARE(g2()->TextMatrix(1, 1), QString("-2.25e3"));
+        Form1Harness::clickCell(g1(), 2, 1);
+        setClipboard(QStringLiteral("1,5\t2,5\n"));
+        pasteBy(QStringLiteral("Ctrl+V on Grid1"));
+        QCOMPARE(g1()->TextMatrix(2, 1), QString("1,5"));
+        QCOMPARE(g1()->TextMatrix(2, 2), QString("2,5"));
+    }
+
     void blockThatDoesNotFit_data()
     {
         QTest::addColumn<int>("n");
@@ -625,6 +643,8 @@ private slots:
             << QStringList{"1", "x", "y", "1"} << QStringList{"1", "1"} << "EQ.2, X1: not a number" << 1 << 2 << 1;
         QTest::newRow("constant") << QStringList{"1", "2", "3", "4"} << QStringList{"1", "2+zi"} << "C 2: not a number"
                                   << 2 << 2 << 1;
+        QTest::newRow("beyond the number range") << QStringList{"1", "2", "3", "-1e400"} << QStringList{"1", "1"}
+                                                 << "EQ.2, X2: beyond the number range" << 1 << 2 << 2;
         QTest::newRow("overflow") << QStringList{"1E200", "1E200", "1E200", "1E200"} << QStringList{"1", "1"}
                                   << "A value left the number range" << 0 << 0 << 0;
     }

@@ -12,7 +12,10 @@
 #include <QClipboard>
 #include <QDropEvent>
 #include <QFrame>
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
+#include <QMenu>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -26,10 +29,12 @@
 #include "platform/gridmodel.h"
 #include "platform/statusbar.h"
 #include "startupsupport.h"
+#include "platform/savequestion.h"
+#include "windows/recentfiles.h"
 #include "windows/systemparameters.h"
 #include "windows/recoveryfile.h"
 
-    using namespace kalvor;
+using namespace kalvor;
 
 namespace {
 
@@ -97,6 +102,13 @@ private:
     }
 
     QTimer* recoveryTimer() { return form()->findChild<RecoveryFile*>()->findChild<QTimer*>(); }
+
+    // The Recover submenu as the File menu shows it now.
+    QMenu* recoverMenu()
+    {
+        emit form()->findChild<QMenu*>("file")->aboutToShow();
+        return form()->findChild<QMenu*>("recoverSystem");
+    }
 
     QUrl fileUrl(const QString& name, const QByteArray& bytes)
     {
@@ -221,6 +233,16 @@ private slots:
                                     << qint64(0);
         QTest::newRow("bad bytes") << "bad.csv" << QByteArray("1,1,2\n1,\xFF,2\n")
                                    << "The file \"bad.csv\" cannot be used: line 2 is not UTF-8 text." << qint64(0);
+        const QString solutionFile
+            = QStringLiteral("The file \"%1\" is a solution, written by Save solution as, not a system; nothing was "
+                             "changed.");
+        QTest::newRow("a solution of 3 unknowns, without header")
+            << "old.tsv"
+            << QByteArray("X1\t 1.0000 + 0.0000i\t1\t0\nX2\t 2.0000 + 0.0000i\t2\t0\nX3\t 0.0000 + 0.0000i\t0\t0\n")
+            << solutionFile.arg(QStringLiteral("old.tsv")) << qint64(0);
+        QTest::newRow("a solution with its header")
+            << "new.txt" << QByteArray("Unknown\tValue\tReal part\tImaginary part\nX1\t 1.0000 + 0.0000i\t1\t0\n")
+            << solutionFile.arg(QStringLiteral("new.txt")) << qint64(0);
         QTest::newRow("empty") << "empty.txt" << QByteArray()
                                << "The file \"empty.txt\" cannot be used: the file holds no equation." << qint64(0);
         QTest::newRow("larger than 256 MiB")
@@ -310,6 +332,8 @@ private slots:
         QTest::newRow("same N, from the solution") << QByteArray("1+i,1,2+3i\n1,-1+i,i\n") << 2 << true;
         QTest::newRow("another N, semicolons") << QByteArray("1;0;0;\"4;5\"\n0;1;0;2\n0;0;1;3\n") << 3 << false;
         QTest::newRow("same N, phasors") << QByteArray("2<0\t0\t10<90\n0\t1\t1@180\n") << 2 << false;
+        QTest::newRow("another N, decimal commas")
+            << QByteArray("1,5;0;0;-2,25e3\n0;1;0;1,5+0,5i\n0;0;1;2,5<0\n") << 3 << false;
     }
 
     void openTakesAnyN()
@@ -333,6 +357,9 @@ private slots:
         for (const TableRow& row : readTableText(bytes.toStdString(), fileSeparator(bytes.toStdString())).rows)
             for (const std::string& field : row.fields)
                 expected << QString::fromStdString(polarToRectangular(field).value_or(field));
+        // Decimal commas as the full stops they stand for.
+        if (QTest::currentDataTag() == QByteArray("another N, decimal commas"))
+            expected = QStringList{"1.5", "0", "0", "-2.25e3", "0", "1", "0", "1.5+0.5i", "0", "0", "1", "2.5"};
         QCOMPARE(tables(), expected);
         // Undone only where it was a paste into the same tables.
         QCOMPARE(exchange()->undoPaste(), unknowns == 2);
@@ -482,42 +509,80 @@ private slots:
         form()->findChild<QAction*>("saveSolutionAs")->trigger();
         exchange()->copySolutionNumbers();
         const QStringList numbers = QGuiApplication::clipboard()->text().split(QLatin1Char('\n'));
-        QString expected;
+        QString expected = QStringLiteral("Unknown\tValue\tReal part\tImaginary part\n");
         for (int k = 0; k < 2; ++k)
             expected += QStringLiteral("X%1\t%2\t%3\n").arg(k + 1).arg(solution[k], numbers[k]);
         QCOMPARE(QString::fromUtf8(contents(target)), expected);
+        // With the polar form shown, its column too, under its title.
+        QMenu* menu = exchange()->contextMenuFor(form()->findChild<Grid*>("Grid3"));
+        for (QAction* action : menu->actions())
+            if (action->text() == QLatin1String("Show polar form"))
+                action->trigger();
+        delete menu;
+        dialogs.answers << target;
+        form()->findChild<QAction*>("saveSolutionAs")->trigger();
+        const QStringList polar
+            = {QStringLiteral("1.7951 \u2220 21.80\u00b0"), QStringLiteral("1.2019 \u2220 33.69\u00b0")};
+        expected = QStringLiteral("Unknown\tValue\tReal part\tImaginary part\tPolar\n");
+        for (int k = 0; k < 2; ++k)
+            expected += QStringLiteral("X%1\t%2\t%3\t%4\n").arg(k + 1).arg(solution[k], numbers[k], polar[k]);
+        QCOMPARE(QString::fromUtf8(contents(target)), expected);
+        // Such a file is no system: Open says so and changes nothing.
+        form()->back_Click();
+        const QStringList before = tables();
+        openFile(target);
+        QCOMPARE(h->messages.messages.size(), std::size_t(1));
+        QCOMPARE(h->messages.messages[0].message,
+                 QStringLiteral("The file \"solution.tsv\" is a solution, written by Save solution as, not a system; "
+                                "nothing was changed."));
+        QCOMPARE(tables(), before);
+        h->messages.messages.clear();
         form()->back_Click();
         QVERIFY(!form()->findChild<QAction*>("saveSolutionAs")->isEnabled());
         checkNoMessage();
     }
 
-    // Written a second after a change and at once by Exit or the close box;
-    // the next run offers it, whatever that run writes itself.
-    void recoveryKeepsTheSystemForTheNextRun()
+    // Written a second after a change and at once by Exit or the close box,
+    // each run to a file of its own; the next run offers the ones before,
+    // newest first, whatever it writes itself.
+    void recoveryKeepsEachRunsSystem()
     {
-        const QString file = h->state.recoveryFile();
-        QVERIFY(!form()->findChild<QAction*>("recoverSystem")->isEnabled());
+        QVERIFY(!recoverMenu()->isEnabled());
         form()->exit_Click();
-        QVERIFY(!QFile::exists(file));
+        QVERIFY(h->state.recoveryFiles().isEmpty());
 
         h->makeForm();
         QVERIFY(openWindow(2));
         h->typeCoefficient(1, 1, QStringLiteral("1+i"));
         QVERIFY(recoveryTimer()->isActive());
-        QVERIFY(!QFile::exists(file));
+        QVERIFY(h->state.recoveryFiles().isEmpty());
         tick(recoveryTimer());
-        QCOMPARE(contents(file), QByteArray("1+i\t\t\n\t\t\n"));
+        QCOMPARE(h->state.recoveryFiles().size(), 1);
+        const QString first = h->state.recoveryFiles()[0];
+        QCOMPARE(contents(first), QByteArray("1+i\t\t\n\t\t\n"));
+        // Its own file is not offered to the run that writes it.
+        QVERIFY(!recoverMenu()->isEnabled());
         exchange()->pasteRows(form()->findChild<Grid*>("Grid1"), {{"1+i", "1", "2+3i"}, {"1", "-1+i", "i"}}, 1, 1);
         form()->close();
-        QCOMPARE(QString::fromUtf8(contents(file)), clipboardSystem());
+        QCOMPARE(QString::fromUtf8(contents(first)), clipboardSystem());
+        const QByteArray firstSystem = contents(first);
 
         h->makeForm();
         QVERIFY(openWindow(3));
-        QVERIFY(form()->findChild<QAction*>("recoverSystem")->isEnabled());
         h->typeCoefficient(1, 1, QStringLiteral("9"));
         tick(recoveryTimer());
-        QVERIFY(contents(file).startsWith("9\t"));
-        form()->findChild<QAction*>("recoverSystem")->trigger();
+        QCOMPARE(h->state.recoveryFiles().size(), 2);
+        QCOMPARE(contents(first), firstSystem);
+        QVERIFY(recoverMenu()->isEnabled());
+        const QList<QAction*> offered = recoverMenu()->actions();
+        QCOMPARE(offered.size(), 1);
+        const QDateTime written = QFileInfo(first).lastModified();
+        QCOMPARE(
+            offered[0]->text(),
+            QStringLiteral("2 unknowns, %1 %2")
+                .arg(written.toString(QStringLiteral("yyyy-MM-dd")), written.toString(QStringLiteral("HH:mm:ss"))));
+        offered[0]->trigger();
+        QCOMPARE(h->saveQuestion.asked, 1);
         QCOMPARE(form()->state().N, 2);
         QCOMPARE(tables(), systemTexts());
         checkNoMessage();
@@ -550,7 +615,8 @@ private slots:
         const QByteArray file = "R = 10\nw = 2*pi*50\n" + rows;
         QCOMPARE(contents(target), file);
         tick(recoveryTimer());
-        QCOMPARE(contents(h->state.recoveryFile()), file);
+        QCOMPARE(h->state.recoveryFiles().size(), 1);
+        QCOMPARE(contents(h->state.recoveryFiles()[0]), file);
 
         h->makeForm();
         QVERIFY(openWindow(1));
@@ -560,7 +626,7 @@ private slots:
 
         h->makeForm();
         QVERIFY(openWindow(2));
-        form()->findChild<QAction*>("recoverSystem")->trigger();
+        recoverMenu()->actions().at(0)->trigger();
         QCOMPARE(parameters(), ours);
         QCOMPARE(tables(), typed);
 
@@ -573,6 +639,203 @@ private slots:
         checkNoMessage();
     }
 
+    // New, Open and Recover leave the system before them in its file and
+    // begin another for what follows; one that changes nothing adds none.
+    void replacingTheSystemStartsANewRecoveryFile_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("New system") << "new";
+        QTest::newRow("Open system") << "open";
+        QTest::newRow("Recover") << "recover";
+    }
+
+    void replacingTheSystemStartsANewRecoveryFile()
+    {
+        QFETCH(QString, command);
+        form()->setCountQuestion([this] {
+            h->count = QStringLiteral("2");
+            return true;
+        });
+        RecoveryFile other([] { return std::string("5\t6\n"); });
+        other.changed();
+        other.flush();
+        h->typeCoefficient(1, 1, QStringLiteral("1"));
+        // No tick: the replacing command writes what is pending first.
+        if (command == QLatin1String("new"))
+            form()->findChild<QAction*>("newSystem")->trigger();
+        else if (command == QLatin1String("open"))
+            openFile(fileUrl(QStringLiteral("open.tsv"), "4\t5\t6\n7\t8\t9\n").toLocalFile());
+        else
+            recoverMenu()->actions().at(0)->trigger();
+        QCOMPARE(h->saveQuestion.asked, 1);
+        // Another window at the same time keeps its own file.
+        const QStringList files = h->state.recoveryFiles();
+        QCOMPARE(files.size(), 2);
+        QVERIFY(files.contains(other.ownFile()));
+        QCOMPARE(contents(other.ownFile()), QByteArray("5\t6\n"));
+        const QString before = files[files[0] == other.ownFile() ? 1 : 0];
+        QCOMPARE(contents(before), QByteArray("1\t\t\n\t\t\n"));
+        QCOMPARE(other.history().size(), std::size_t(1));
+        QCOMPARE(other.history()[0].path, before);
+        // Nothing changed since: nothing more is written, even at Exit.
+        QVERIFY(!recoveryTimer()->isActive());
+        form()->exit_Click();
+        QCOMPARE(h->state.recoveryFiles().size(), 2);
+
+        h->makeForm();
+        QVERIFY(openWindow(2));
+        h->typeCoefficient(2, 2, QStringLiteral("3"));
+        tick(recoveryTimer());
+        QCOMPARE(h->state.recoveryFiles().size(), 3);
+        QCOMPARE(contents(before), QByteArray("1\t\t\n\t\t\n"));
+        checkNoMessage();
+    }
+
+    // Ten files are kept: a new one removes the oldest beyond that, judged by
+    // when each was written.
+    void historyKeepsTheLastTen()
+    {
+        const QString folder = RecoveryFile::folder();
+        QVERIFY(QDir().mkpath(folder));
+        const QDateTime base = QDateTime::currentDateTime().addDays(-1);
+        QStringList made;
+        for (int k = 0; k < 12; ++k) {
+            // Named against their age, so only the times can order them.
+            QFile file(folder + QStringLiteral("/recovered-%1.tsv").arg(20 - k));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray::number(k) + "\t1\n");
+            QVERIFY(file.flush());
+            QVERIFY(file.setFileTime(base.addSecs(k), QFileDevice::FileModificationTime));
+            made << file.fileName();
+        }
+        RecoveryFile run([] { return std::string("1\t1\n"); });
+        run.changed();
+        run.flush();
+        const QStringList kept = h->state.recoveryFiles();
+        QCOMPARE(kept.size(), RecoveryFile::keptFiles);
+        QVERIFY(kept.contains(run.ownFile()));
+        for (int k = 0; k < 12; ++k)
+            QCOMPARE(kept.contains(made[k]), k >= 3);
+        const std::vector<RecoveryFile::Entry> offered = run.history();
+        QCOMPARE(offered.size(), std::size_t(9));
+        QCOMPARE(offered.front().path, made[11]);
+        QCOMPARE(offered.back().path, made[3]);
+    }
+
+    void replacingAChangedSystemAsksFirst_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("answer");  // SaveQuestion::Answer
+        QTest::addColumn<bool>("saveFails");
+        QTest::addColumn<bool>("replaced");
+        const auto save = int(SaveQuestion::Answer::Save), discard = int(SaveQuestion::Answer::Discard),
+                   cancel = int(SaveQuestion::Answer::Cancel);
+        for (const char* command : {"new", "open", "open recent", "recover"}) {
+            QTest::addRow("%s, Save", command) << command << save << false << true;
+            QTest::addRow("%s, Save fails", command) << command << save << true << false;
+            QTest::addRow("%s, Discard", command) << command << discard << false << true;
+            QTest::addRow("%s, Cancel", command) << command << cancel << false << false;
+        }
+    }
+
+    void replacingAChangedSystemAsksFirst()
+    {
+        QFETCH(QString, command);
+        QFETCH(int, answer);
+        QFETCH(bool, saveFails);
+        QFETCH(bool, replaced);
+        form()->setCountQuestion([this] {
+            h->count = QStringLiteral("1");
+            return true;
+        });
+        // Commas: Save does not write over it, but asks for a name.
+        const QString other = fileUrl(QStringLiteral("other.csv"), "4,5\n").toLocalFile();
+        RecentFiles(RecoveryFile::folder() + QStringLiteral("/recent-files.txt")).add(other);
+        RecoveryFile earlier([] { return std::string("4\t5\n"); });
+        earlier.changed();
+        earlier.flush();
+        const auto run = [&] {
+            emit form()->findChild<QMenu*>("file")->aboutToShow();
+            if (command == QLatin1String("new"))
+                form()->findChild<QAction*>("newSystem")->trigger();
+            else if (command == QLatin1String("open"))
+                openFile(other);
+            else if (command == QLatin1String("open recent"))
+                form()->findChild<QAction*>("openRecent1")->trigger();
+            else
+                recoverMenu()->actions().at(0)->trigger();
+        };
+        // Empty and never saved: nothing to ask.
+        run();
+        QCOMPARE(h->saveQuestion.asked, 0);
+        QCOMPARE(form()->state().N, 1);
+        // Typed into: asked. Saved or just opened: not asked again.
+        h->typeCoefficient(1, 1, QStringLiteral("8"));
+        const QStringList typed = tables();
+        const QString target
+            = scratch.filePath(saveFails ? QStringLiteral("other.csv/saved.tsv")
+                                         : QStringLiteral("saved-%1.tsv").arg(QTest::currentDataTag()));
+        const bool saving = answer == int(SaveQuestion::Answer::Save);
+        if (saving)
+            dialogs.answers << target;
+        h->saveQuestion.answer = SaveQuestion::Answer(answer);
+        run();
+        QCOMPARE(h->saveQuestion.asked, 1);
+        const QStringList replacement = command == QLatin1String("new") ? QStringList{"", ""} : QStringList{"4", "5"};
+        QCOMPARE(tables(), replaced ? replacement : typed);
+        QCOMPARE(QFile::exists(target), saving && !saveFails);
+        if (saving && !saveFails)
+            QCOMPARE(contents(target), (typed.join(QLatin1Char('\t')) + QLatin1Char('\n')).toUtf8());
+        QCOMPARE(h->messages.messages.size(), std::size_t(saveFails ? 1 : 0));
+        if (replaced) {
+            run();
+            QCOMPARE(h->saveQuestion.asked, 1);
+        } else {
+            dialogs.answers = {scratch.filePath(QStringLiteral("later.tsv"))};
+            form()->findChild<QAction*>("saveSystemAs")->trigger();
+            run();
+            QCOMPARE(h->saveQuestion.asked, 1);
+        }
+    }
+
+    // The last eight files opened or saved, newest first, in every run; one
+    // that has gone is said so and taken off.
+    void openRecentOffersTheLastFiles()
+    {
+        QVERIFY(!form()->findChild<QMenu*>("openRecent")->isEnabled());
+        QStringList paths;
+        for (int k = 1; k <= 9; ++k) {
+            paths.prepend(fileUrl(QStringLiteral("s%1.tsv").arg(k), QByteArray::number(k) + "\t1\n").toLocalFile());
+            openFile(paths.front());
+        }
+        dialogs.answers << scratch.filePath(QStringLiteral("saved.tsv"));
+        form()->findChild<QAction*>("saveSystemAs")->trigger();
+        paths.prepend(scratch.filePath(QStringLiteral("saved.tsv")));
+        h->makeForm();
+        QVERIFY(openWindow(1));
+        emit form()->findChild<QMenu*>("file")->aboutToShow();
+        QMenu* recent = form()->findChild<QMenu*>("openRecent");
+        QVERIFY(recent->isEnabled());
+        QStringList offered;
+        for (QAction* action : recent->actions())
+            offered << action->text();
+        QStringList expected;
+        for (int k = 0; k < RecentFiles::keptNames; ++k)
+            expected << QStringLiteral("&%1 %2").arg(k + 1).arg(QDir::toNativeSeparators(paths[k]));
+        QCOMPARE(offered, expected);
+        form()->findChild<QAction*>("openRecent3")->trigger();
+        QCOMPARE(tables(), (QStringList{"8", "1"}));
+
+        QVERIFY(QFile::remove(paths[1]));
+        form()->findChild<QAction*>("openRecent2")->trigger();
+        QCOMPARE(h->messages.messages.size(), std::size_t(1));
+        QCOMPARE(h->messages.messages[0].message,
+                 QStringLiteral("The file \"%1\" is no longer there; it is taken off the list of recent files.")
+                     .arg(QDir::toNativeSeparators(paths[1])));
+        QCOMPARE(tables(), (QStringList{"8", "1"}));
+        QVERIFY(!RecentFiles(RecoveryFile::folder() + QStringLiteral("/recent-files.txt")).paths().contains(paths[1]));
+    }
+
     void recoveryFileThatCannotBeWrittenIsToldOnce()
     {
         // A file where the recovery folder should be.
@@ -582,20 +845,31 @@ private slots:
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^The recovery file cannot be written")));
         h->typeCoefficient(1, 1, QStringLiteral("1"));
         tick(recoveryTimer());
-        QVERIFY(form()
-                    ->findChild<StatusBar*>("StatusBar1")
-                    ->panelText(4)
-                    .startsWith(QStringLiteral("The recovery file cannot be written: ")));
+        StatusBar* bar = form()->findChild<StatusBar*>("StatusBar1");
+        QVERIFY(bar->panelText(4).startsWith(QStringLiteral("The recovery file cannot be written: ")));
         // Told once: the click emptied the panel, and it stays so.
         h->typeCoefficient(1, 1, QStringLiteral("2"));
         tick(recoveryTimer());
-        QCOMPARE(form()->findChild<StatusBar*>("StatusBar1")->panelText(4), QString());
+        QCOMPARE(bar->panelText(4), QString());
         QVERIFY(blocker.remove());
         h->typeCoefficient(1, 1, QStringLiteral("3"));
         tick(recoveryTimer());
-        QCOMPARE(contents(h->state.recoveryFile()), QByteArray("3\t\t\n\t\t\n"));
-        QCOMPARE(form()->findChild<StatusBar*>("StatusBar1")->panelText(4), QString());
-        checkNoMessage();
+        QCOMPARE(h->state.recoveryFiles().size(), 1);
+        QCOMPARE(contents(h->state.recoveryFiles()[0]), QByteArray("3\t\t\n\t\t\n"));
+        QCOMPARE(bar->panelText(4), QString());
+
+        // A failure while panel 4 points at a data error leaves it there.
+        QVERIFY(QDir(RecoveryFile::folder()).removeRecursively());
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        h->typeCoefficient(2, 2, QStringLiteral("x"));
+        form()->solve_Click();
+        QCOMPARE(bar->panelText(4), QStringLiteral("EQ.2, X2: not a number"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^The recovery file cannot be written")));
+        tick(recoveryTimer());
+        QCOMPARE(bar->panelText(4), QStringLiteral("EQ.2, X2: not a number"));
+        QVERIFY(bar->toolTip().startsWith(QStringLiteral("The recovery file cannot be written: ")));
+        QCOMPARE(h->messages.messages.size(), std::size_t(1));
     }
 };
 

@@ -10,6 +10,7 @@
 
 #include "messagerecorder.h"
 #include "platform/grid.h"
+#include "platform/savequestion.h"
 #include "windows/form1.h"
 
 namespace kalvor {
@@ -20,7 +21,28 @@ namespace kalvor {
 struct ScratchStateHome {
     QTemporaryDir folder;
     ScratchStateHome() { qputenv("XDG_STATE_HOME", folder.path().toLocal8Bit()); }
-    QString recoveryFile() const { return folder.filePath(QStringLiteral("kalvor1/recovered-system.tsv")); }
+    // The recovery files there, newest name first.
+    QStringList recoveryFiles() const
+    {
+        const QDir kept(folder.filePath(QStringLiteral("kalvor1")));
+        QStringList files;
+        for (const QString& name :
+             kept.entryList({QStringLiteral("recovered-*.tsv")}, QDir::Files, QDir::Name | QDir::Reversed))
+            files << kept.filePath(name);
+        return files;
+    }
+};
+
+// Answers "Save changes to the system?" with `answer` (Discard unless a
+// test says otherwise) and counts the times it was asked.
+struct AnsweringSaveQuestion final : SaveQuestion {
+    Answer answer = Answer::Discard;
+    int asked = 0;
+    Answer ask(QWidget*) override
+    {
+        ++asked;
+        return answer;
+    }
 };
 
 // A fresh equation window with recorders in place of the message box, the
@@ -28,6 +50,7 @@ struct ScratchStateHome {
 struct Form1Harness {
     ScratchStateHome state;
     MessageRecorder messages;
+    AnsweringSaveQuestion saveQuestion;
     ModalWatchdog watchdog;
     QString count;
     int programEnds = 0;
@@ -43,6 +66,7 @@ struct Form1Harness {
         form = std::make_unique<Form1>([this] { return count; }, messages);
         form->setProgramEnd([this] { ++programEnds; });
         form->setAboutCommand([this] { ++aboutShown; });
+        form->setSaveQuestion(saveQuestion);
         watchdog.expect(form.get());
     }
 

@@ -194,9 +194,9 @@ private slots:
             items << (action->isSeparator() ? QStringLiteral("-")
                                             : action->text() + QLatin1Char(' ') + action->shortcut().toString());
         QCOMPARE(items,
-                 QStringList({"&New system\u2026 Ctrl+N", "&Open system\u2026 Ctrl+O", "&Save system Ctrl+S",
-                              "Save system &as\u2026 Ctrl+Shift+S", "Save so&lution as\u2026 ", "&Recover last system ",
-                              "-", "E&xit "}));
+                 QStringList({"&New system\u2026 Ctrl+N", "&Open system\u2026 Ctrl+O", "Open &recent ",
+                              "&Save system Ctrl+S", "Save system &as\u2026 Ctrl+Shift+S", "Save so&lution as\u2026 ",
+                              "Re&cover ", "-", "E&xit "}));
         QCOMPARE(form()->findChild<QMenu*>("file")->actions().last(), form()->findChild<QAction*>("exit"));
         QStringList tools;
         for (QAction* action : form()->findChild<QMenu*>("tools")->actions())
@@ -379,6 +379,46 @@ private slots:
             for (int c = 0; c <= 3; ++c)
                 white += g->cellBackColorAt(r, c) == windowColour;
         QCOMPARE(white, 1);
+    }
+
+    // A click selects the editor's whole text, so typed characters replace
+    // it as in a spreadsheet; a click in the editor then places the cursor.
+    void typingAfterAClickReplaces_data() { addSideRows(); }
+
+    void typingAfterAClickReplaces()
+    {
+        QFETCH(bool, constants);
+        QVERIFY(h->open(2));
+        Grid* g = constants ? form()->findChild<Grid*>("Grid2") : form()->findChild<Grid*>("Grid1");
+        QLineEdit* editor = constants ? form()->findChild<QLineEdit*>("Text4") : form()->findChild<QLineEdit*>("Text1");
+        g->setTextMatrix(2, 1, QStringLiteral("0"));
+        Form1Harness::clickCell(g, 2, 1);
+        QTest::keyClick(editor, Qt::Key_7);
+        QCOMPARE(g->TextMatrix(2, 1), QString("7"));
+        g->setTextMatrix(1, 1, QStringLiteral("12"));
+        Form1Harness::clickCell(g, 1, 1);
+        QTest::mouseClick(editor, Qt::LeftButton, {}, QPoint(editor->width() - 4, editor->height() / 2));
+        QTest::keyClick(editor, Qt::Key_3);
+        QCOMPARE(g->TextMatrix(1, 1), QString("123"));
+    }
+
+    // While the editor takes the clicked cell's text, curCol already holds
+    // the clicked column on the coefficients side; on the constants side it
+    // is set only after that.
+    void clickSetsCurColAroundTheEditorText()
+    {
+        QVERIFY(h->open(3));
+        form()->findChild<Grid*>("Grid1")->setTextMatrix(1, 3, QStringLiteral("a"));
+        form()->findChild<Grid*>("Grid2")->setTextMatrix(2, 1, QStringLiteral("b"));
+        QList<int> seen;
+        QObject listening;  // the connections end with the test
+        for (const char* name : {"Text1", "Text4"})
+            connect(form()->findChild<QLineEdit*>(name), &QLineEdit::textChanged, &listening,
+                    [&seen, this] { seen << form()->state().curCol; });
+        Form1Harness::clickCell(form()->findChild<Grid*>("Grid1"), 1, 3);
+        Form1Harness::clickCell(form()->findChild<Grid*>("Grid2"), 2, 1);
+        QCOMPARE(seen, (QList<int>{3, 3}));
+        QCOMPARE(form()->state().curCol, 1);
     }
 
     void constantClickReportsOnlyPanelThree()
