@@ -4,10 +4,12 @@
 set -euo pipefail
 
 # libeigen3-dev: the header-only linear algebra the solution check factors
-# with; libgmp-dev: exact rationals, for the tests that prove the check.
+# with; libgmp-dev: exact rationals, for the tests that prove the check;
+# nlohmann-json3-dev: the header-only JSON library kalvor1-solve's --json
+# output is built with (and its tests read it back with).
 packages=(
   g++ cmake ninja-build pkg-config
-  libeigen3-dev
+  libeigen3-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth
