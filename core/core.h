@@ -13,6 +13,8 @@
 #include "core/readingreport.h"
 #include "core/solutioncheck.h"
 #include "core/solver.h"
+#include "core/sweep/sweep.h"
+#include "core/sweep/sweepspacing.h"
 #include "core/systemfile.h"
 #include "core/tabletext.h"
 #include "core/val.h"
