@@ -1,10 +1,14 @@
 #pragma once
 
 // The public API of the core: cell-text parsing, number reading, the leading
-// number value, the solver, the check of its solution, the result text and
-// phasors. No windowing toolkit.
+// number value, formulas and parameters, the solver, the check of its
+// solution, the result text and phasors. No windowing toolkit.
 #include "core/cellcheck.h"
 #include "core/countreading.h"
+#include "core/formula/cellfallback.h"
+#include "core/formula/compiledsystem.h"
+#include "core/formula/formula.h"
+#include "core/formula/parameters.h"
 #include "core/numberformat.h"
 #include "core/numberreading.h"
 #include "core/partcell.h"

@@ -178,6 +178,8 @@ std::optional<double> readText(std::string_view s)
 
 std::optional<double> readNumber(const PartValue& part)
 {
+    if (part.isNumber())
+        return part.number();
     if (!part.isText())
         return static_cast<double>(part.integer());
     return readText(part.text());

@@ -6,7 +6,8 @@
 
 namespace kalvor {
 
-// The value the solver uses for a part. An Integer part is its own value.
+// The value the solver uses for a part. An Integer or Number part is its own
+// value.
 // A Text part is a number only if the whole text is: blanks (space, tab)
 // around it, an optional sign that may be followed by blanks, digits with at
 // most one full stop and at least one digit, and an optional exponent

@@ -200,6 +200,15 @@ std::string polarText(double re, double im)
         + std::string(kDegreeSign);
 }
 
+std::optional<std::complex<double>> phasorValue(double magnitude, double angle, bool radians)
+{
+    const std::optional<CosSin> cs = radians ? cosSinRadians(angle) : cosSinDegrees(angle);
+    if (!cs)
+        return std::nullopt;
+    const long double m = magnitude;
+    return std::complex<double>(static_cast<double>(m * cs->cos), static_cast<double>(m * cs->sin));
+}
+
 std::optional<std::string> polarToRectangular(std::string_view cell)
 {
     const auto [sign, signSize] = findSign(cell);
@@ -221,12 +230,11 @@ std::optional<std::string> polarToRectangular(std::string_view cell)
     if (!m || !a || *m < 0.0)
         return std::nullopt;
 
-    const std::optional<CosSin> cs = radians ? cosSinRadians(*a) : cosSinDegrees(*a);
-    if (!cs)
+    const std::optional<std::complex<double>> value = phasorValue(*m, *a, radians);
+    if (!value)
         return std::nullopt;
-    const long double magnitude = *m;
-    const auto re = static_cast<double>(magnitude * cs->cos);
-    const auto im = static_cast<double>(magnitude * cs->sin);
+    const double re = value->real();
+    const double im = value->imag();
     std::string text = rectangularText(re, im);
     // Only a text beyond the cell reading's 100-character window reads back
     // as anything else.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <complex>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -30,6 +31,11 @@ Polar polarOf(double re, double im);
 // written "0.00", and an angle that rounds to -180.00 is written "180.00".
 // Examples: 3+4i "5.0000 ∠ 53.13°", -1 "1.0000 ∠ 180.00°", 0 "0.0000 ∠ 0.00°".
 std::string polarText(double re, double im);
+
+// magnitude * (cos a + i sin a), a in degrees or radians, computed as the
+// polar cell conversion below computes it (the axes exact in degrees). No
+// value for an angle of 2^32 radians or more in magnitude.
+std::optional<std::complex<double>> phasorValue(double magnitude, double angle, bool radians);
 
 // The rectangular cell text of a polar cell text, or no value when `cell`
 // is not in polar form (then it is to be left as it is). A cell the solver

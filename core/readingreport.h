@@ -38,4 +38,11 @@ CellParts splitCell(std::string_view cellText, bool& drops);
 // that lost text.
 std::optional<DroppedText> droppedText(std::string_view cellText);
 
+// True when `cellText` is a plain cell the defined reading accepts (both
+// parts read as numbers) and holds a unit directly before a number, at the
+// start or right after a sign: "j5", "-j5", "+i3", "3+j4" (the engineer's 5j,
+// which the reading takes as 5+1i). A cell worth a note, never a change of
+// its reading.
+bool unitBeforeNumber(std::string_view cellText);
+
 }  // namespace kalvor

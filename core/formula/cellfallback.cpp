@@ -1,0 +1,85 @@
+#include "core/formula/cellfallback.h"
+
+#include <variant>
+
+#include "core/formula/formula.h"
+#include "core/numberreading.h"
+
+namespace kalvor {
+
+namespace {
+
+bool reads(const PartValue& re, const PartValue& im)
+{
+    return readNumber(re).has_value() && readNumber(im).has_value();
+}
+
+}  // namespace
+
+std::optional<std::complex<double>> fallbackValue(const std::string& cellText, const ParameterValues& parameters,
+                                                  std::string& reason)
+{
+    reason.clear();
+    if (!isFormula(cellText))
+        return readEngineeringNumber(cellText);
+    auto compiled = compileFormula(cellText);
+    if (const auto* error = std::get_if<FormulaError>(&compiled)) {
+        reason = error->reason;
+        return std::nullopt;
+    }
+    const CompiledFormula& formula = std::get<CompiledFormula>(compiled);
+    std::vector<std::complex<double>> args;
+    for (const std::string& name : formula.names()) {
+        const std::optional<std::size_t> k = parameters.indexOf(name);
+        if (!k) {
+            reason = "unknown name " + name;
+            return std::nullopt;
+        }
+        if (!parameters.errors[*k].empty()) {
+            reason = name + ": " + parameters.errors[*k];
+            return std::nullopt;
+        }
+        args.push_back(parameters.values[*k]);
+    }
+    auto value = formula.evaluate(args);
+    if (const auto* error = std::get_if<FormulaError>(&value)) {
+        reason = error->reason;
+        return std::nullopt;
+    }
+    return std::get<std::complex<double>>(value);
+}
+
+std::vector<CellProblem> applyFallbacks(const std::vector<std::vector<std::string>>& rows,
+                                        const ParameterValues& parameters, PartMatrix& coefRe, PartMatrix& coefIm,
+                                        PartVector& constRe, PartVector& constIm)
+{
+    std::vector<CellProblem> problems;
+    const std::size_t n = rows.size();
+    std::string reason;
+    const auto tryCell = [&](std::size_t row, std::size_t column, PartValue& re, PartValue& im) {
+        if (reads(re, im))
+            return;
+        if (const std::optional<std::complex<double>> value = fallbackValue(rows[row][column], parameters, reason)) {
+            re = PartValue::fromNumber(value->real());
+            im = PartValue::fromNumber(value->imag());
+        } else if (!reason.empty()) {
+            problems.push_back({row, column, reason});
+        }
+    };
+    for (std::size_t column = 0; column < n; ++column)
+        for (std::size_t row = 0; row < n; ++row)
+            tryCell(row, column, coefRe[row][column], coefIm[row][column]);
+    for (std::size_t row = 0; row < n; ++row)
+        tryCell(row, n, constRe[row], constIm[row]);
+    return problems;
+}
+
+std::string describeCellProblem(const CellProblem& problem, std::size_t unknowns)
+{
+    const std::string equation = std::to_string(problem.row + 1);
+    if (problem.column >= unknowns)
+        return "C " + equation + ": " + problem.reason;
+    return "EQ." + equation + ", X" + std::to_string(problem.column + 1) + ": " + problem.reason;
+}
+
+}  // namespace kalvor
