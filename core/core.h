@@ -17,6 +17,7 @@
 #include "core/readingreport.h"
 #include "core/solutioncheck.h"
 #include "core/solver.h"
+#include "core/sweep/compiledsweep.h"
 #include "core/sweep/sweep.h"
 #include "core/sweep/sweepspacing.h"
 #include "core/systemfile.h"

@@ -3,7 +3,10 @@
 #include <atomic>
 #include <cmath>
 #include <complex>
+#include <memory>
 #include <numbers>
+#include <optional>
+#include <utility>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -115,10 +118,14 @@ TEST(Sweep, SeriesRlcCurrentFollowsTheClosedForm)
         const double w = 2 * std::numbers::pi * f;
         return numericParts({{{R, w * L}, {1, 0}}, {{1, 0}, {0, -w * C}}}, {{1, 0}, {0, 0}});
     };
+    // The same circuit typed with formulas and parameters.
+    const auto typed = std::make_shared<const CompiledSystem>(CompiledSystem::compile(
+        {{"=R + j*w*L", "1", "1"}, {"1", "=-j*w*C", "0"}},
+        {{"R", "10"}, {"L", "100m"}, {"C", "1u"}, {"f", "50"}, {"w", "2*pi*f"}}));
     const double f0 = 1 / (2 * std::numbers::pi * std::sqrt(L * C));
     const SweepRequest request{f0 / 2, 1.5 * f0, 201, SweepSpacing::Linear};
-    for (const unsigned threads : {1u, 2u}) {
-        const auto table = sweepTable("f", 2, request, rlc, SweepSettings{threads, true, nullptr});
+    for (const auto& [threads, parts] : {std::pair{1u, rlc}, std::pair{2u, rlc}, std::pair{2u, compiledSweepParts(typed, "f", 2)}}) {
+        const auto table = sweepTable("f", 2, request, parts, SweepSettings{threads, true, nullptr});
         ASSERT_TRUE(table);
         ASSERT_EQ(table->points.size(), 201u);
         std::size_t peak = 0;
@@ -174,6 +181,46 @@ TEST(Sweep, KeepsFailedPointsAndWritesTheTable)
                     "4\t4\t1\t0.25\t0\tcorrect\n");
     // Unchecked points leave the check empty.
     EXPECT_EQ(sweepRowLine(solveSweepPoint(4, parts, false), 2), "4\t4\t1\t0.25\t0\t\n");
+}
+
+// A formula without a value at a point names its cell and reason there.
+TEST(Sweep, CompiledSystemNamesTheCellOfAFormulaWithoutValue)
+{
+    const auto system = std::make_shared<const CompiledSystem>(
+        CompiledSystem::compile({{"=1/(v-2)", "0", "1"}, {"0", "1", "=v"}}, {{"v", "0"}}));
+    const auto table = sweepTable("v", 2, SweepRequest{1, 3, 3, SweepSpacing::Linear},
+                                  compiledSweepParts(system, "v", 2), SweepSettings{});
+    ASSERT_TRUE(table);
+    std::string text;
+    for (const SweepPoint& p : table->points)
+        text += sweepRowLine(p, 2);
+    // At v = 1, X1 = 1 / (-1 + 0i) = conj(-1 + 0i) / 1 = -1 - 0i.
+    EXPECT_EQ(text, "1\t-1\t-0\t1\t0\tcorrect\n"
+                    "2\t\t\t\t\tdata error: EQ.1, X1: division by zero\n"
+                    "3\t1\t0\t3\t0\tcorrect\n");
+}
+
+TEST(SweepValues, EndsAreFormulas)
+{
+    const ParameterValues values = evaluateParameters({{"f0", "50"}, {"bad", "=1/0"}});
+    const struct {
+        std::string text;
+        std::optional<double> value;
+        std::string problem;
+    } cases[] = {
+        {"100k", 100000, ""},
+        {"=2*f0", 100, ""},
+        {"10m", 0.01, ""},
+        {"x", std::nullopt, "unknown name x"},
+        {"bad*2", std::nullopt, "bad has an error"},
+        {"1+j", std::nullopt, "not a real number"},
+        {"2pi", std::nullopt, "no implicit multiplication: write 2*pi"},
+    };
+    for (const auto& c : cases) {
+        std::string problem;
+        EXPECT_EQ(sweepEndValue(c.text, values, problem), c.value) << c.text;
+        EXPECT_EQ(problem, c.problem) << c.text;
+    }
 }
 
 TEST(Sweep, StopsWhenCancelledAndHandsOverInOrder)
