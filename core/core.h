@@ -19,6 +19,7 @@
 #include "core/solver.h"
 #include "core/sweep/compiledsweep.h"
 #include "core/sweep/sweep.h"
+#include "core/sweep/sweepplotdata.h"
 #include "core/sweep/sweepspacing.h"
 #include "core/systemfile.h"
 #include "core/tabletext.h"

@@ -256,6 +256,42 @@ TEST(Sweep, StopsWhenCancelledAndHandsOverInOrder)
                             SweepSettings{2, true, &cancel}));
 }
 
+// What the plot draws: failed points (and a zero in dB) as gaps, the
+// points whose check is not correct marked.
+TEST(SweepPlotData, DrawsRunsBetweenGapsAndMarksDoubtfulPoints)
+{
+    const auto solved = [](double v, double re, double im, CheckVerdict verdict) {
+        return SweepPoint{v, SolveOutcome::Solved, {re}, {im}, verdict, ""};
+    };
+    SweepTable table{"f", SweepSpacing::Linear, 1, {}};
+    table.points = {solved(1, 3, 4, CheckVerdict::Correct),
+                    SweepPoint{2, SolveOutcome::NoUniqueSolution, {}, {}, std::nullopt, ""},
+                    solved(3, 0, 0, CheckVerdict::Inaccurate),
+                    solved(4, -10, 0, CheckVerdict::Unreliable),
+                    solved(5, 0, -2, CheckVerdict::Correct)};
+    using Runs = std::vector<PlotRun>;
+    EXPECT_EQ(plotRuns(table, 0, PlotQuantity::Magnitude), (Runs{{{1, 5}}, {{3, 0}, {4, 10}, {5, 2}}}));
+    const Runs db = plotRuns(table, 0, PlotQuantity::MagnitudeDb);
+    ASSERT_EQ(db.size(), 2u);
+    ASSERT_EQ(db[0].size(), 1u);
+    EXPECT_NEAR(db[0][0].second, 13.979400086720377, 1e-12);
+    ASSERT_EQ(db[1].size(), 2u);
+    EXPECT_EQ(db[1][0], (std::pair<double, double>{4, 20}));
+    EXPECT_NEAR(db[1][1].second, 6.020599913279624, 1e-12);
+    const Runs phase = plotRuns(table, 0, PlotQuantity::Phase);
+    ASSERT_EQ(phase.size(), 2u);
+    EXPECT_NEAR(phase[0][0].second, 53.13010235415598, 1e-12);
+    EXPECT_EQ(phase[1], (PlotRun{{3, 0}, {4, 180}, {5, -90}}));
+    EXPECT_EQ(doubtfulPoints(table, 0, PlotQuantity::Magnitude), (PlotRun{{3, 0}, {4, 10}}));
+    EXPECT_EQ(doubtfulPoints(table, 0, PlotQuantity::MagnitudeDb), (PlotRun{{4, 20}}));
+    EXPECT_EQ(nearestPoint(table, 2.4), 1u);
+    EXPECT_EQ(nearestPoint(table, -7), 0u);
+    // On a log sweep, nearest by ratio: 30 is nearer 100 than 1 by ratio.
+    SweepTable log{"f", SweepSpacing::Logarithmic, 1, {solved(1, 1, 0, CheckVerdict::Correct), solved(100, 1, 0, CheckVerdict::Correct)}};
+    EXPECT_EQ(nearestPoint(log, 30), 1u);
+    EXPECT_EQ(nearestPoint(log, 5), 0u);
+}
+
 TEST(Sweep, RethrowsWhatThePartsThrowAndRefusesABadRange)
 {
     const SweepPartsAt parts = [](double v) {
