@@ -1,5 +1,6 @@
 #include "core/systemfile.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,107 @@ std::size_t firstLineNotUtf8(std::string_view text)
     return 0;
 }
 
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+bool isNameStart(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool isNameChar(char c)
+{
+    return isNameStart(c) || (c >= '0' && c <= '9') || c == '_';
+}
+
+// The length of the line at `at`, without its line break.
+std::size_t lineLength(std::string_view text, std::size_t at)
+{
+    std::size_t end = at;
+    while (end < text.size() && !isLineBreak(text[end]))
+        ++end;
+    return end - at;
+}
+
+// `line` as a parameter line "name = formula", or nothing.
+std::optional<Parameter> parameterLine(std::string_view line)
+{
+    if (line.find_first_of("\t,;\"") != std::string_view::npos)
+        return std::nullopt;
+    std::size_t p = 0;
+    while (p < line.size() && line[p] == ' ')
+        ++p;
+    const std::size_t nameStart = p;
+    if (p == line.size() || !isNameStart(line[p]))
+        return std::nullopt;
+    while (p < line.size() && isNameChar(line[p]))
+        ++p;
+    Parameter parameter{std::string(line.substr(nameStart, p - nameStart)), {}};
+    while (p < line.size() && line[p] == ' ')
+        ++p;
+    if (p == line.size() || line[p] != '=')
+        return std::nullopt;
+    std::string_view formula = line.substr(p + 1);
+    while (!formula.empty() && isBlank(formula.front()))
+        formula.remove_prefix(1);
+    while (!formula.empty() && isBlank(formula.back()))
+        formula.remove_suffix(1);
+    parameter.formula = std::string(formula);
+    return parameter;
+}
+
+// Where the equations start: after the parameter lines and comments at the
+// top, and the blank lines among and after them (a file that begins with a
+// blank line reads as it always did). Fills the file's parameters; `line` is
+// the 1-based line at the returned offset.
+std::size_t readPreamble(std::string_view text, SystemFile& file, std::size_t& line)
+{
+    std::size_t at = 0;
+    line = 1;
+    while (at < text.size()) {
+        const std::size_t length = lineLength(text, at);
+        const std::string_view content = text.substr(at, length);
+        const bool blank = content.find_first_not_of(' ') == std::string_view::npos;
+        if (blank && at == 0)
+            break;
+        if (!content.starts_with('#') && !blank) {
+            std::optional<Parameter> parameter = parameterLine(content);
+            if (!parameter)
+                break;
+            file.parameters.push_back(std::move(*parameter));
+            file.parameterLines.push_back(line);
+        }
+        at += length;
+        if (at < text.size())
+            at += endsLine(text, at) ? 1 : 2;
+        ++line;
+    }
+    return at;
+}
+
+// The separator of the equation lines: fileSeparator of the text with its
+// comment lines left out.
+char tableSeparator(std::string_view text)
+{
+    bool comments = text.starts_with('#');
+    for (std::size_t at = 0; at < text.size() && !comments; ++at)
+        comments = endsLine(text, at) && at + 1 < text.size() && text[at + 1] == '#';
+    if (!comments)
+        return fileSeparator(text);
+    std::string kept;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t length = lineLength(text, at);
+        if (at + length < text.size())
+            length += endsLine(text, at + length) ? 1 : 2;
+        if (text[at] != '#')
+            kept.append(text.substr(at, length));
+        at += length;
+    }
+    return fileSeparator(kept);
+}
+
 // Where a row of the file starts and how many fields it has.
 struct RowShape {
     std::size_t line = 0;
@@ -50,14 +152,20 @@ SystemFile readSystemFile(std::string_view bytes)
     // Only what a valid file can hold is kept: the first 500 rows, 501 fields
     // of each. Beyond that rows and fields are only counted, so a huge file
     // is refused without holding it many times over.
-    file.separator = fileSeparator(bytes);
-    TableReader reader(bytes, file.separator);
+    std::size_t firstLine = 1;
+    bytes.remove_prefix(readPreamble(bytes, file, firstLine));
+    file.separator = tableSeparator(bytes);
+    TableReader reader(bytes, file.separator, firstLine);
     std::vector<std::vector<std::string>> kept;
     std::vector<RowShape> shapes;
     std::size_t rowCount = 0;
     std::size_t lastFilledRow = 0;  // 1-based; rows after it are blank lines at the end
     std::string field;
     while (reader.hasRow()) {
+        if (reader.nextByte() == '#') {
+            reader.skipLine();
+            continue;
+        }
         ++rowCount;
         const bool keep = rowCount <= MaxUnknowns;
         RowShape shape{reader.line(), 0};
@@ -109,6 +217,35 @@ SystemFile readSystemFile(std::string_view bytes)
     for (std::size_t i = 0; i < n; ++i)
         file.lines.push_back(shapes[i].line);
     return file;
+}
+
+std::string writeSystemFile(const std::vector<Parameter>& parameters, const std::vector<std::vector<std::string>>& rows,
+                            char separator)
+{
+    std::string text;
+    for (const Parameter& parameter : parameters) {
+        std::string formula = parameter.formula;
+        for (char& c : formula)
+            if (c == '\t')
+                c = ' ';
+        text += parameter.name + " = " + formula + "\n";
+    }
+    for (const std::vector<std::string>& row : rows) {
+        std::string line = writeTableText({row}, separator);
+        // A first field that begins with "#" would read as a comment.
+        if (!row.empty() && row.front().starts_with('#') && !line.starts_with('"')) {
+            std::string quoted = "\"";
+            for (const char c : row.front()) {
+                quoted += c;
+                if (c == '"')
+                    quoted += '"';
+            }
+            quoted += '"';
+            line.replace(0, row.front().size(), quoted);
+        }
+        text += line;
+    }
+    return text;
 }
 
 std::string describeProblem(const SystemFile& file)

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/formula/parameters.h"
 #include "core/systemlimits.h"
 
 namespace kalvor {
@@ -34,6 +35,10 @@ struct SystemFile {
     // lines[i]: the 1-based line of the file on which equation i + 1 starts
     // (they differ when a quoted field holds a line break). Same size as rows.
     std::vector<std::size_t> lines;
+    // The "name = formula" lines before the equations, in order, and the
+    // 1-based line of each.
+    std::vector<Parameter> parameters;
+    std::vector<std::size_t> parameterLines;
 
     std::size_t unknowns() const { return rows.size(); }
 };
@@ -42,11 +47,24 @@ struct SystemFile {
 // fields separated by the separator fileSeparator finds (tabs; else
 // semicolons when the first line has one outside quotes; else commas),
 // quoted as readTableText reads them; LF or CR LF line ends; blank lines at
-// the end are ignored. N is the number of lines, each must hold N + 1
+// the end are ignored. A line whose first character is "#" is a comment,
+// wherever it stands. Before the first equation, lines of spaces after a
+// comment or parameter line are skipped and a line "name = formula" (blanks around the name and "=", the name a letter
+// then letters, digits or "_") that holds no tab, comma, semicolon or double
+// quote is a parameter; no equation line can be one, since it holds a
+// separator. The separator is found in the lines after those, comments left
+// out. N is the number of lines, each must hold N + 1
 // fields, and 1 <= N <= 500. The first problem found (in the order of the
 // enum's comments: encoding, then quotes, then the shape) is reported with
 // where it is, and no rows are given then.
 SystemFile readSystemFile(std::string_view bytes);
+
+// A system file's text: the parameters as "name = formula" lines (a tab in a
+// formula written as a blank), then `rows` as writeTableText writes them,
+// with a first field that begins with "#" quoted too, so that readSystemFile
+// gives the same parameters and rows back.
+std::string writeSystemFile(const std::vector<Parameter>& parameters, const std::vector<std::vector<std::string>>& rows,
+                            char separator);
 
 // One line of English that says what is wrong and where, for example
 // "line 3 has 4 fields, 3 expected". Empty for SystemFileProblem::None.

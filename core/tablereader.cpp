@@ -69,6 +69,13 @@ bool TableReader::readQuoted(std::string& field)
     return false;
 }
 
+void TableReader::skipLine()
+{
+    while (at_ < text_.size() && !isLineBreak(text_[at_]))
+        ++at_;
+    skipLineBreak();
+}
+
 void TableReader::skipLineBreak()
 {
     if (at_ >= text_.size())

@@ -27,7 +27,12 @@ inline bool endsLine(std::string_view text, std::size_t at)
 // files, which refuses a huge table without keeping it.
 class TableReader {
 public:
-    TableReader(std::string_view text, char separator) : text_(text), separator_(separator) {}
+    // `firstLine`: the number the text's first line has (lines before it
+    // were read some other way).
+    TableReader(std::string_view text, char separator, std::size_t firstLine = 1)
+        : text_(text), separator_(separator), line_(firstLine)
+    {
+    }
 
     // True while the text holds another row; empty text holds none.
     bool hasRow() const { return at_ < text_.size(); }
@@ -40,6 +45,13 @@ public:
     // this was the row's last one, its line break read, so the next call
     // reads the first field of the next row.
     bool readField(std::string& field);
+
+    // The byte at which the next field starts (only meaningful at a row's
+    // start, for a reader that looks at the raw line before reading it).
+    char nextByte() const { return text_[at_]; }
+    // Skips the rest of the current line, its line break included, as raw
+    // text (no quotes read). Only at a row's start.
+    void skipLine();
 
     // Whether a quoted field ran to the end of the text without its closing
     // quote (it is then read as it stands, quote included, up to the end of

@@ -48,30 +48,68 @@ bool wellFormedUtf8(std::string_view s)
     return true;
 }
 
-// A file without quotes, split the plain way: lines at CR LF, LF or CR,
-// blank lines at the end dropped, fields at the separator (a tab anywhere,
-// else a semicolon on the first line, else a comma). Nothing when it
-// is not N lines of N + 1 fields with 1 <= N <= 500.
+// "name = formula" with no tab, comma, semicolon or quote on the line.
+bool parameterLike(std::string_view line)
+{
+    if (line.find_first_of("\t,;\"") != std::string_view::npos)
+        return false;
+    const std::size_t eq = line.find('=');
+    if (eq == std::string_view::npos)
+        return false;
+    std::string_view name = line.substr(0, eq);
+    while (!name.empty() && name.front() == ' ')
+        name.remove_prefix(1);
+    while (!name.empty() && name.back() == ' ')
+        name.remove_suffix(1);
+    const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    if (name.empty() || !letter(name.front()))
+        return false;
+    for (const char c : name)
+        if (!letter(c) && !(c >= '0' && c <= '9') && c != '_')
+            return false;
+    return true;
+}
+
+// A file without quotes, split the plain way: lines at CR LF, LF or CR;
+// comment lines ("#" first) dropped, and before the equations parameter
+// lines and the blank lines after one of those or a comment; blank lines at
+// the end dropped; fields at the separator (a tab anywhere, else a semicolon
+// on the first line, else a comma). Nothing when it is not N lines of N + 1
+// fields with 1 <= N <= 500.
 std::optional<Rows> plainSplit(std::string_view text)
 {
-    const std::string_view first = text.substr(0, text.find_first_of("\r\n"));
-    const char separator = text.find('\t') != std::string_view::npos ? '\t'
-        : first.find(';') != std::string_view::npos                  ? ';'
-                                                                     : ',';
-    std::vector<std::string_view> lines;
+    std::vector<std::string_view> all;
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] != '\n' && text[i] != '\r')
             continue;
-        lines.push_back(text.substr(start, i - start));
+        all.push_back(text.substr(start, i - start));
         if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
             ++i;
         start = i + 1;
     }
     if (start < text.size())
-        lines.push_back(text.substr(start));
+        all.push_back(text.substr(start));
+    std::size_t first = 0;
+    for (; first < all.size(); ++first) {
+        const bool blank = all[first].find_first_not_of(' ') == std::string_view::npos;
+        if (blank && first == 0)
+            break;
+        if (!(blank || all[first].starts_with('#') || parameterLike(all[first])))
+            break;
+    }
+    std::vector<std::string_view> lines;
+    for (std::size_t k = first; k < all.size(); ++k)
+        if (!all[k].starts_with('#'))
+            lines.push_back(all[k]);
     while (!lines.empty() && lines.back().empty())
         lines.pop_back();
+    char separator = ',';
+    for (const std::string_view line : lines)
+        if (line.find('\t') != std::string_view::npos)
+            separator = '\t';
+    if (separator != '\t' && !lines.empty() && lines.front().find(';') != std::string_view::npos)
+        separator = ';';
     const std::size_t n = lines.size();
     if (n < 1 || n > MaxUnknowns)
         return std::nullopt;
@@ -118,11 +156,17 @@ void checkFile(const SystemFile& file, std::string_view input)
         fuzzCheck(file.lines[i] >= 1 && (i == 0 || file.lines[i] > file.lines[i - 1]), "line numbers do not rise",
                   input);
     }
-    // Written back as a tab file, the rows read again as they are. A byte-order
-    // mark goes first, so that a first field that starts with one keeps it.
-    const SystemFile again = readSystemFile("\xEF\xBB\xBF" + writeTableText(file.rows, '\t'));
+    // Written back as a tab file, the parameters and rows read again as they
+    // are. A byte-order mark goes first, so that a first field that starts
+    // with one keeps it.
+    const SystemFile again = readSystemFile("\xEF\xBB\xBF" + writeSystemFile(file.parameters, file.rows, '\t'));
     fuzzCheck(again.problem == SystemFileProblem::None && again.rows == file.rows,
               "rows written back do not read again as the same rows", input);
+    fuzzCheck(again.parameters.size() == file.parameters.size(), "parameters written back do not read again", input);
+    for (std::size_t k = 0; k < again.parameters.size() && k < file.parameters.size(); ++k)
+        fuzzCheck(again.parameters[k].name == file.parameters[k].name
+                      && again.parameters[k].formula == file.parameters[k].formula,
+                  "a parameter written back does not read again as itself", input);
 }
 
 void checkRun(const SystemRun& run, std::string_view input)

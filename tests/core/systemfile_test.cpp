@@ -52,6 +52,56 @@ TEST(ReadSystemFile, AcceptedFilesGiveTheirCellTexts)
     }
 }
 
+// Parameter lines before the equations and comment lines anywhere; lines
+// that only look like them stay what they were.
+TEST(ReadSystemFile, ParametersAndComments)
+{
+    struct Case {
+        const char* name;
+        std::string bytes;
+        Rows rows;
+        std::vector<std::size_t> lines;
+        std::vector<std::string> parameters;  // "name=formula"
+        std::vector<std::size_t> parameterLines;
+    };
+    const Case cases[] = {
+        {"parameters", "f = 50\nw=2*pi*f\n=w,1\n", {{"=w", "1"}}, {3}, {"f=50", "w=2*pi*f"}, {1, 2}},
+        {"comments anywhere", "# AC\nR = 1k\n\n# mesh 1\n=R;1\n#\n", {{"=R", "1"}}, {5}, {"R=1k"}, {2}},
+        {"comment between equations", "1,0,1\n# x\n0,1,2\n", {{"1", "0", "1"}, {"0", "1", "2"}}, {1, 3}, {}, {}},
+        {"a tab in a comment is no separator", "#\t\n1,2\n", {{"1", "2"}}, {2}, {}, {}},
+        {"a one-unknown equation with =", "a=1,2\n", {{"a=1", "2"}}, {1}, {}, {}},
+        {"after the first equation, an equation", "1,2\n", {{"1", "2"}}, {1}, {}, {}},
+        {"a quoted # is a cell", "\"#1\",2\n", {{"#1", "2"}}, {1}, {}, {}},
+    };
+    for (const Case& c : cases) {
+        const SystemFile file = readSystemFile(c.bytes);
+        EXPECT_EQ(file.problem, SystemFileProblem::None) << c.name << ": " << describeProblem(file);
+        EXPECT_EQ(file.rows, c.rows) << c.name;
+        EXPECT_EQ(file.lines, c.lines) << c.name;
+        std::vector<std::string> parameters;
+        for (const Parameter& p : file.parameters)
+            parameters.push_back(p.name + "=" + p.formula);
+        EXPECT_EQ(parameters, c.parameters) << c.name;
+        EXPECT_EQ(file.parameterLines, c.parameterLines) << c.name;
+    }
+    const SystemFile late = readSystemFile("1,2\nf = 1\n");
+    EXPECT_EQ(describeProblem(late), "line 1 has 2 fields, 3 expected");
+    EXPECT_EQ(describeProblem(readSystemFile("f = 1\n")), "the file holds no equation");
+    EXPECT_EQ(describeProblem(readSystemFile("\n1,2\n")), "line 1 has 1 field, 3 expected");
+}
+
+TEST(WriteSystemFile, ParametersFirstAndCellsQuotedWhereNeeded)
+{
+    const std::vector<Parameter> parameters{{"f", "50"}, {"w", "2*pi*f\t"}};
+    const Rows rows{{"#1", "=w,2", "0"}, {"=sqrt(2)", "1", "2"}};
+    const std::string text = writeSystemFile(parameters, rows, ',');
+    EXPECT_EQ(text, "f = 50\nw = 2*pi*f \n\"#1\",\"=w,2\",0\n=sqrt(2),1,2\n");
+    const SystemFile back = readSystemFile(text);
+    EXPECT_EQ(back.rows, rows);
+    ASSERT_EQ(back.parameters.size(), 2u);
+    EXPECT_EQ(back.parameters[1].formula, "2*pi*f");
+}
+
 struct Refused {
     const char* name;
     std::string bytes;
