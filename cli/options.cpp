@@ -38,7 +38,8 @@ std::optional<SweepCall> parseSweepCall(std::string_view text, std::string& erro
     call.to = std::string(fields[1]);
     const std::string_view points = fields[2];
     const auto [end, ec] = std::from_chars(points.data(), points.data() + points.size(), call.points);
-    if (points.empty() || end != points.data() + points.size() || (ec != std::errc() && ec != std::errc::result_out_of_range)) {
+    if (points.empty() || end != points.data() + points.size()
+        || (ec != std::errc() && ec != std::errc::result_out_of_range)) {
         error = "--sweep: POINTS must be a whole number, not '" + std::string(points) + "'";
         return std::nullopt;
     }
@@ -46,7 +47,6 @@ std::optional<SweepCall> parseSweepCall(std::string_view text, std::string& erro
         call.points = MaxSweepPoints + 1;
     return call;
 }
-
 
 Options parseOptions(const std::vector<std::string>& args)
 {

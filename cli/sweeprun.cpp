@@ -2,7 +2,6 @@
 
 #include <utility>
 
-
 namespace kalvor {
 
 std::variant<SweepPlan, std::string> planSweep(const SweepCall& call, const std::vector<std::vector<std::string>>& rows,
@@ -40,7 +39,8 @@ Json sweepPointJson(const SweepPoint& point)
         out["outcome"] = "solved";
         Json solution = Json::array();
         for (std::size_t k = 0; k < point.re.size(); ++k)
-            solution.push_back({{"re", point.re[k]}, {"im", point.im[k]}, {"text", resultText(point.re[k], point.im[k])}});
+            solution.push_back(
+                {{"re", point.re[k]}, {"im", point.im[k]}, {"text", resultText(point.re[k], point.im[k])}});
         out["solution"] = std::move(solution);
         if (point.verdict)
             out["check"] = {{"verdict", verdictWord(*point.verdict)}};

@@ -8,13 +8,12 @@
 
 namespace kalvor {
 
-SweepPartsAt compiledSweepParts(std::shared_ptr<const CompiledSystem> system, std::string name,
-                                std::size_t unknowns)
+SweepPartsAt compiledSweepParts(std::shared_ptr<const CompiledSystem> system, std::string name, std::size_t unknowns)
 {
     return [system = std::move(system), name = std::move(name), unknowns](double value) {
         CompiledSystem::Parts parts = system->evaluate(name, {value, 0.0});
-        SweepParts out{std::move(parts.coefRe), std::move(parts.coefIm), std::move(parts.constRe),
-                       std::move(parts.constIm), {}};
+        SweepParts out{
+            std::move(parts.coefRe), std::move(parts.coefIm), std::move(parts.constRe), std::move(parts.constIm), {}};
         out.problems.reserve(parts.problems.size());
         for (const CellProblem& p : parts.problems) {
             CellPosition cell;

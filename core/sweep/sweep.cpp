@@ -73,9 +73,7 @@ bool runSweep(const SweepRequest& request, const SweepPartsAt& partsAt, const Sw
     if (!problem.empty())
         throw std::invalid_argument("runSweep: " + problem);
     const std::size_t total = request.points;
-    const auto valueAt = [&](std::size_t k) {
-        return sweepValue(request.from, request.to, total, request.spacing, k);
-    };
+    const auto valueAt = [&](std::size_t k) { return sweepValue(request.from, request.to, total, request.spacing, k); };
     const auto cancelled = [&] { return settings.cancel != nullptr && settings.cancel->load(); };
 
     unsigned threads = settings.threads != 0 ? settings.threads : std::max(1u, std::thread::hardware_concurrency());
@@ -229,8 +227,7 @@ std::string sweepRowLine(const SweepPoint& point, std::size_t unknowns)
 {
     std::string line = shortestText(point.value);
     if (point.outcome == SolveOutcome::Solved) {
-        for (std::size_t k = 0; k < unknowns; ++k)
-        {
+        for (std::size_t k = 0; k < unknowns; ++k) {
             line += '\t';
             line += shortestText(point.re[k]);
             line += '\t';
@@ -241,7 +238,8 @@ std::string sweepRowLine(const SweepPoint& point, std::size_t unknowns)
             line += verdictWord(*point.verdict);
     } else {
         line.append(2 * unknowns, '\t');
-        line += point.outcome == SolveOutcome::NoUniqueSolution ? "\tno unique solution" : "\tdata error: " + point.problem;
+        line += point.outcome == SolveOutcome::NoUniqueSolution ? "\tno unique solution"
+                                                                : "\tdata error: " + point.problem;
     }
     line += '\n';
     return line;

@@ -60,11 +60,11 @@ PlotRun doubtfulPoints(const SweepTable& table, std::size_t unknown, PlotQuantit
 std::size_t nearestPoint(const SweepTable& table, double value)
 {
     const bool log = table.spacing == SweepSpacing::Logarithmic && value > 0;
-    const auto distance = [&](const SweepPoint& p) {
-        return log ? std::abs(std::log(p.value / value)) : std::abs(p.value - value);
-    };
-    const auto nearest = std::min_element(table.points.begin(), table.points.end(),
-                                          [&](const SweepPoint& a, const SweepPoint& b) { return distance(a) < distance(b); });
+    const auto distance
+        = [&](const SweepPoint& p) { return log ? std::abs(std::log(p.value / value)) : std::abs(p.value - value); };
+    const auto nearest
+        = std::min_element(table.points.begin(), table.points.end(),
+                           [&](const SweepPoint& a, const SweepPoint& b) { return distance(a) < distance(b); });
     return static_cast<std::size_t>(nearest - table.points.begin());
 }
 

@@ -20,8 +20,8 @@ std::string sweepSizeProblem(std::size_t points, std::size_t unknowns)
 {
     if (unknowns == 0 || points <= MaxSweepTableValues / unknowns)
         return {};
-    return "a sweep of " + std::to_string(points) + " points over " + std::to_string(unknowns)
-        + " unknowns would keep " + std::to_string(points) + " x " + std::to_string(unknowns)
+    return "a sweep of " + std::to_string(points) + " points over " + std::to_string(unknowns) + " unknowns would keep "
+        + std::to_string(points) + " x " + std::to_string(unknowns)
         + " values; at most 10000000 fit (about 160 MB): use fewer points";
 }
 

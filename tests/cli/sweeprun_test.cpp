@@ -129,7 +129,8 @@ TEST(SweepPlan, WritesTheTableOrJsonAndTheFirstFailure)
     const auto plan = planSweep(*parseSweepCall("f=0:1:2", error), {{"=1/f", "1"}}, {{"f", "1"}});
     std::string text;
     bool allCorrect = false;
-    EXPECT_EQ(writeSweep(std::get<SweepPlan>(plan), false, [&](std::string_view piece) { text += piece; }, allCorrect),
+    EXPECT_EQ(writeSweep(
+                  std::get<SweepPlan>(plan), false, [&](std::string_view piece) { text += piece; }, allCorrect),
               SolveOutcome::DataError);
     EXPECT_EQ(text, "f\tX1 re\tX1 im\tcheck\n0\t\t\tdata error: EQ.1, X1: division by zero\n1\t1\t0\tcorrect\n");
 }

@@ -29,8 +29,10 @@ SweepParts numericParts(const std::vector<std::vector<std::complex<double>>>& a,
 {
     const std::size_t n = b.size();
     SweepParts p{PartMatrix(n, PartVector(n, PartValue::fromInteger(0))),
-                 PartMatrix(n, PartVector(n, PartValue::fromInteger(0))), PartVector(n, PartValue::fromInteger(0)),
-                 PartVector(n, PartValue::fromInteger(0)), {}};
+                 PartMatrix(n, PartVector(n, PartValue::fromInteger(0))),
+                 PartVector(n, PartValue::fromInteger(0)),
+                 PartVector(n, PartValue::fromInteger(0)),
+                 {}};
     for (std::size_t i = 0; i < n; ++i) {
         for (std::size_t j = 0; j < n; ++j) {
             p.coefRe[i][j] = part(a[i][j].real());
@@ -52,15 +54,9 @@ TEST(SweepValues, SpaceThePointsAndEndExactlyAtFromAndTo)
         SweepSpacing spacing;
         std::vector<double> values;  // exact; empty: only the ends and the order are checked
     } cases[] = {
-        {0, 1, 5, lin, {0, 0.25, 0.5, 0.75, 1}},
-        {2, -2, 3, lin, {2, 0, -2}},
-        {3, 3, 2, lin, {3, 3}},
-        {1, 16, 5, log, {1, 2, 4, 8, 16}},
-        {0.1, 0.7, 7, lin, {}},
-        {0.3, 1e5, 1001, log, {}},
-        {-1.7e308, 1.7e308, 9, lin, {}},
-        {1e-300, 1e300, 11, log, {}},
-        {1e300, 1e-300, 11, log, {}},
+        {0, 1, 5, lin, {0, 0.25, 0.5, 0.75, 1}}, {2, -2, 3, lin, {2, 0, -2}},  {3, 3, 2, lin, {3, 3}},
+        {1, 16, 5, log, {1, 2, 4, 8, 16}},       {0.1, 0.7, 7, lin, {}},       {0.3, 1e5, 1001, log, {}},
+        {-1.7e308, 1.7e308, 9, lin, {}},         {1e-300, 1e300, 11, log, {}}, {1e300, 1e-300, 11, log, {}},
     };
     for (const auto& c : cases) {
         ASSERT_EQ(sweepRangeProblem(c.from, c.to, c.points, c.spacing), "") << c.from << ' ' << c.to;
@@ -104,8 +100,9 @@ TEST(SweepValues, RefuseWhatNoSweepCanBe)
     // The whole table of the window: at most ten million values.
     EXPECT_EQ(sweepSizeProblem(100000, 100), "");
     EXPECT_EQ(sweepSizeProblem(20000, 500), "");
-    EXPECT_EQ(sweepSizeProblem(20001, 500), "a sweep of 20001 points over 500 unknowns would keep 20001 x 500 values; "
-                                            "at most 10000000 fit (about 160 MB): use fewer points");
+    EXPECT_EQ(sweepSizeProblem(20001, 500),
+              "a sweep of 20001 points over 500 unknowns would keep 20001 x 500 values; "
+              "at most 10000000 fit (about 160 MB): use fewer points");
 }
 
 // A series RLC circuit driven by 1 V: X1 the current, X2 the capacitor's
@@ -119,12 +116,13 @@ TEST(Sweep, SeriesRlcCurrentFollowsTheClosedForm)
         return numericParts({{{R, w * L}, {1, 0}}, {{1, 0}, {0, -w * C}}}, {{1, 0}, {0, 0}});
     };
     // The same circuit typed with formulas and parameters.
-    const auto typed = std::make_shared<const CompiledSystem>(CompiledSystem::compile(
-        {{"=R + j*w*L", "1", "1"}, {"1", "=-j*w*C", "0"}},
-        {{"R", "10"}, {"L", "100m"}, {"C", "1u"}, {"f", "50"}, {"w", "2*pi*f"}}));
+    const auto typed = std::make_shared<const CompiledSystem>(
+        CompiledSystem::compile({{"=R + j*w*L", "1", "1"}, {"1", "=-j*w*C", "0"}},
+                                {{"R", "10"}, {"L", "100m"}, {"C", "1u"}, {"f", "50"}, {"w", "2*pi*f"}}));
     const double f0 = 1 / (2 * std::numbers::pi * std::sqrt(L * C));
     const SweepRequest request{f0 / 2, 1.5 * f0, 201, SweepSpacing::Linear};
-    for (const auto& [threads, parts] : {std::pair{1u, rlc}, std::pair{2u, rlc}, std::pair{2u, compiledSweepParts(typed, "f", 2)}}) {
+    for (const auto& [threads, parts] :
+         {std::pair{1u, rlc}, std::pair{2u, rlc}, std::pair{2u, compiledSweepParts(typed, "f", 2)}}) {
         const auto table = sweepTable("f", 2, request, parts, SweepSettings{threads, true, nullptr});
         ASSERT_TRUE(table);
         ASSERT_EQ(table->points.size(), 201u);
@@ -173,12 +171,13 @@ TEST(Sweep, KeepsFailedPointsAndWritesTheTable)
     std::string text = sweepHeaderLine(table->parameter, table->unknowns);
     for (const SweepPoint& p : table->points)
         text += sweepRowLine(p, table->unknowns);
-    EXPECT_EQ(text, "v\tX1 re\tX1 im\tX2 re\tX2 im\tcheck\n"
-                    "0\t\t\t\t\tno unique solution\n"
-                    "1\t\t\t\t\tdata error: EQ.1, X2: not a number\n"
-                    "2\t\t\t\t\tdata error: C 2: division by zero\n"
-                    "3\t\t\t\t\tdata error: a value left the number range\n"
-                    "4\t4\t1\t0.25\t0\tcorrect\n");
+    EXPECT_EQ(text,
+              "v\tX1 re\tX1 im\tX2 re\tX2 im\tcheck\n"
+              "0\t\t\t\t\tno unique solution\n"
+              "1\t\t\t\t\tdata error: EQ.1, X2: not a number\n"
+              "2\t\t\t\t\tdata error: C 2: division by zero\n"
+              "3\t\t\t\t\tdata error: a value left the number range\n"
+              "4\t4\t1\t0.25\t0\tcorrect\n");
     // Unchecked points leave the check empty.
     EXPECT_EQ(sweepRowLine(solveSweepPoint(4, parts, false), 2), "4\t4\t1\t0.25\t0\t\n");
 }
@@ -195,9 +194,10 @@ TEST(Sweep, CompiledSystemNamesTheCellOfAFormulaWithoutValue)
     for (const SweepPoint& p : table->points)
         text += sweepRowLine(p, 2);
     // At v = 1, X1 = 1 / (-1 + 0i) = conj(-1 + 0i) / 1 = -1 - 0i.
-    EXPECT_EQ(text, "1\t-1\t-0\t1\t0\tcorrect\n"
-                    "2\t\t\t\t\tdata error: EQ.1, X1: division by zero\n"
-                    "3\t1\t0\t3\t0\tcorrect\n");
+    EXPECT_EQ(text,
+              "1\t-1\t-0\t1\t0\tcorrect\n"
+              "2\t\t\t\t\tdata error: EQ.1, X1: division by zero\n"
+              "3\t1\t0\t3\t0\tcorrect\n");
 }
 
 TEST(SweepValues, EndsAreFormulas)
@@ -230,8 +230,7 @@ TEST(Sweep, StopsWhenCancelledAndHandsOverInOrder)
         std::atomic<double> furthest{0};
         const SweepPartsAt parts = [&](double v) {
             double seen = furthest.load();
-            while (v > seen && !furthest.compare_exchange_weak(seen, v)) {
-            }
+            while (v > seen && !furthest.compare_exchange_weak(seen, v)) {}
             return numericParts({{{1, 0}}}, {{v, 0}});
         };
         std::vector<double> handed;
@@ -252,8 +251,12 @@ TEST(Sweep, StopsWhenCancelledAndHandsOverInOrder)
     }
     // A cancel before the start hands over nothing.
     std::atomic<bool> cancel{true};
-    EXPECT_FALSE(sweepTable("v", 1, SweepRequest{}, [](double v) { return numericParts({{{1, 0}}}, {{v, 0}}); },
-                            SweepSettings{2, true, &cancel}));
+    EXPECT_FALSE(sweepTable(
+        "v", 1, SweepRequest{},
+        [](double v) {
+            return numericParts({{{1, 0}}}, {{v, 0}});
+        },
+        SweepSettings{2, true, &cancel}));
 }
 
 // What the plot draws: failed points (and a zero in dB) as gaps, the
@@ -266,8 +269,7 @@ TEST(SweepPlotData, DrawsRunsBetweenGapsAndMarksDoubtfulPoints)
     SweepTable table{"f", SweepSpacing::Linear, 1, {}};
     table.points = {solved(1, 3, 4, CheckVerdict::Correct),
                     SweepPoint{2, SolveOutcome::NoUniqueSolution, {}, {}, std::nullopt, ""},
-                    solved(3, 0, 0, CheckVerdict::Inaccurate),
-                    solved(4, -10, 0, CheckVerdict::Unreliable),
+                    solved(3, 0, 0, CheckVerdict::Inaccurate), solved(4, -10, 0, CheckVerdict::Unreliable),
                     solved(5, 0, -2, CheckVerdict::Correct)};
     using Runs = std::vector<PlotRun>;
     EXPECT_EQ(plotRuns(table, 0, PlotQuantity::Magnitude), (Runs{{{1, 5}}, {{3, 0}, {4, 10}, {5, 2}}}));
@@ -287,7 +289,10 @@ TEST(SweepPlotData, DrawsRunsBetweenGapsAndMarksDoubtfulPoints)
     EXPECT_EQ(nearestPoint(table, 2.4), 1u);
     EXPECT_EQ(nearestPoint(table, -7), 0u);
     // On a log sweep, nearest by ratio: 30 is nearer 100 than 1 by ratio.
-    SweepTable log{"f", SweepSpacing::Logarithmic, 1, {solved(1, 1, 0, CheckVerdict::Correct), solved(100, 1, 0, CheckVerdict::Correct)}};
+    SweepTable log{"f",
+                   SweepSpacing::Logarithmic,
+                   1,
+                   {solved(1, 1, 0, CheckVerdict::Correct), solved(100, 1, 0, CheckVerdict::Correct)}};
     EXPECT_EQ(nearestPoint(log, 30), 1u);
     EXPECT_EQ(nearestPoint(log, 5), 0u);
 }
@@ -302,9 +307,9 @@ TEST(Sweep, RethrowsWhatThePartsThrowAndRefusesABadRange)
     EXPECT_THROW(runSweep(SweepRequest{0, 9, 10, SweepSpacing::Linear}, parts, SweepSettings{2, true, nullptr},
                           [](std::size_t, SweepPoint&&) {}),
                  std::runtime_error);
-    EXPECT_THROW(runSweep(SweepRequest{0, 9, 1, SweepSpacing::Linear}, parts, SweepSettings{},
-                          [](std::size_t, SweepPoint&&) {}),
-                 std::invalid_argument);
+    EXPECT_THROW(
+        runSweep(SweepRequest{0, 9, 1, SweepSpacing::Linear}, parts, SweepSettings{}, [](std::size_t, SweepPoint&&) {}),
+        std::invalid_argument);
 }
 
 }  // namespace
