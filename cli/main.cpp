@@ -1,10 +1,11 @@
 // kalvor1-solve: solves one system file as the equation window would and
 // writes the unknowns to standard output. Exit status 0 solved, 1 the file or
 // the call is wrong, 2 no unique solution, 3 a data error, and with --strict
-// 4 solved, but the reading dropped typed text or the check did not find
-// every shown digit right. With --sweep, the system solved at many values of
-// a parameter, one table row per value: 2 or 3 is then the status of the
-// first point that failed.
+// 4 solved, but the reading dropped typed text, a unit stood before a number
+// or the check did not find every shown digit right. With --sweep, the
+// system solved at many values of a parameter, one table row per value: 2 or
+// 3 is then the status of the first point that failed.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -41,6 +42,14 @@ constexpr std::string_view HelpText = "Usage: kalvor1-solve [OPTIONS] [FILE]\n"
                                       "degrees, or in radians with rad or r after it) is read as its rectangular\n"
                                       "value, as the equation window reads a pasted one.\n"
                                       "\n"
+                                      "A cell starting with = is a formula: numbers with SI prefixes (2.2k, 10m,\n"
+                                      "4.7u), i or j after or before a number (5j, j5) or alone, + - * / ^, ( ),\n"
+                                      "|| (parallel), phasors (10<90, 10<1.2rad), pi, e, sqrt exp ln log10 abs\n"
+                                      "arg conj re im sin cos tan, and parameter names. Before the equations a\n"
+                                      "file may give parameters, one \"name = formula\" line each; a line\n"
+                                      "starting with # is a comment. A refused plain cell is read as an\n"
+                                      "engineering number when it is one (2.2k, 1k-j5, 1E-3j).\n"
+                                      "\n"
                                       "Options:\n"
                                       "  --numbers   write \"re<TAB>im\" with the shortest exact decimal numbers\n"
                                       "  --polar     write each unknown as a phasor, \"5.0000 \u2220 53.13\u00b0\";\n"
@@ -49,8 +58,12 @@ constexpr std::string_view HelpText = "Usage: kalvor1-solve [OPTIONS] [FILE]\n"
                                       "  --json      write one JSON object with the outcome and the solution\n"
                                       "              (each unknown's text and polar text, and the check below;\n"
                                       "              --polar changes nothing)\n"
-                                      "  --strict    end in status 4 when a solved system's reading dropped text\n"
-                                      "              or its check is not \"correct\"\n"
+                                      "  --strict    end in status 4 when a solved system's reading dropped text,\n"
+                                      "              a cell has a unit before a number, or its check is not\n"
+                                      "              \"correct\"\n"
+                                      "  --set NAME=FORMULA\n"
+                                      "              give parameter NAME this formula (replacing or adding;\n"
+                                      "              repeatable)\n"
                                       "  --sweep NAME=FROM:TO:POINTS[:log]\n"
                                       "              solve the system at POINTS values of parameter NAME, from\n"
                                       "              FROM to TO (formulas: 10, 100k, 2*f0), evenly spaced, or\n"
@@ -61,7 +74,9 @@ constexpr std::string_view HelpText = "Usage: kalvor1-solve [OPTIONS] [FILE]\n"
                                       "\n"
                                       "A cell whose reading drops typed text (\"2+1E-3j\" is read as 2-3i: the\n"
                                       "text between its first and last sign is dropped) gets one warning line on\n"
-                                      "standard error; --json lists such cells under \"dropped\" instead.\n"
+                                      "standard error; --json lists such cells under \"dropped\" instead. So\n"
+                                      "does a cell with a unit before a number (\"j5\" is read as 5+1i), under\n"
+                                      "\"unit_first\"; --json lists the parameters under \"parameters\".\n"
                                       "\n"
                                       "Every solution is checked against an accurate solve of the numbers read\n"
                                       "(pivoted LU, refined in extended precision): standard error gets one\n"
@@ -85,9 +100,10 @@ constexpr std::string_view HelpText = "Usage: kalvor1-solve [OPTIONS] [FILE]\n"
                                       "gives 4 when all solved but some check is not correct.\n"
                                       "\n"
                                       "Exit status: 0 solved, 1 a wrong file or call, 2 no unique solution,\n"
-                                      "3 a cell that is not a number or a value beyond the number range,\n"
-                                      "4 (with --strict) solved, but the reading dropped text or the check is not\n"
-                                      "correct.\n";
+                                      "3 a cell that is not a number (or a formula without a value, with the\n"
+                                      "reason) or a value beyond the number range, 4 (with --strict) solved, but\n"
+                                      "the reading dropped text, a unit stood before a number or the check is\n"
+                                      "not correct.\n";
 
 void complain(std::string_view message)
 {
@@ -117,6 +133,15 @@ int runSweepCall(const kalvor::Options& options, std::string_view bytes)
         const std::string where = options.file == "-" ? "standard input" : options.file;
         complain(where + ": " + kalvor::describeProblem(file));
         return Failed;
+    }
+    // --set adds a parameter or replaces one's formula, as for one solve.
+    for (const kalvor::Parameter& set : options.set) {
+        const auto same = std::find_if(file.parameters.begin(), file.parameters.end(),
+                                       [&](const kalvor::Parameter& p) { return p.name == set.name; });
+        if (same != file.parameters.end())
+            same->formula = set.formula;
+        else
+            file.parameters.push_back(set);
     }
     // As the window takes an opened file.
     kalvor::convertPolarFields(file.rows);
@@ -168,7 +193,7 @@ int run(const std::vector<std::string>& args)
     }
     if (options.sweep)
         return runSweepCall(options, *bytes);
-    const kalvor::SystemRun result = kalvor::runSystem(*bytes);
+    const kalvor::SystemRun result = kalvor::runSystem(*bytes, options.set);
     if (!result.fileOk()) {
         const std::string where = options.file == "-" ? "standard input" : options.file;
         complain(where + ": " + kalvor::describeProblem(result.file));
@@ -181,7 +206,11 @@ int run(const std::vector<std::string>& args)
         return Failed;
     // The JSON object lists the dropped text and the check itself.
     if (options.output != kalvor::Options::Output::Json) {
+        for (const std::string& warning : kalvor::parameterWarnings(result))
+            complain(warning);
         for (const std::string& warning : kalvor::droppedWarnings(result))
+            complain(warning);
+        for (const std::string& warning : kalvor::unitFirstWarnings(result))
             complain(warning);
         for (const std::string& warning : kalvor::checkWarnings(result))
             complain(warning);

@@ -52,10 +52,36 @@ Options parseOptions(const std::vector<std::string>& args)
 {
     Options options;
     bool numbers = false, json = false, polar = false, haveFile = false, onlyFiles = false;
+    bool setNext = false;
+    const auto takeSet = [&options](const std::string& value) {
+        const std::size_t eq = value.find('=');
+        std::string name = value.substr(0, eq);
+        while (!name.empty() && name.back() == ' ')
+            name.pop_back();
+        if (eq == std::string::npos) {
+            options.error = "--set needs NAME=FORMULA, not '" + value + "'";
+            return false;
+        }
+        if (const std::string problem = parameterNameProblem(name); !problem.empty()) {
+            options.error = "--set " + value + ": " + problem;
+            return false;
+        }
+        options.set.push_back({name, value.substr(eq + 1)});
+        return true;
+    };
     for (std::size_t a = 0; a < args.size(); ++a) {
         const std::string& arg = args[a];
         const bool isOption = !onlyFiles && arg.size() > 1 && arg[0] == '-';
-        if (isOption && arg == "--") {
+        if (setNext) {
+            setNext = false;
+            if (!takeSet(arg))
+                return options;
+        } else if (isOption && arg == "--set") {
+            setNext = true;
+        } else if (isOption && arg.starts_with("--set=")) {
+            if (!takeSet(arg.substr(6)))
+                return options;
+        } else if (isOption && arg == "--") {
             onlyFiles = true;
         } else if (isOption && arg == "--numbers") {
             numbers = true;
@@ -87,6 +113,10 @@ Options parseOptions(const std::vector<std::string>& args)
             options.file = arg;
             haveFile = true;
         }
+    }
+    if (setNext) {
+        options.error = "--set needs NAME=FORMULA";
+        return options;
     }
     if (numbers && json) {
         options.error = "--numbers and --json cannot be used together";

@@ -32,12 +32,15 @@ struct Options {
     bool strict = false;             // exit status 4 for a solved system whose reading dropped text
     std::optional<SweepCall> sweep;  // --sweep: the table of a sweep instead of one solution
     std::string file = "-";          // "-" is standard input
+    std::vector<Parameter> set;      // --set NAME=FORMULA, in order
     std::string error;               // non-empty: the call is wrong, and this says how
 };
 
 // Reads the arguments after the program name: --numbers, --json, --polar,
 // --strict, --sweep SPEC (parseSweepCall; not with --numbers or --polar),
-// --help, --version, "--" (everything after it is a file name), and
+// --set NAME=FORMULA (or --set=NAME=FORMULA; repeatable, NAME a valid
+// parameter name), --help, --version, "--" (everything after it is a file
+// name), and
 // at most one FILE ("-" or none for standard input). --polar turns the texts
 // and the numbers into their polar forms and leaves --json as it is (the JSON
 // object always holds both forms). --help and --version win over any other

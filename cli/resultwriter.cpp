@@ -86,8 +86,11 @@ Json runJson(const SystemRun& run)
     } else if (run.outcome == SolveOutcome::DataError) {
         // The window's message word for word, so a script can show it.
         out["message"] = std::string(DataErrorMessage);
-        if (run.cellLine != 0)
+        if (run.cellLine != 0) {
             out["cell"] = {{"line", run.cellLine}, {"field", run.cellField}};
+            if (!run.cellReason.empty())
+                out["cell"]["reason"] = run.cellReason;
+        }
     }
     // Left out when nothing was dropped, so such a run's object is as before.
     if (!run.dropped.empty()) {
@@ -96,7 +99,63 @@ Json runJson(const SystemRun& run)
             dropped.push_back({{"line", d.line}, {"field", d.field}, {"text", d.text}, {"dropped", d.reading.dropped}});
         out["dropped"] = std::move(dropped);
     }
+    // Parameters and unit-first cells likewise only when there are some.
+    if (!run.file.parameters.empty()) {
+        Json parameters = Json::array();
+        for (std::size_t k = 0; k < run.file.parameters.size(); ++k) {
+            const Parameter& p = run.file.parameters[k];
+            const bool ok = run.parameters.errors[k].empty();
+            Json entry = {{"name", p.name},
+                          {"formula", p.formula},
+                          {"re", ok ? Json(run.parameters.values[k].real()) : Json(nullptr)},
+                          {"im", ok ? Json(run.parameters.values[k].imag()) : Json(nullptr)}};
+            if (!ok)
+                entry["error"] = run.parameters.errors[k];
+            parameters.push_back(std::move(entry));
+        }
+        out["parameters"] = std::move(parameters);
+    }
+    if (!run.unitFirst.empty()) {
+        Json unitFirst = Json::array();
+        for (const UnitFirstField& u : run.unitFirst)
+            unitFirst.push_back({{"line", u.line}, {"field", u.field}, {"text", u.text}});
+        out["unit_first"] = std::move(unitFirst);
+    }
     return out;
+}
+
+std::string_view trimmed(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
+// `text` with the unit at `unit` moved behind the number that follows it
+// (digits with a point, an optional exponent), the unit written `as`.
+std::string unitMovedAfter(std::string_view text, std::size_t unit, char as)
+{
+    const auto digit = [&text](std::size_t k) { return k < text.size() && text[k] >= '0' && text[k] <= '9'; };
+    std::size_t end = unit + 1;
+    while (digit(end) || (end < text.size() && text[end] == '.'))
+        ++end;
+    if (end < text.size() && (text[end] == 'E' || text[end] == 'e')) {
+        std::size_t e = end + 1;
+        if (e < text.size() && (text[e] == '+' || text[e] == '-'))
+            ++e;
+        if (digit(e)) {
+            while (digit(e))
+                ++e;
+            end = e;
+        }
+    }
+    std::string out(text.substr(0, unit));
+    out += text.substr(unit + 1, end - unit - 1);
+    out += as;
+    out += text.substr(end);
+    return std::string(trimmed(out));
 }
 
 }  // namespace
@@ -141,7 +200,8 @@ std::string failureMessage(const SystemRun& run)
     }
     std::string message(DataErrorMessage);
     if (run.cellLine != 0)
-        message += "; line " + count(run.cellLine) + ", field " + count(run.cellField) + ": not a number";
+        message += "; line " + count(run.cellLine) + ", field " + count(run.cellField) + ": "
+            + (run.cellReason.empty() ? std::string("not a number") : run.cellReason);
     return message;
 }
 
@@ -154,6 +214,32 @@ std::vector<std::string> droppedWarnings(const SystemRun& run)
         lines.push_back("warning: line " + count(d.line) + ", field " + count(d.field) + ": " + jsonString(d.text)
                         + " is read as " + shortestText(d.reading.re) + (im.front() == '-' ? "" : "+") + im
                         + "i, dropping " + jsonString(d.reading.dropped));
+    }
+    return lines;
+}
+
+std::vector<std::string> unitFirstWarnings(const SystemRun& run)
+{
+    std::vector<std::string> lines;
+    for (const UnitFirstField& u : run.unitFirst) {
+        const std::string im = shortestText(u.im);
+        lines.push_back("warning: line " + count(u.line) + ", field " + count(u.field) + ": " + jsonString(u.text)
+                        + " is read as " + shortestText(u.re) + (im.front() == '-' ? "" : "+") + im + "i; for "
+                        + unitMovedAfter(u.text, u.unit, 'i') + " write " + unitMovedAfter(u.text, u.unit, u.text[u.unit])
+                        + " or =" + std::string(trimmed(u.text)));
+    }
+    return lines;
+}
+
+std::vector<std::string> parameterWarnings(const SystemRun& run)
+{
+    std::vector<std::string> lines;
+    for (std::size_t k = 0; k < run.parameters.errors.size(); ++k) {
+        if (run.parameters.errors[k].empty())
+            continue;
+        const std::size_t line = run.file.parameterLines[k];
+        lines.push_back("warning: " + (line == 0 ? std::string("--set ") : "line " + count(line) + ", ")
+                        + "parameter " + run.parameters.names[k] + ": " + run.parameters.errors[k]);
     }
     return lines;
 }

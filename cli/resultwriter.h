@@ -22,19 +22,35 @@ using Json = nlohmann::ordered_json;
 // or, for Json, one object for every outcome, with the window text and the
 // polar text of each unknown, the check of a solved run ("check": verdict,
 // condition, or null when it is infinite, and per unknown whether it is
-// correct, its accurate value and that value's text), and the cells whose
-// reading dropped text when there are any.
+// correct, its accurate value and that value's text), the cells whose
+// reading dropped text when there are any, the parameters when the file has
+// any ("parameters": name, formula, re, im; null parts and an "error" for
+// one in error), and the cells with a unit before a number ("unit_first":
+// line, field, text). A data error's "cell" gets a "reason" when it is a
+// formula without a value.
 std::string writeResult(const SystemRun& run, Options::Output output);
 
 // The one line for standard error when the run did not solve (without the
 // program name or line end): the window's message, with the cell at fault
-// after it for a data error that comes from a cell. Empty when solved.
+// after it for a data error that comes from a cell ("not a number", or the
+// reason a formula has no value). Empty when solved.
 std::string failureMessage(const SystemRun& run);
 
 // One line for standard error per cell whose reading dropped text (without
 // the program name or line end), in the order of run.dropped: where the cell
 // is, its text, what it is read as and what is dropped.
 std::vector<std::string> droppedWarnings(const SystemRun& run);
+
+// One line for standard error per plain cell with a unit directly before a
+// number (without the program name or line end), in the order of
+// run.unitFirst: where, the text, what it is read as, and how to write what
+// was probably meant: 'line 1, field 2: "j5" is read as 5+1i; for 5i write
+// 5j or =j5'.
+std::vector<std::string> unitFirstWarnings(const SystemRun& run);
+
+// One line for standard error per parameter in error, with its file line
+// ("--set" for one given on the command line) and the reason.
+std::vector<std::string> parameterWarnings(const SystemRun& run);
 
 // The lines for standard error (without the program name or line end) that
 // the check of a solved run gives: one per wrong unknown, in order, with the

@@ -6,6 +6,8 @@
 #include <utility>
 
 #include "core/cellcheck.h"
+#include "core/formula/cellfallback.h"
+#include "core/numberreading.h"
 #include "core/numberformat.h"
 #include "core/partcell.h"
 #include "core/polar.h"
@@ -13,12 +15,25 @@
 
 namespace kalvor {
 
-SystemRun runSystem(std::string_view bytes)
+SystemRun runSystem(std::string_view bytes, const std::vector<Parameter>& set)
 {
     SystemRun run;
     run.file = readSystemFile(bytes);
     if (!run.fileOk())
         return run;
+    for (const Parameter& p : set) {
+        bool replaced = false;
+        for (std::size_t k = 0; k < run.file.parameters.size(); ++k) {
+            if (run.file.parameters[k].name == p.name) {
+                run.file.parameters[k].formula = p.formula;
+                replaced = true;
+            }
+        }
+        if (!replaced) {
+            run.file.parameters.push_back(p);
+            run.file.parameterLines.push_back(0);
+        }
+    }
     const std::size_t n = run.file.unknowns();
     run.unknowns = n;
     // As the window takes a pasted or opened file. A converted cell reads
@@ -34,8 +49,11 @@ SystemRun runSystem(std::string_view bytes)
         bool drops = false;
         CellParts parts = splitCell(text, drops);
         std::optional<DroppedText> reading;
+        // A cell that drops text ("3+i4") is reported as such already.
         if (drops && (reading = droppedText(text)))
             run.dropped.push_back({run.file.lines[i], j + 1, text, std::move(*reading)});
+        else if (const std::optional<std::size_t> unit = unitBeforeNumberAt(text))
+            run.unitFirst.push_back({run.file.lines[i], j + 1, text, *unit, *readNumber(parts.re), *readNumber(parts.im)});
         re = std::move(parts.re);
         im = std::move(parts.im);
     };
@@ -46,9 +64,15 @@ SystemRun runSystem(std::string_view bytes)
     }
     // Read line by line, listed as the window reads: field by field (the
     // constant, field N + 1, last), each from the first line down.
-    std::sort(run.dropped.begin(), run.dropped.end(), [](const DroppedField& a, const DroppedField& b) {
+    const auto windowOrder = [](const auto& a, const auto& b) {
         return a.field != b.field ? a.field < b.field : a.line < b.line;
-    });
+    };
+    std::sort(run.dropped.begin(), run.dropped.end(), windowOrder);
+    std::sort(run.unitFirst.begin(), run.unitFirst.end(), windowOrder);
+    // Cells the reading refuses: formulas and engineering numbers.
+    run.parameters = evaluateParameters(run.file.parameters);
+    for (const CellProblem& p : applyFallbacks(run.file.rows, run.parameters, coefRe, coefIm, constRe, constIm))
+        run.formulaProblems.push_back({run.file.lines[p.row], p.column + 1, p.reason});
     // The parts hold their own copies; the file's texts are no longer needed.
     std::vector<std::vector<std::string>>().swap(run.file.rows);
 
@@ -74,6 +98,9 @@ SystemRun runSystem(std::string_view bytes)
         if (const auto cell = firstUnreadableCell(coefRe, coefIm, constRe, constIm)) {
             run.cellLine = run.file.lines[cell->row - 1];
             run.cellField = cell->table == CellPosition::Table::Constants ? n + 1 : cell->column;
+            for (const FormulaField& f : run.formulaProblems)
+                if (f.line == run.cellLine && f.field == run.cellField)
+                    run.cellReason = f.reason;
         }
     }
     return run;

@@ -209,7 +209,10 @@ std::optional<std::complex<double>> phasorValue(double magnitude, double angle, 
     return std::complex<double>(static_cast<double>(m * cs->cos), static_cast<double>(m * cs->sin));
 }
 
-std::optional<std::string> polarToRectangular(std::string_view cell)
+namespace {
+
+// The value of a polar cell text, or nothing when it is not one.
+std::optional<std::complex<double>> polarCellValue(std::string_view cell)
 {
     const auto [sign, signSize] = findSign(cell);
     if (sign == std::string_view::npos || readsAsNumber(cell))
@@ -229,18 +232,53 @@ std::optional<std::string> polarToRectangular(std::string_view cell)
     const std::optional<double> a = readPart(angle);
     if (!m || !a || *m < 0.0)
         return std::nullopt;
+    return phasorValue(*m, *a, radians);
+}
 
-    const std::optional<std::complex<double>> value = phasorValue(*m, *a, radians);
+// Whether the cell reading gives exactly re + im i back from `text`.
+bool readsBack(const std::string& text, double re, double im)
+{
+    // Only a text beyond the cell reading's 100-character window reads back
+    // as anything else.
+    const CellParts back = partcell(text);
+    return readNumber(back.re) == re && readNumber(back.im) == im;
+}
+
+}  // namespace
+
+std::optional<std::string> polarToRectangular(std::string_view cell)
+{
+    const std::optional<std::complex<double>> value = polarCellValue(cell);
+    if (!value)
+        return std::nullopt;
+    std::string text = rectangularText(value->real(), value->imag());
+    if (!readsBack(text, value->real(), value->imag()))
+        return std::nullopt;
+    return text;
+}
+
+std::optional<std::string> polarCellText(std::string_view cell)
+{
+    const std::optional<std::complex<double>> value = polarCellValue(cell);
     if (!value)
         return std::nullopt;
     const double re = value->real();
     const double im = value->imag();
     std::string text = rectangularText(re, im);
-    // Only a text beyond the cell reading's 100-character window reads back
-    // as anything else.
-    const CellParts back = partcell(text);
-    if (readNumber(back.re) != re || readNumber(back.im) != im)
-        return std::nullopt;
+    if (readsBack(text, re, im))
+        return text;
+    // A formula holds the shortest digits with their exponents, which the
+    // formula reading reads exactly, and the sum of a real and an imaginary
+    // number is exact.
+    text.assign(1, '=');
+    if (re != 0.0 || im == 0.0)
+        text.append(shortestText(re));
+    if (im != 0.0) {
+        if (im < 0.0 || re != 0.0)
+            text.push_back(im < 0.0 ? '-' : '+');
+        text.append(shortestText(std::fabs(im)));
+        text.push_back('i');
+    }
     return text;
 }
 
@@ -249,7 +287,7 @@ std::size_t convertPolarFields(std::vector<std::vector<std::string>>& rows)
     std::size_t converted = 0;
     for (std::vector<std::string>& row : rows) {
         for (std::string& field : row) {
-            if (std::optional<std::string> text = polarToRectangular(field)) {
+            if (std::optional<std::string> text = polarCellText(field)) {
                 field = std::move(*text);
                 ++converted;
             }

@@ -63,9 +63,17 @@ std::optional<std::complex<double>> phasorValue(double magnitude, double angle, 
 // window (parts below about 1E-40) gets no value either.
 std::optional<std::string> polarToRectangular(std::string_view cell);
 
-// Replaces every field of `rows` that is in polar form by its rectangular
-// cell text (polarToRectangular) and leaves every other field as it is.
-// Returns how many fields it replaced.
+// The cell text that replaces a polar cell text: its rectangular text
+// (polarToRectangular), or, for a phasor whose rectangular text would not
+// read back (parts below about 1E-40), a formula "=X+Yi" with X and Y the
+// shortest digits with their exponents ("=1.299038105676658E-150+7.5E-151i"),
+// which the formula reading gives back exactly. No value when `cell` is not
+// in polar form or its angle has no value, as for polarToRectangular.
+std::optional<std::string> polarCellText(std::string_view cell);
+
+// Replaces every field of `rows` that is in polar form by its cell text
+// (polarCellText) and leaves every other field as it is. Returns how many
+// fields it replaced.
 std::size_t convertPolarFields(std::vector<std::vector<std::string>>& rows);
 
 }  // namespace kalvor

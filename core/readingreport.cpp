@@ -103,23 +103,31 @@ std::optional<DroppedText> droppedText(std::string_view cellText)
     return reportFor(cellText, findPieces(cellText));
 }
 
-bool unitBeforeNumber(std::string_view cellText)
+std::optional<std::size_t> unitBeforeNumberAt(std::string_view cellText)
 {
-    bool found = false;
+    std::optional<std::size_t> found;
     char before = '+';  // the start counts as a sign
     for (std::size_t k = 0; k + 1 < cellText.size() && !found; ++k) {
         const char c = cellText[k];
         const char next = cellText[k + 1];
         const bool digitNext = (next >= '0' && next <= '9')
             || (next == '.' && k + 2 < cellText.size() && cellText[k + 2] >= '0' && cellText[k + 2] <= '9');
-        found = (c == 'i' || c == 'j') && (before == '+' || before == '-') && digitNext;
+        if ((c == 'i' || c == 'j') && (before == '+' || before == '-') && digitNext)
+            found = k;
         if (c != ' ' && c != '\t')
             before = c;
     }
     if (!found)
-        return false;
+        return std::nullopt;
     const CellParts parts = partcell(cellText);
-    return readNumber(parts.re).has_value() && readNumber(parts.im).has_value();
+    if (!readNumber(parts.re) || !readNumber(parts.im))
+        return std::nullopt;
+    return found;
+}
+
+bool unitBeforeNumber(std::string_view cellText)
+{
+    return unitBeforeNumberAt(cellText).has_value();
 }
 
 }  // namespace kalvor

@@ -45,4 +45,8 @@ std::optional<DroppedText> droppedText(std::string_view cellText);
 // its reading.
 bool unitBeforeNumber(std::string_view cellText);
 
+// Where the first such unit stands in `cellText` (byte offset), or nullopt
+// when unitBeforeNumber is false.
+std::optional<std::size_t> unitBeforeNumberAt(std::string_view cellText);
+
 }  // namespace kalvor

@@ -614,8 +614,13 @@ bool signedTerm(std::string_view s, std::size_t& pos, Complex& value, bool& imag
     return true;
 }
 
+// Written without blanks: the defined reading allows blanks between the
+// pieces of a number it reads, and a text it refuses for a blank ("3+4i ")
+// stays refused.
 std::optional<Complex> rectangularEngineering(std::string_view s)
 {
+    if (s.find_first_of(" \t") != std::string_view::npos)
+        return std::nullopt;
     std::size_t pos = 0;
     Complex first;
     bool firstImaginary = false;
@@ -635,7 +640,8 @@ std::optional<Complex> rectangularEngineering(std::string_view s)
     return first + second;
 }
 
-// A real engineering number: blanks, sign, a literal without unit, blanks.
+// A real engineering number (a phasor's magnitude or angle): blanks, sign,
+// a literal without unit, blanks.
 std::optional<double> realEngineering(std::string_view s)
 {
     std::size_t pos = 0;

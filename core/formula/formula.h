@@ -74,8 +74,10 @@ std::variant<CompiledFormula, FormulaError> compileFormula(std::string_view text
 // A plain engineering number that the defined reading refuses: a real or an
 // imaginary number, or re +- im, each with an optional E exponent and SI
 // prefix and the unit (i or j) after the digits or before them, or a phasor
-// "M<A" as the polar conversion reads it ("2.2k", "10m", "1k-j5", "1E-3j",
-// "5<90"); blanks around the pieces allowed. nullopt when the text is not
+// "M<A" as the polar conversion reads it, blanks around M and A allowed
+// ("2.2k", "10m", "1k-j5", "1E-3j", "5<90"). The rectangular forms hold no
+// blank: the defined reading takes blanks between the pieces, and a text it
+// refuses for a blank ("3+4i ") stays refused. nullopt when the text is not
 // one (two real terms "3+4", a name "abc", a formula, a result beyond the
 // double range).
 std::optional<std::complex<double>> readEngineeringNumber(std::string_view text);

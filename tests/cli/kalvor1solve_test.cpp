@@ -79,6 +79,18 @@ const std::string NearSingular = " 2.7022E+16 + 0.0000i\n -9.0072E+15 + 0.0000i\
 const std::string TinyPivot = " 0.0000 + 0.0000i\n 1.0000 + 0.0000i\n";
 const std::string TinyPivotWarning
     = "kalvor1-solve: warning: X1 has wrong digits; its accurate value is \" 1.0000 + 0.0000i\"\n";
+// n3-ac-circuit.csv: mesh currents of a three-mesh circuit given by
+// parameters and impedance formulas, at 50 Hz and with --set f=60 (values
+// from an independent complex elimination).
+const std::string AcCircuit = " 5.3247 - 1.9874i\n -4.8633 - 9.8884i\n 1.8793 + 6.1962i\n";
+const std::string AcCircuit60 = " 8.9344 - 6.2105i\n -1.3850E+01 + 1.5420i\n 2.2479E-01 + 7.7791i\n";
+// n2-unit-first.csv: 10 X1 - j5 X2 = 1, -j5 X1 + j10 X2 = 0 typed the
+// engineer's way, read as 5-1i and 10+1i.
+const std::string UnitFirst = " 0.1263 - 0.020078i\n -5.8290E-02 + 2.8497E-02i\n";
+const std::string UnitFirstWarnings
+    = "kalvor1-solve: warning: line 2, field 1: \"-j5\" is read as 5-1i; for -5i write -5j or =-j5\n"
+      "kalvor1-solve: warning: line 1, field 2: \"-j5\" is read as 5-1i; for -5i write -5j or =-j5\n"
+      "kalvor1-solve: warning: line 2, field 2: \"j10\" is read as 10+1i; for 10i write 10j or =j10\n";
 const std::string CircuitPolar = "8.5788 \u2220 23.28\u00b0\n7.9983 \u2220 32.01\u00b0\n";
 
 INSTANTIATE_TEST_SUITE_P(
@@ -200,6 +212,11 @@ INSTANTIATE_TEST_SUITE_P(
                     "\"EQ.1, X1: division by zero\"},\n  {\"value\": 1, \"outcome\": \"solved\", \"solution\": [\n    "
                     "{\"re\": 1, \"im\": 0, \"text\": \" 1.0000 + 0.0000i\"}\n  ], \"check\": {\"verdict\": \"correct\"}}\n]}\n",
                     ""},
+        Expectation{"sweep, a parameter added by --set",
+                    {"--set", "g=1", "--sweep", "g=1:2:2", "n1-sweep.csv"},
+                    0,
+                    "g\tX1 re\tX1 im\tcheck\n1\t1\t0\tcorrect\n2\t1\t0\tcorrect\n",
+                    ""},
         Expectation{"sweep, an unknown parameter",
                     {"--sweep", "g=1:2:3", "n1-sweep.csv"},
                     1,
@@ -216,6 +233,15 @@ INSTANTIATE_TEST_SUITE_P(
                     1,
                     "",
                     "kalvor1-solve: --sweep: the number of points must be 2 to 100000\n"},
+        Expectation{"formulas and parameters", {"n3-ac-circuit.csv"}, 0, AcCircuit, ""},
+        Expectation{"a parameter set on the command line", {"--set", "f=60", "n3-ac-circuit.csv"}, 0, AcCircuit60, ""},
+        Expectation{"a formula without a value",
+                    {"n2-formula-error.csv"},
+                    3,
+                    "",
+                    DataError + "; line 2, field 2: division by zero\n"},
+        Expectation{"unit before a number", {"n2-unit-first.csv"}, 0, UnitFirst, UnitFirstWarnings},
+        Expectation{"strict, unit before a number", {"--strict", "n2-unit-first.csv"}, 4, UnitFirst, UnitFirstWarnings},
         Expectation{"version", {"--version"}, 0, "kalvor1-solve " KALVOR_VERSION "\n", ""},
         Expectation{"unknown option",
                     {"--fast", "n1-real.tsv"},
@@ -242,7 +268,7 @@ TEST(KalvorSolveProgram, HelpNamesEveryOption)
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
     for (const char* option :
-         {"--numbers", "--json", "--polar", "--strict", "--help", "--version", "Usage: kalvor1-solve"})
+         {"--numbers", "--json", "--polar", "--strict", "--set", "--help", "--version", "Usage: kalvor1-solve"})
         EXPECT_NE(run.out.find(option), std::string::npos) << option;
 }
 

@@ -9,6 +9,7 @@
 #include "cli/options.h"
 #include "cli/resultwriter.h"
 #include "cli/systemrun.h"
+#include "core/messages.h"
 
 namespace kalvor {
 namespace {
@@ -109,6 +110,9 @@ TEST(ParseOptions, ReadsModesFileAndMistakes)
          false,
          false,
          "--numbers and --json cannot be used together"},
+        {{"--set", "pi=3"}, Options::Output::Texts, "-", false, false, "--set pi=3: pi is a constant"},
+        {{"--set", "w"}, Options::Output::Texts, "-", false, false, "--set needs NAME=FORMULA, not 'w'"},
+        {{"f", "--set"}, Options::Output::Texts, "-", false, false, "--set needs NAME=FORMULA"},
     };
     for (const auto& c : cases) {
         const Options o = parseOptions(c.args);
@@ -211,6 +215,47 @@ TEST(RunSystem, JsonListsDroppedTextOnlyWhenThereIsSome)
               "'0+(imaginary)i\", \"cell\": {\"line\": 1, \"field\": 2}, \"dropped\": [\n"
               "  {\"line\": 1, \"field\": 1, \"text\": \"3-i+5\", \"dropped\": \"- 5\"}\n]}\n");
     EXPECT_EQ(writeResult(runSystem("2,2+i\n"), Options::Output::Json).find("dropped"), std::string::npos);
+}
+
+TEST(RunSystem, ParametersFormulasAndUnitFirstCells)
+{
+    const Options o = parseOptions({"--set", "a=2*b", "--set=L = 10m", "f"});
+    ASSERT_EQ(o.set.size(), 2u);
+    EXPECT_EQ(o.set[1].name, "L");
+    EXPECT_EQ(o.set[1].formula, " 10m");
+    EXPECT_EQ(o.file, "f");
+
+    // A unit before a number is noted; a parameter is listed with its value.
+    const std::string json = writeResult(runSystem("a = 2\n=a,j5\n"), Options::Output::Json);
+    EXPECT_NE(json.find(", \"parameters\": [\n  {\"name\": \"a\", \"formula\": \"2\", \"re\": 2, \"im\": 0}\n]"),
+              std::string::npos)
+        << json;
+    EXPECT_NE(json.find(", \"unit_first\": [\n  {\"line\": 2, \"field\": 2, \"text\": \"j5\"}\n]}\n"), std::string::npos)
+        << json;
+
+    // --set replaces a parameter of the file, or adds one.
+    const SystemRun replaced = runSystem("a = 2\n=a,=b\n", {{"a", "4"}, {"b", "2"}});
+    ASSERT_EQ(replaced.outcome, SolveOutcome::Solved);
+    EXPECT_EQ(replaced.re, std::vector<double>{0.5});
+
+    // A cell that uses a parameter in error is the data error, with why.
+    const SystemRun broken = runSystem("a = b\nc = 1/0\n=a,1\n");
+    EXPECT_EQ(broken.outcome, SolveOutcome::DataError);
+    EXPECT_EQ(failureMessage(broken), std::string(DataErrorMessage) + "; line 3, field 1: a: unknown name b");
+    EXPECT_EQ(parameterWarnings(broken), (std::vector<std::string>{"warning: line 1, parameter a: unknown name b",
+                                                                  "warning: line 2, parameter c: at 1: division by zero"}));
+    const std::string brokenJson = writeResult(broken, Options::Output::Json);
+    EXPECT_NE(brokenJson.find("\"cell\": {\"line\": 3, \"field\": 1, \"reason\": \"a: unknown name b\"}"),
+              std::string::npos)
+        << brokenJson;
+    EXPECT_NE(brokenJson.find("{\"name\": \"a\", \"formula\": \"b\", \"re\": null, \"im\": null, \"error\": "
+                              "\"unknown name b\"}"),
+              std::string::npos)
+        << brokenJson;
+
+    // Refused plain cells read as engineering numbers; "3+4" stays refused.
+    EXPECT_EQ(runSystem("2.2k,1.1k\n").re, std::vector<double>{0.5});
+    EXPECT_EQ(runSystem("1,3+4\n").outcome, SolveOutcome::DataError);
 }
 
 // The check of a solved run: one warning per wrong unknown with its accurate

@@ -205,9 +205,10 @@ TEST(EngineeringNumber, ReadsOnlyWhatTheReadingRefuses)
     const Case cases[] = {
         {"2.2k", Complex(2200, 0)},
         {"10m", Complex(0.01, 0)},
-        {" -4.7u ", Complex(-4.7e-6, 0)},
+        {"-4.7u", Complex(-4.7e-6, 0)},
         {"1k-j5", Complex(1000, -5)},
-        {"1k - 5j", Complex(1000, -5)},
+        {"1k - 5j", std::nullopt},
+        {"3+4i ", std::nullopt},
         {"j5k+3", Complex(3, 5000)},
         {"1E-3j", Complex(0, 1e-3)},
         {"2+j", Complex(2, 1)},

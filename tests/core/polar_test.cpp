@@ -8,6 +8,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "core/core.h"
@@ -120,6 +121,31 @@ TEST(PolarToRectangular, ConvertsEveryPolarFieldOfRows)
     const std::vector<std::vector<std::string>> expected{
         {"0+10i", "3+4i", ""}, {"0.5+0.8660254037844386i", "abc", "10"}, {}};
     EXPECT_EQ(rows, expected);
+}
+
+// A phasor too small for plain text becomes a formula that reads back; the
+// parts are 1.5E-150 times sqrt(3)/2 and 1/2, correctly rounded.
+TEST(PolarToRectangular, WritesAFormulaWherePlainTextWouldNotReadBack)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"1.5E-150<30", "=1.299038105676658E-150+7.5E-151i"},
+        {"1E-60∠30", "=8.660254037844387E-61+5E-61i"},
+        {"1E-200∠-90", "=-1E-200i"},
+        {"1E-200@180", "=-1E-200"},
+        {"10∠90", "0+10i"},
+    };
+    for (const auto& [cell, text] : cases) {
+        EXPECT_EQ(polarCellText(cell), text) << cell;
+        std::vector<std::vector<std::string>> rows{{cell}};
+        convertPolarFields(rows);
+        const std::vector<std::vector<std::string>> converted{{text}};
+        EXPECT_EQ(rows, converted) << cell;
+    }
+    const auto formula = compileFormula("=1.299038105676658E-150+7.5E-151i");
+    ASSERT_TRUE(std::holds_alternative<CompiledFormula>(formula));
+    const auto value = std::get<CompiledFormula>(formula).evaluate({});
+    EXPECT_EQ(std::get<std::complex<double>>(value), std::complex<double>(1.299038105676658E-150, 7.5E-151));
+    EXPECT_EQ(polarCellText("-1E-60<30"), std::nullopt);
 }
 
 // How many doubles apart two doubles are (counted up to 4).

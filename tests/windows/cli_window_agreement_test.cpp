@@ -107,7 +107,7 @@ private slots:
                     wrong << m.captured(1);
                 else if (line.contains(QStringLiteral(": nearly singular (")))
                     unreliable = true;
-                else
+                else if (!line.contains(QStringLiteral("; for ")))  // a unit before a number: named after dropped text
                     warnings << line;
             }
             QString panel4;
