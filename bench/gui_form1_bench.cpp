@@ -25,6 +25,7 @@
 #include "tests/messagerecorder.h"
 #include "tests/windows/longcell.h"
 #include "windows/form1.h"
+#include "windows/systemparameters.h"
 
 using namespace kalvor;
 
@@ -41,15 +42,20 @@ double peakMiB()
 }
 
 // A window for N = 500 with every cell filled: a diagonally dominant complex
-// system, so that it has a unique solution.
-std::unique_ptr<Form1> filledWindow(MessageRecorder& messages)
+// system, so that it has a unique solution. With `formulas`, every
+// coefficient is a formula of about 20 characters using three parameters,
+// with the same values as the plain numbers.
+std::unique_ptr<Form1> filledWindow(MessageRecorder& messages, bool formulas = false)
 {
     auto form = std::make_unique<Form1>([] { return QString::number(n); }, messages);
     form->Form_Load();
+    if (formulas)
+        form->systemParameters().set({{"a", "600"}, {"b", "25"}, {"c", "0.5"}});
+    const QString diagonal = formulas ? QStringLiteral("=a + j*b + 0*c") : QStringLiteral("600+25i");
+    const QString other = formulas ? QStringLiteral("=c - j*c/2 + 0*(a+b)") : QStringLiteral("0.5-0.25i");
     for (int r = 1; r <= n; ++r) {
         for (int c = 1; c <= n; ++c)
-            form->findChild<Grid*>("Grid1")->setTextMatrix(
-                r, c, r == c ? QStringLiteral("600+25i") : QStringLiteral("0.5-0.25i"));
+            form->findChild<Grid*>("Grid1")->setTextMatrix(r, c, r == c ? diagonal : other);
         form->findChild<Grid*>("Grid2")->setTextMatrix(r, 1, QStringLiteral("%1-2j").arg(r));
     }
     return form;
@@ -93,10 +99,10 @@ BENCHMARK(BM_Form1ReadCellsThroughText9)->Unit(benchmark::kMillisecond)->Iterati
 
 // Solve on the filled window, timed until the filled table is on screen, or
 // until the check's verdict is in status panel 4 as well.
-void solveRepeatedly(benchmark::State& state, bool untilChecked)
+void solveRepeatedly(benchmark::State& state, bool untilChecked, bool formulas = false)
 {
     MessageRecorder messages;
-    const auto form = filledWindow(messages);
+    const auto form = filledWindow(messages, formulas);
     form->show();
     QApplication::processEvents();
     for (auto _ : state) {
@@ -125,6 +131,13 @@ void BM_Form1Solve(benchmark::State& state)
     solveRepeatedly(state, false);
 }
 BENCHMARK(BM_Form1Solve)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The same system with every coefficient typed as a formula.
+void BM_Form1SolveFormulas(benchmark::State& state)
+{
+    solveRepeatedly(state, false, true);
+}
+BENCHMARK(BM_Form1SolveFormulas)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_Form1SolveUntilChecked(benchmark::State& state)
 {

@@ -177,6 +177,11 @@ QString Grid::cellMarkAt(int row, int col) const
     return model_->mark(row, col);
 }
 
+void Grid::setCellNoteSource(std::function<QString(int row, int col)> source)
+{
+    model_->setNoteSource(std::move(source));
+}
+
 int Grid::ColWidth(int col) const
 {
     checkCell(0, col);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include <QModelIndex>
@@ -63,6 +64,9 @@ public:
     void setCellMark(int row, int col, const QString& note);
     // The note of a marked cell; empty when it is not marked.
     QString cellMarkAt(int row, int col) const;
+    // Where an unmarked data cell's tooltip comes from: asked with (row, col)
+    // whenever the view wants the note; an empty text is none.
+    void setCellNoteSource(std::function<QString(int row, int col)> source);
 
     // Width of one column in twips (column 0 is the fixed header column).
     // Widths are kept in twips, so small steps add up exactly.

@@ -152,6 +152,14 @@ QVariant GridModel::cellData(int row, int col, int role) const
         return text(row, col);
     case Qt::BackgroundRole:
         return QBrush(toQColor(color(row, col), QGuiApplication::palette()));
+    case Qt::ToolTipRole:
+    case Qt::AccessibleDescriptionRole:
+        if (noteSource_ && row > 0 && col > 0) {
+            QString note = noteSource_(row, col);
+            if (!note.isEmpty())
+                return note;
+        }
+        return {};
     default:
         return {};
     }

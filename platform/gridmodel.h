@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <utility>
 #include <vector>
@@ -53,6 +54,12 @@ public:
     void setMark(int row, int col, const QString& note);
     // The note of a marked cell; empty when the cell is not marked.
     QString mark(int row, int col) const;
+    // What an unmarked data cell gives as its tooltip and accessible
+    // description: `source` is asked for (row, col) each time the view wants
+    // it, so the note always fits the cell's text as it stands and nothing is
+    // kept per cell. An empty text means no note; a mark's note comes first.
+    using NoteSource = std::function<QString(int row, int col)>;
+    void setNoteSource(NoteSource source) { noteSource_ = std::move(source); }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -73,6 +80,7 @@ private:
     std::vector<QString> texts_;
     std::vector<std::uint32_t> colors_;
     std::map<std::pair<int, int>, QString> marks_;
+    NoteSource noteSource_;
 };
 
 }  // namespace kalvor

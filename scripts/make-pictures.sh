@@ -2,7 +2,9 @@
 # Makes the README's pictures again: docs/images/equation-window-input.png and
 # equation-window.png (a system of three equations as typed, then solved),
 # equation-window-wrong-digits.png (a solution the check finds wrong digits
-# in) and docs/images/about-window.png. Builds
+# in), equation-window-formulas.png and equation-window-formulas-solved.png
+# (an AC circuit typed with parameters and formulas, beside its Parameters
+# window, then solved) and docs/images/about-window.png. Builds
 # the small picture program into build/ and runs it offscreen; no display is
 # needed. Run it whenever a window's look changes, and commit the PNG files.
 set -euo pipefail

@@ -147,6 +147,7 @@ Form1::Form1(std::function<QString()> countText, MessageBox& messages, QWidget* 
     followClientSize();
     linkVerticalScroll();
     setUpCheck();
+    setUpParameters();
 }
 
 Form1::~Form1() = default;
@@ -253,6 +254,7 @@ void Form1::createMenus()
     back = menuBar()->addAction(QStringLiteral("&Back"));
     back->setObjectName(QStringLiteral("back"));
     back->setEnabled(false);
+    createToolsMenu();
     about = menuBar()->addAction(QStringLiteral("&About"));
     about->setObjectName(QStringLiteral("about"));
     connectFileMenu();
@@ -600,7 +602,7 @@ void Form1::parted()
         CoefRe.assign(n, PartVector(n, PartValue::fromInteger(0)));
         CoefIm = CoefRe;
     }
-    droppedCoefficients_.clear();
+    notes_.clear(CellPosition::Table::Coefficients);
     ScratchBox text9(Text9);
     text9.read([&] {
         for (curCol = 1; curCol <= N; ++curCol) {
@@ -608,8 +610,8 @@ void Form1::parted()
                 CellParts parts = text9.pass(Grid1->TextMatrix(*curRow, curCol));
                 const auto r = static_cast<std::size_t>(*curRow - 1);
                 const auto c = static_cast<std::size_t>(curCol - 1);
-                if (text9.lastDropsText())
-                    droppedCoefficients_.push_back({CellPosition::Table::Coefficients, r + 1, c + 1});
+                notes_.note(text9.lastDropsText(), text9.lastUnitFirst(),
+                            {CellPosition::Table::Coefficients, r + 1, c + 1});
                 CoefRe[r][c] = std::move(parts.re);
                 CoefIm[r][c] = std::move(parts.im);
             }
@@ -625,14 +627,13 @@ void Form1::partedb()
         ConstIm = ConstRe;
     }
     curCol = 1;
-    droppedConstants_.clear();
+    notes_.clear(CellPosition::Table::Constants);
     ScratchBox text9(Text9);
     text9.read([&] {
         for (curRow = 1; *curRow <= N; curRow = *curRow + 1) {
             CellParts parts = text9.pass(Grid2->TextMatrix(*curRow, 1));
             const auto r = static_cast<std::size_t>(*curRow - 1);
-            if (text9.lastDropsText())
-                droppedConstants_.push_back({CellPosition::Table::Constants, r + 1, 1});
+            notes_.note(text9.lastDropsText(), text9.lastUnitFirst(), {CellPosition::Table::Constants, r + 1, 1});
             ConstRe[r] = std::move(parts.re);
             ConstIm[r] = std::move(parts.im);
         }
@@ -654,7 +655,7 @@ void Form1::frm3grd()
     }
 
     NumericSystem read;
-    const SolveResult result = kalvor::solve(CoefRe, CoefIm, ConstRe, ConstIm, &read);
+    const SolveResult result = solveReadingFormulas(read);
     if (result.outcome == SolveOutcome::NoUniqueSolution) {
         messages_.show(MessageBox::Style::Stop, noSolutionMessage, QStringLiteral("KALVOR1"));
         back_Click();
@@ -682,7 +683,7 @@ void Form1::frm3grd()
     showPolarColumn();
     solve->setEnabled(false);
     back->setEnabled(true);
-    reportDroppedText();
+    reportReadingNotes();
     // The result panel covers the editor lines: with the focus left there,
     // keys typed now would change cells the user cannot see.
     if (isVisible())
@@ -734,41 +735,6 @@ void Form1::selectAsIfClicked(Grid* table, int row, int col)
     table->setCol(col);
     table->scrollTo(table->model()->index(row - 1, col - 1));
     clickOn(sideOf(table));
-}
-
-void Form1::pointAtDataError()
-{
-    const std::optional<CellPosition> cell = firstUnreadableCell(CoefRe, CoefIm, ConstRe, ConstIm);
-    if (!cell) {
-        StatusBar1->setPanelText(errorPanel, QStringLiteral("A value left the number range"));
-        return;
-    }
-    const int row = static_cast<int>(cell->row);
-    const int col = static_cast<int>(cell->column);
-    if (cell->table == CellPosition::Table::Coefficients) {
-        selectAsIfClicked(Grid1, row, col);
-        StatusBar1->setPanelText(errorPanel, QStringLiteral("EQ.%1, X%2: not a number").arg(row).arg(col));
-    } else {
-        selectAsIfClicked(Grid2, row, 1);
-        StatusBar1->setPanelText(errorPanel, QStringLiteral("C %1: not a number").arg(row));
-    }
-}
-
-void Form1::reportDroppedText()
-{
-    // Every part read as a number, or the Solve would have failed: each cell
-    // noted while reading is one whose reading dropped text.
-    const std::size_t count = droppedCoefficients_.size() + droppedConstants_.size();
-    if (count == 0)
-        return;
-    const CellPosition& first = droppedCoefficients_.empty() ? droppedConstants_.front() : droppedCoefficients_.front();
-    const int row = static_cast<int>(first.row);
-    QString text = first.table == CellPosition::Table::Coefficients
-        ? QStringLiteral("Text dropped in EQ.%1, X%2").arg(row).arg(first.column)
-        : QStringLiteral("Text dropped in C %1").arg(row);
-    if (count > 1)
-        text += QStringLiteral(" and %1 more").arg(count - 1);
-    StatusBar1->setPanelText(errorPanel, text);
 }
 
 }  // namespace kalvor

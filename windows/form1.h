@@ -13,11 +13,13 @@
 #include <QString>
 
 #include "core/cellcheck.h"
+#include "core/core.h"
 #include "core/partcell.h"
 #include "core/solutioncheck.h"
 #include "core/solver.h"
 #include "windows/blockpaste.h"
 #include "windows/form1state.h"
+#include "windows/readingnotes.h"
 #include "windows/tableexchange.h"
 
 class QAction;
@@ -33,6 +35,9 @@ namespace kalvor {
 class FileDialogs;
 class Grid;
 class MessageBox;
+class NumberFormsWindow;
+class SystemParameters;
+class ParametersWindow;
 class RecoveryFile;
 class StatusBar;
 
@@ -102,6 +107,11 @@ public:
     void saveSystemAs_Click();
     void saveSolutionAs_Click();
     void recoverSystem_Click();
+    // The Tools menu (form1tools.cpp). Parameters: the window of the
+    // system's parameters, editable while the tables are. Number forms (F1):
+    // the page of the number forms a cell takes. Neither is modal.
+    void parameters_Click();
+    void numberForms_Click();
     void parted();
     void partedb();
     void frm3grd();
@@ -109,6 +119,9 @@ public:
     // The window-wide storage, for tests and benchmarks; checksRunning there
     // counts the checks not yet back (tests wait for it).
     const Form1State& state() const { return *this; }
+    // The system's parameters, which formula cells use.
+    const SystemParameters& systemParameters() const;
+    SystemParameters& systemParameters();
 
     // The widest a coefficient column grows by typing, in twips: the width of
     // the coefficients table itself, so a column always fits on screen.
@@ -124,6 +137,11 @@ private:
     void createHiddenBoxes();
     void createMenus();
     void createFileMenu();
+    // One item after another: an item goes in where it is to appear.
+    void createToolsMenu();
+    // The parameter table, linked to the recovery file and to the tables'
+    // cell tooltips.
+    void setUpParameters();
     // The File menu's links to the rest of the window, once it all exists.
     void connectFileMenu();
     // Form_Load's steps after the count is known: both tables shaped for n.
@@ -196,6 +214,7 @@ private:
     void setPolarFormShown(bool shown) override;
     BlockPaste::Rows solutionNumbers() const override;
     BlockPaste::Rows checkedNumbers() const override;
+    void takeDroppedParameters(std::vector<Parameter> parameters) override;
     // Enter in an editor: makes the next (or previous) cell along the
     // equations current as a click would (a row's coefficients, its
     // constant, the next row), in whichever table it is; the first
@@ -210,12 +229,24 @@ private:
     // Makes (row, col) of Grid1 or Grid2 current and clicks it as its Click
     // handler does.
     void selectAsIfClicked(Grid* table, int row, int col);
+    // kalvor::solve on the parts, with Solve's second chance for the cells
+    // the plain reading refuses (form1notes.cpp): when the solve finds no
+    // solution and a part does not read, formula cells are evaluated with
+    // the parameters and plain engineering numbers read ("2.2k", "5<90"),
+    // both into Number parts, and the system is solved again. The formulas
+    // that fail are kept for pointAtDataError.
+    SolveResult solveReadingFormulas(NumericSystem& read);
     // After the data-error message: the first cell that does not read as a
-    // number, or the word that a value left the number range.
+    // number (with the reason when it is a formula), or the word that a
+    // value left the number range.
     void pointAtDataError();
-    // After a successful Solve: the first cell whose reading dropped typed
-    // text, and how many others did, if any.
-    void reportDroppedText();
+    // After a successful Solve: the first noted cell (ReadingNotes) and how
+    // many others have that note, if any.
+    void reportReadingNotes();
+    // The tooltip of a cell of Grid1 or Grid2: a formula's value or what is
+    // wrong with it, what an engineering number or a cell with a unit before
+    // a number is read as; empty for any other cell.
+    QString cellNote(Grid* table, int row, int col) const;
     // The check of a shown solution (form1check.cpp). After the results are
     // written, startCheck runs checkSolution on the numbers the solve read
     // off the user-interface thread; showCheck gives its verdict in panel 4
@@ -237,9 +268,10 @@ private:
     QPointer<QWidget> focusBeforePanel_;
     bool linkingScroll_ = false;
 
-    // The cells whose reading dropped typed text, each table in the order
-    // parted and partedb read it.
-    std::vector<CellPosition> droppedCoefficients_, droppedConstants_;
+    // What the last reading of the tables noted.
+    ReadingNotes notes_;
+    // The formula cells the last Solve could not evaluate, with the reason.
+    std::vector<CellProblem> cellProblems_;
 
     QWidget* client_ = nullptr;
     QLabel* Label1 = nullptr;
@@ -268,6 +300,12 @@ private:
     QAction* solve = nullptr;
     QAction* back = nullptr;
     QAction* about = nullptr;
+    QMenu* tools = nullptr;
+    QAction* parameters = nullptr;
+    QAction* numberForms = nullptr;
+    SystemParameters* systemParameters_ = nullptr;
+    ParametersWindow* parametersWindow_ = nullptr;
+    NumberFormsWindow* numberFormsWindow_ = nullptr;
 
     TableExchange* exchange_ = nullptr;
     std::function<bool()> askCount_;

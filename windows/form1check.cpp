@@ -114,8 +114,8 @@ void Form1::showCheck(const SolutionCheck& check)
             checkedIm_.push_back(unknown.im);
         }
     }
-    // Dropped text is named instead: what was read is the first doubt.
-    if (droppedCoefficients_.empty() && droppedConstants_.empty())
+    // A reading note is given instead: what was read is the first doubt.
+    if (notes_.empty())
         StatusBar1->setPanelText(checkPanel, verdictText(check));
 }
 

@@ -23,6 +23,7 @@
 #include "platform/savedfile.h"
 #include "platform/statusbar.h"
 #include "windows/form1.h"
+#include "windows/systemparameters.h"
 #include "windows/recoveryfile.h"
 #include "windows/systemfiledrop.h"
 
@@ -73,7 +74,8 @@ void Form1::connectFileMenu()
     saveSolutionAs->setEnabled(false);
     connect(back, &QAction::changed, this, [this] { saveSolutionAs->setEnabled(back->isEnabled()); });
 
-    recovery_ = new RecoveryFile([this] { return exchange_->systemRows(); }, this);
+    recovery_ = new RecoveryFile(
+        [this] { return writeSystemFile(systemParameters_->parameters(), exchange_->systemRows(), '\t'); }, this);
     recoverSystem->setEnabled(!recovery_->recovered().empty());
     for (Grid* table : {Grid1, Grid2})
         connect(table->model(), &QAbstractItemModel::dataChanged, this,
@@ -145,6 +147,7 @@ void Form1::newSystem_Click()
         return;
     startAgain();
     Form_Load();
+    systemParameters_->set({});
     recovery_->changed();
 }
 
@@ -178,6 +181,8 @@ void Form1::openSystem_Click()
     // texts and is taken as it is.
     convertPolarFields(system.rows);
     takeSystem(system.rows);
+    // The file's system is the window's now, its parameters too.
+    systemParameters_->set(std::move(system.parameters));
     const QFileInfo info(path);
     folder_ = info.absolutePath();
     // Save writes tabs: it may write over a tab-separated file, but a comma
@@ -192,6 +197,7 @@ void Form1::recoverSystem_Click()
     if (recovery_->recovered().empty())
         return;
     takeSystem(recovery_->recovered());
+    systemParameters_->set(recovery_->recoveredParameters());
     // The recovery file is the program's, not a file of the user's.
     systemPath_.clear();
     systemName_ = QStringLiteral("system.tsv");
@@ -221,7 +227,7 @@ void Form1::saveSystemAs_Click()
 
 bool Form1::saveSystemTo(const QString& path)
 {
-    if (!writeFile(path, writeTableText(exchange_->systemRows(), '\t')))
+    if (!writeFile(path, writeSystemFile(systemParameters_->parameters(), exchange_->systemRows(), '\t')))
         return false;
     systemPath_ = path;
     folder_ = QFileInfo(path).absolutePath();

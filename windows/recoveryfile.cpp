@@ -7,18 +7,18 @@
 #include <QFileInfo>
 #include <QTimer>
 
-#include "core/tabletext.h"
 #include "platform/savedfile.h"
 #include "windows/systemfiledrop.h"
 
 namespace kalvor {
 
-RecoveryFile::RecoveryFile(std::function<Rows()> currentSystem, QObject* parent)
+RecoveryFile::RecoveryFile(std::function<std::string()> currentSystem, QObject* parent)
     : QObject(parent), currentSystem_(std::move(currentSystem)), path_(location())
 {
     if (QFileInfo::exists(path_)) {
         DroppedSystem system = readSystemFileAt(path_);
         recovered_ = std::move(system.rows);
+        recoveredParameters_ = std::move(system.parameters);
     }
     delay_ = new QTimer(this);
     delay_->setSingleShot(true);
@@ -58,7 +58,7 @@ void RecoveryFile::write()
     if (!QDir().mkpath(QFileInfo(path_).absolutePath()))
         reason = QStringLiteral("its folder cannot be made");
     else
-        reason = saveAtomically(path_, QByteArray::fromStdString(writeTableText(currentSystem_(), '\t')));
+        reason = saveAtomically(path_, QByteArray::fromStdString(currentSystem_()));
     if (reason.isEmpty()) {
         pending_ = false;
         failing_ = false;

@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QString>
 
+#include "core/core.h"
+
 class QTimer;
 
 namespace kalvor {
@@ -26,9 +28,10 @@ class RecoveryFile final : public QObject {
 public:
     using Rows = std::vector<std::vector<std::string>>;
 
-    // `currentSystem` gives the rows to write (N rows of N + 1 cell texts).
-    // Reads the file at location() once, now.
-    RecoveryFile(std::function<Rows()> currentSystem, QObject* parent = nullptr);
+    // `currentSystem` gives the text to write: the system as a system file
+    // (its parameters, then N rows of N + 1 cell texts). Reads the file at
+    // location() once, now.
+    RecoveryFile(std::function<std::string()> currentSystem, QObject* parent = nullptr);
 
     // $XDG_STATE_HOME/kalvor1/recovered-system.tsv, or under ~/.local/state
     // when that variable is unset, empty or not an absolute path.
@@ -37,6 +40,8 @@ public:
     // The system the file held when this object was made; empty when it held
     // none (no file, or one that is not a valid system file).
     const Rows& recovered() const { return recovered_; }
+    // The parameters of that system.
+    const std::vector<Parameter>& recoveredParameters() const { return recoveredParameters_; }
 
     // The system changed: it is written once a second has passed, together
     // with every further change of that second.
@@ -52,9 +57,10 @@ signals:
 private:
     void write();
 
-    std::function<Rows()> currentSystem_;
+    std::function<std::string()> currentSystem_;
     QString path_;
     Rows recovered_;
+    std::vector<Parameter> recoveredParameters_;
     QTimer* delay_ = nullptr;
     bool pending_ = false;
     bool failing_ = false;

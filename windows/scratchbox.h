@@ -38,11 +38,17 @@ public:
     {
         last_ = std::move(cellText);
         passed_ = true;
-        return splitCell(toUtf8(last_), lastDropsText_);
+        const std::string& utf8 = toUtf8(last_);
+        CellParts parts = splitCell(utf8, lastDropsText_);
+        lastUnitFirst_ = unitBeforeNumber(utf8);
+        return parts;
     }
 
     // Whether the split of the last cell passed drops typed text.
     bool lastDropsText() const { return lastDropsText_; }
+    // Whether the last cell passed is a plain cell with a unit written
+    // directly before a number ("j5", "3+j4").
+    bool lastUnitFirst() const { return lastUnitFirst_; }
 
 private:
     // The text in UTF-8, in a buffer kept from cell to cell: typed numbers
@@ -71,6 +77,7 @@ private:
     QString last_;
     bool passed_ = false;
     bool lastDropsText_ = false;
+    bool lastUnitFirst_ = false;
     std::string utf8_;
 };
 

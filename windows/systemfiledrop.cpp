@@ -22,7 +22,7 @@ QString counted(qsizetype count, const char* one, const char* many)
 
 DroppedSystem refused(const QString& path, const QString& why)
 {
-    return {{}, QStringLiteral("The file \"%1\" %2.").arg(QFileInfo(path).fileName(), why)};
+    return {{}, QStringLiteral("The file \"%1\" %2.").arg(QFileInfo(path).fileName(), why), '\t', {}};
 }
 
 }  // namespace
@@ -65,7 +65,7 @@ DroppedSystem readSystemFileAt(const QString& path)
     SystemFile system = readSystemFile(std::string_view(bytes.constData(), std::size_t(bytes.size())));
     if (system.problem != SystemFileProblem::None)
         return refused(path, QStringLiteral("cannot be used: ") + QString::fromStdString(describeProblem(system)));
-    return {std::move(system.rows), {}, system.separator};
+    return {std::move(system.rows), {}, system.separator, std::move(system.parameters)};
 }
 
 DroppedSystem readDroppedSystem(const QString& path, int unknowns)

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include "core/core.h"
+
 class QMimeData;
 
 namespace kalvor {
@@ -15,11 +17,12 @@ QString droppedSystemFile(const QMimeData* data);
 
 // A system file read from disk: N rows of N + 1 cell texts (UTF-8) and the
 // separator they were read with, or, when it cannot be used, the message
-// saying why (then rows is empty).
+// saying why (then rows is empty); the parameter lines before the rows.
 struct DroppedSystem {
     std::vector<std::vector<std::string>> rows;
     QString refusal;
     char separator = '\t';
+    std::vector<Parameter> parameters;
 };
 
 // Reads the whole file at `path` as a system file of any N. It is refused

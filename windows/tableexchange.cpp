@@ -296,6 +296,8 @@ void TableExchange::pasteSystemFile(const QString& path)
     }
     convertPolarFields(system.rows);
     pasteRows(controls_.coefficients, system.rows, 1, 1);
+    if (!system.parameters.empty())
+        window_.takeDroppedParameters(std::move(system.parameters));
 }
 
 bool TableExchange::undoPaste()

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 
+#include "core/core.h"
 #include "windows/blockpaste.h"
 
 class QDropEvent;
@@ -60,6 +61,9 @@ public:
         // solutionNumbers gives them; empty until the check of that solution
         // has arrived with a verdict that vouches for them.
         virtual BlockPaste::Rows checkedNumbers() const = 0;
+        // The parameter lines of a dropped system file, which has some: the
+        // system's parameters from now on.
+        virtual void takeDroppedParameters(std::vector<Parameter> parameters) = 0;
 
     protected:
         ~Window() = default;

@@ -2,13 +2,19 @@
 // the about window as the program does, offscreen, types a system into the
 // equation window through its own handlers, solves it, and saves what each
 // window shows (the equation window before and after Solve, once the check's
-// verdict is in, and a solution with wrong digits). Run by
+// verdict is in, a solution with wrong digits, and an AC circuit typed with
+// its component values as parameters and its impedances as formulas, beside
+// its Parameters window, then solved). Run by
 // scripts/make-pictures.sh; the one argument is the folder the PNG files go
 // to.
+#include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #include <QApplication>
+#include <QDialog>
+#include <QPainter>
 #include <QDir>
 #include <QLineEdit>
 #include <QPixmap>
@@ -19,6 +25,7 @@
 #include "platform/os/systemadapters.h"
 #include "windows/form1.h"
 #include "windows/frmabout.h"
+#include "windows/systemparameters.h"
 
 namespace {
 
@@ -48,6 +55,34 @@ const char* const tinyPivot[3][3] = {
     {"0", "1", "2"},
 };
 const char* const tinyPivotConstants[3] = {"1+i", "3", "3-2i"};
+
+// The same kind of circuit at 50 Hz as the engineer writes it: component
+// values as parameters, each mesh impedance a formula of them (C1 is shared
+// by meshes 1 and 2, R3 by meshes 2 and 3; R2 and R4 are in parallel).
+const std::vector<kalvor::Parameter> circuitParameters{
+    {"f", "50"},      {"w", "2*pi*f"},  {"R1", "10"},  {"L1", "22m"}, {"C1", "470u"},
+    {"R2", "4.7"},    {"R4", "47"},     {"R3", "15"},  {"L2", "10m"}, {"C2", "220u"},
+};
+const char* const circuit[3][3] = {
+    {"=R1 + j*w*L1 + 1/(j*w*C1)", "=-1/(j*w*C1)", "0"},
+    {"=-1/(j*w*C1)", "=1/(j*w*C1) + R2||R4 + R3", "=-R3"},
+    {"0", "=-R3", "=R3 + j*w*L2 + 1/(j*w*C2)"},
+};
+const char* const circuitSources[3] = {"=230", "0", "=110<150"};
+
+// Two windows side by side in one picture, as they stand on the screen.
+QPixmap sideBySide(QWidget& left, QWidget& right)
+{
+    QApplication::processEvents();
+    const QPixmap a = left.grab(), b = right.grab();
+    constexpr int gap = 12;
+    QPixmap both(a.width() + gap + b.width(), std::max(a.height(), b.height()));
+    both.fill(QColor(0xE0, 0xE0, 0xE0));
+    QPainter painter(&both);
+    painter.drawPixmap(0, 0, a);
+    painter.drawPixmap(a.width() + gap, 0, b);
+    return both;
+}
 
 // Until the check of the solution shown has handed back its verdict.
 void waitForCheck(const kalvor::Form1& form)
@@ -131,5 +166,24 @@ int main(int argc, char* argv[])
     about.show();
 
     saved = saved && save(equations, folder, "equation-window.png") && save(about, folder, "about-window.png");
+
+    kalvor::Form1 ac([] { return QStringLiteral("3"); }, messages);
+    ac.Form_Load();
+    ac.show();
+    ac.systemParameters().set(circuitParameters);
+    typeSystem(ac, circuit, circuitSources);
+    // Widened as a user drags the column borders, so the formulas show whole.
+    for (int c = 1; c <= 3; ++c)
+        ac.findChild<kalvor::Grid*>("Grid1")->setColWidth(c, 2900);
+    ac.Timer1_Timer();
+    ac.parameters_Click();
+    auto* parameters = ac.findChild<QDialog*>(QStringLiteral("parametersWindow"));
+    parameters->resize(560, 460);
+    const QString typed = folder.filePath(QStringLiteral("equation-window-formulas.png"));
+    saved = saved && sideBySide(ac, *parameters).save(typed);
+    std::printf("make-pictures: wrote %s\n", qPrintable(typed));
+    ac.solve_Click();
+    waitForCheck(ac);
+    saved = saved && save(ac, folder, "equation-window-formulas-solved.png");
     return saved && !messages.failed ? 0 : 1;
 }

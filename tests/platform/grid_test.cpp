@@ -389,6 +389,28 @@ private slots:
                  QColor(192, 192, 192));
     }
 
+    void cellNotesComeFromTheSourceUnlessMarked()
+    {
+        grid->setRows(3);
+        grid->setCols(3);
+        grid->setCellNoteSource([](int row, int col) {
+            return row == 2 ? QStringLiteral("note %1,%2").arg(row).arg(col) : QString();
+        });
+        QAbstractItemModel* model = grid->model();
+        const auto note = [model](int row, int col, int role) {
+            return model->data(model->index(row - 1, col - 1), role).toString();
+        };
+        QCOMPARE(note(2, 1, Qt::ToolTipRole), QStringLiteral("note 2,1"));
+        QCOMPARE(note(2, 2, Qt::AccessibleDescriptionRole), QStringLiteral("note 2,2"));
+        // No note: no tooltip data, so the grid's own tooltip shows.
+        QVERIFY(!model->data(model->index(0, 0), Qt::ToolTipRole).isValid());
+        QVERIFY(!model->headerData(1, Qt::Vertical, Qt::ToolTipRole).isValid());
+        grid->setCellMark(2, 2, QStringLiteral("marked"));
+        QCOMPARE(note(2, 2, Qt::ToolTipRole), QStringLiteral("marked"));
+        grid->setCellMark(2, 2, QString());
+        QCOMPARE(note(2, 2, Qt::ToolTipRole), QStringLiteral("note 2,2"));
+    }
+
     void bigTableIsCheapToShapeAndFill()
     {
         QElapsedTimer clock;

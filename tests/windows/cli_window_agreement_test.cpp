@@ -12,6 +12,7 @@
 #include "core/systemfile.h"
 #include "form1testcase.h"
 #include "platform/statusbar.h"
+#include "windows/systemparameters.h"
 
 using namespace kalvor;
 
@@ -65,6 +66,14 @@ private slots:
         QTest::newRow("N = 2, dependent rows") << QByteArray("1,2,5\n2,4,7\n");
         QTest::newRow("N = 2, abc") << QByteArray("5,0,1\n0,abc,1\n");
         QTest::newRow("N = 2, 1E200 everywhere") << QByteArray("1E200,1E200,1\n1E200,1E200,1\n");
+        QTest::newRow("N = 3, AC circuit with parameters and formulas")
+            << QByteArray("f = 50\nw = 2*pi*f\nR = 10\nL = 22m\nC = 470u\n"
+                          "=R + j*w*L + 1/(j*w*C),=-1/(j*w*C),0,=230\n"
+                          "=-1/(j*w*C),=1/(j*w*C) + R||47 + 15,-15,0\n"
+                          "0,-15,=15 + j*w*10m,=110<150\n");
+        QTest::newRow("N = 2, engineering numbers and a phasor") << QByteArray("2.2k,1k-j5,5<90\n1E-3j,4.7u,1\n");
+        QTest::newRow("N = 2, a formula without a value") << QByteArray("R = 1k\n=R,=1/(R-1k),1\n0,1,=Lx\n");
+        QTest::newRow("N = 2, unit before number") << QByteArray("10,-j5,1\n-j5,j10,0\n");
     }
 
     void sameTextsAndMessages()
@@ -74,8 +83,10 @@ private slots:
         QCOMPARE(system.problem, SystemFileProblem::None);
         const int n = int(system.unknowns());
 
-        // The window: every cell typed through its editor line, then Solve.
+        // The window: the parameters, every cell typed through its editor
+        // line, then Solve.
         QVERIFY(h->open(n));
+        h->form->systemParameters().set(system.parameters);
         for (int r = 1; r <= n; ++r) {
             const auto& fields = system.rows[std::size_t(r - 1)];
             for (int c = 1; c <= n; ++c)
@@ -99,7 +110,7 @@ private slots:
             // One warning per cell whose reading dropped text; the window names
             // the first of them in panel 4 and counts the others. The check's
             // warnings (wrong unknowns, or unreliable digits) follow them.
-            QStringList warnings, wrong;
+            QStringList warnings, unitFirst, wrong;
             bool unreliable = false;
             static const QRegularExpression wrongUnknown(QStringLiteral("^kalvor1-solve: warning: (X\\d+) has wrong"));
             for (const QString& line : program.error.isEmpty() ? QStringList() : program.error.split('\n')) {
@@ -107,23 +118,31 @@ private slots:
                     wrong << m.captured(1);
                 else if (line.contains(QStringLiteral(": nearly singular (")))
                     unreliable = true;
-                else if (!line.contains(QStringLiteral("; for ")))  // a unit before a number: named after dropped text
+                else if (line.contains(QStringLiteral("; for ")))  // a unit before a number
+                    unitFirst << line;
+                else
                     warnings << line;
             }
             QString panel4;
+            // Dropped text is named first, then a unit before a number.
+            const QString what = warnings.isEmpty() ? QStringLiteral("Unit before number") : QStringLiteral("Text dropped");
+            if (warnings.isEmpty())
+                warnings = unitFirst;
             if (!warnings.isEmpty()) {
                 static const QRegularExpression where(
                     QStringLiteral("^kalvor1-solve: warning: line (\\d+), field (\\d+): "));
                 const QRegularExpressionMatch first = where.match(warnings.front());
                 QVERIFY2(first.hasMatch(), qPrintable(program.error));
                 const int line = first.captured(1).toInt(), field = first.captured(2).toInt();
-                panel4 = field == n + 1 ? QStringLiteral("Text dropped in C %1").arg(line)
-                                        : QStringLiteral("Text dropped in EQ.%1, X%2").arg(line).arg(field);
+                // A file's line counts its parameter lines too.
+                const int equation = line - int(system.parameters.size());
+                panel4 = field == n + 1 ? QStringLiteral("%1 in C %2").arg(what).arg(equation)
+                                        : QStringLiteral("%1 in EQ.%2, X%3").arg(what).arg(equation).arg(field);
                 if (warnings.size() > 1)
                     panel4 += QStringLiteral(" and %1 more").arg(warnings.size() - 1);
             }
             QCOMPARE(h->form->findChild<StatusBar*>("StatusBar1")->panelText(4), panel4);
-            // Then the check's verdict, unless dropped text is named.
+            // Then the check's verdict, unless a reading note is named.
             if (panel4.isEmpty())
                 panel4 = unreliable   ? QStringLiteral("Nearly singular: digits unreliable")
                     : wrong.isEmpty() ? QStringLiteral("Checked: all digits right")
@@ -147,6 +166,11 @@ private slots:
                  qPrintable(program.error));
         // The window's title tells the two failures apart.
         QCOMPARE(program.status, message.title == QStringLiteral("KALVOR1") ? 2 : 3);
+        // A formula without a value: both give the same reason.
+        static const QRegularExpression reason(QStringLiteral("; line \\d+, field \\d+: (.*)$"));
+        if (const QRegularExpressionMatch m = reason.match(program.error); m.hasMatch() && m.captured(1) != "not a number")
+            QVERIFY2(h->form->findChild<StatusBar*>("StatusBar1")->panelText(4).endsWith(QStringLiteral(": ") + m.captured(1)),
+                     qPrintable(program.error));
     }
 };
 

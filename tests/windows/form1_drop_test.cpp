@@ -26,6 +26,7 @@
 #include "platform/gridmodel.h"
 #include "platform/statusbar.h"
 #include "startupsupport.h"
+#include "windows/systemparameters.h"
 #include "windows/recoveryfile.h"
 
     using namespace kalvor;
@@ -519,6 +520,55 @@ private slots:
         form()->findChild<QAction*>("recoverSystem")->trigger();
         QCOMPARE(form()->state().N, 2);
         QCOMPARE(tables(), systemTexts());
+        checkNoMessage();
+    }
+
+    // The parameters belong to the system: a change of one is a change of
+    // the system, Save writes them before the rows, Open, Recover and a
+    // dropped file take them, the recovery file keeps them; Copy system
+    // copies the tables only. A dropped file without parameter lines
+    // leaves the parameters as they are.
+    void parametersTravelWithTheSystem()
+    {
+        const auto parameters = [this] {
+            QStringList texts;
+            for (const Parameter& p : form()->systemParameters().parameters())
+                texts << QString::fromStdString(p.name + "=" + p.formula);
+            return texts;
+        };
+        const QStringList ours{"R=10", "w=2*pi*50"};
+        form()->systemParameters().set({{"R", "10"}, {"w", "2*pi*50"}});
+        QVERIFY(recoveryTimer()->isActive());
+        exchange()->pasteRows(form()->findChild<Grid*>("Grid1"), {{"=R+j*w*0.1", "=-R", "1"}, {"=-R", "=R||R", "0"}},
+                              1, 1);
+        const QStringList typed = tables();
+        const QByteArray rows("=R+j*w*0.1\t=-R\t1\n=-R\t=R||R\t0\n");
+        QCOMPARE(clipboardSystem(), QString::fromUtf8(rows));
+        const QString target = scratch.filePath(QStringLiteral("ac.tsv"));
+        dialogs.answers << target;
+        form()->findChild<QAction*>("saveSystemAs")->trigger();
+        const QByteArray file = "R = 10\nw = 2*pi*50\n" + rows;
+        QCOMPARE(contents(target), file);
+        tick(recoveryTimer());
+        QCOMPARE(contents(h->state.recoveryFile()), file);
+
+        h->makeForm();
+        QVERIFY(openWindow(1));
+        openFile(target);
+        QCOMPARE(parameters(), ours);
+        QCOMPARE(tables(), typed);
+
+        h->makeForm();
+        QVERIFY(openWindow(2));
+        form()->findChild<QAction*>("recoverSystem")->trigger();
+        QCOMPARE(parameters(), ours);
+        QCOMPARE(tables(), typed);
+
+        form()->systemParameters().set({{"x", "1"}});
+        QVERIFY(dragAndDrop(form()->findChild<Grid*>("Grid1"), {QUrl::fromLocalFile(target)}));
+        QCOMPARE(parameters(), ours);
+        QVERIFY(dragAndDrop(form()->findChild<Grid*>("Grid1"), {fileUrl(QStringLiteral("plain.tsv"), "1\t2\t3\n4\t5\t6\n")}));
+        QCOMPARE(parameters(), ours);
         checkNoMessage();
     }
 

@@ -503,6 +503,15 @@ private:
             constRe[r - 1] = p.re;
             constIm[r - 1] = p.im;
         }
+        // Cells the plain reading refuses get their second chance, as at
+        // Solve (no parameters here).
+        std::vector<std::vector<std::string>> rows(static_cast<std::size_t>(N));
+        for (int r = 1; r <= N; ++r) {
+            for (int c = 1; c <= N; ++c)
+                rows[r - 1].push_back(coefCell(r, c).toStdString());
+            rows[r - 1].push_back(constants[static_cast<std::size_t>(r - 1)].toStdString());
+        }
+        applyFallbacks(rows, evaluateParameters({}), coefRe, coefIm, constRe, constIm);
         const SolveResult expected = kalvor::solve(coefRe, coefIm, constRe, constIm);
         std::vector<QString> texts;
         bool dataErr = expected.outcome == SolveOutcome::DataError;

@@ -14,6 +14,7 @@
 #include "platform/gridmodel.h"
 #include "platform/qmessagebox.h"
 #include "platform/statusbar.h"
+#include "windows/systemparameters.h"
 
 using namespace kalvor;
 
@@ -299,6 +300,106 @@ private slots:
             // Panel 4 widens for its text once the event loop lays the bar out.
             QApplication::processEvents();
             h->screenshot(QStringLiteral("form1_dropped_text"));
+        }
+    }
+
+    // Cells the plain reading refuses get a second chance at Solve: formulas
+    // with the parameters, engineering numbers, a phasor left without Enter.
+    // A formula that fails is named with its reason after the defined
+    // message; a unit before a number is noted once the results are shown.
+    void formulasAndNotesAtSolve_data()
+    {
+        QTest::addColumn<QStringList>("parameters");  // "name=formula"
+        QTest::addColumn<QStringList>("coefficients");
+        QTest::addColumn<QStringList>("constants");
+        QTest::addColumn<QStringList>("results");  // empty: the Solve fails
+        QTest::addColumn<QString>("panel4");
+        QTest::newRow("formulas with parameters")
+            << QStringList{"R=3"} << QStringList{"=2*R"} << QStringList{"=j*6"} << QStringList{" 0.0000 + 1.0000i"}
+            << "Checked: all digits right";
+        QTest::newRow("formulas the plain reading would split")
+            << QStringList{"R=1", "w=1", "L=1"} << QStringList{"=R + j*w*L"} << QStringList{"=2*(R + j*w*L)"}
+            << QStringList{" 2.0000 + 0.0000i"} << "Checked: all digits right";
+        QTest::newRow("engineering numbers") << QStringList{} << QStringList{"2.2k"} << QStringList{"4.4k"}
+                                             << QStringList{" 2.0000 + 0.0000i"} << "Checked: all digits right";
+        QTest::newRow("phasors left without Enter") << QStringList{} << QStringList{"5<90"} << QStringList{"10<90"}
+                                                    << QStringList{" 2.0000 + 0.0000i"} << "Checked: all digits right";
+        QTest::newRow("unknown name") << QStringList{"L=1"} << QStringList{"=Lx"} << QStringList{"1"} << QStringList{}
+                                      << "EQ.1, X1: unknown name Lx";
+        QTest::newRow("constant divides by zero")
+            << QStringList{} << QStringList{"1", "", "", "1"} << QStringList{"1", "=1/(2-2)"} << QStringList{}
+            << "C 2: division by zero";
+        QTest::newRow("a plain bad cell first") << QStringList{} << QStringList{"x", "", "", "=y"}
+                                                << QStringList{"1", "1"} << QStringList{} << "EQ.1, X1: not a number";
+        QTest::newRow("unit before number") << QStringList{} << QStringList{"j5"} << QStringList{"10+2i"}
+                                            << QStringList{" 2.0000 + 0.0000i"} << "Unit before number in EQ.1, X1";
+        QTest::newRow("unit before number, others counted")
+            << QStringList{} << QStringList{"j1", "", "", "j1"} << QStringList{"2+2i", "+i1"}
+            << QStringList{" 2.0000 + 0.0000i", " 1.0000 + 0.0000i"} << "Unit before number in EQ.1, X1 and 2 more";
+        QTest::newRow("dropped text first") << QStringList{} << QStringList{"j1", "", "", "2+1E-3j"}
+                                            << QStringList{"1+i", "2-3j"}
+                                            << QStringList{" 1.0000 + 0.0000i", " 1.0000 + 0.0000i"}
+                                            << "Text dropped in EQ.2, X2";
+    }
+
+    void formulasAndNotesAtSolve()
+    {
+        QFETCH(QStringList, parameters);
+        QFETCH(QStringList, coefficients);
+        QFETCH(QStringList, constants);
+        QFETCH(QStringList, results);
+        QFETCH(QString, panel4);
+        const int n = int(constants.size());
+        QVERIFY(h->open(n));
+        std::vector<Parameter> table;
+        for (const QString& p : parameters)
+            table.push_back({p.section(QLatin1Char('='), 0, 0).toStdString(), p.section(QLatin1Char('='), 1).toStdString()});
+        form()->systemParameters().set(table);
+        typeSystem(coefficients, constants);
+        const Snapshot typed = snapshot(form());
+        form()->findChild<QAction*>("solve")->trigger();
+        QCOMPARE(showingSolution(), !results.isEmpty());
+        if (results.isEmpty()) {
+            QCOMPARE(h->messages.messages.size(), std::size_t(1));
+            QCOMPARE(h->messages.messages.front().message, dataError);
+        } else {
+            QVERIFY(h->messages.messages.empty());
+            for (int k = 1; k <= n; ++k)
+                QCOMPARE(form()->findChild<Grid*>("Grid3")->TextMatrix(k, 1), results.at(k - 1));
+            QTRY_VERIFY(form()->state().checksRunning == 0);
+        }
+        QCOMPARE(form()->findChild<StatusBar*>("StatusBar1")->panelText(4), panel4);
+        // The cells keep what was typed.
+        QCOMPARE(snapshot(form()).cells, typed.cells);
+    }
+
+    // A cell's tooltip says what it is read as; a plain cell read as meant
+    // has none, so the table's own tooltip shows.
+    void cellTooltipSaysWhatIsRead_data()
+    {
+        QTest::addColumn<QString>("cell");
+        QTest::addColumn<QString>("tooltip");
+        QTest::newRow("formula") << "=2*R" << "Value: 6.0000 + 0.0000i  (6.0000 \u2220 0.00\u00b0)";
+        QTest::newRow("formula error") << "=R*Lx" << "Formula error: unknown name Lx";
+        QTest::newRow("engineering number") << "1k-j5" << "Read as 1000.0000 - 5i  (1.0000E+03 \u2220 -0.29\u00b0)";
+        QTest::newRow("unit before number")
+            << "-j5" << "\"-j5\" is read as 5.0000 - 1i; for the engineer's reading write it as a formula: =-j5";
+        QTest::newRow("plain") << "3+4i" << "";
+        QTest::newRow("data error") << "abc" << "";
+    }
+
+    void cellTooltipSaysWhatIsRead()
+    {
+        QFETCH(QString, cell);
+        QFETCH(QString, tooltip);
+        QVERIFY(h->open(1));
+        form()->systemParameters().set({{"R", "3"}});
+        for (const char* name : {"Grid1", "Grid2"}) {
+            Grid* table = form()->findChild<Grid*>(name);
+            table->setTextMatrix(1, 1, cell);
+            const QModelIndex index = table->model()->index(0, 0);
+            QCOMPARE(index.data(Qt::ToolTipRole).toString(), tooltip);
+            QCOMPARE(index.data(Qt::AccessibleDescriptionRole).toString(), tooltip);
         }
     }
 

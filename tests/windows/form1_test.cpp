@@ -3,12 +3,14 @@
 #include <stdexcept>
 
 #include <QAccessible>
+#include <QDialog>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QTableWidget>
 #include <QTimer>
 
 #include "form1testcase.h"
@@ -176,15 +178,17 @@ private slots:
     {
         QVERIFY(h->open(1));
         const QList<QAction*> top = form()->menuBar()->actions();
-        QCOMPARE(top.size(), 4);
+        QCOMPARE(top.size(), 5);
         QCOMPARE(top.at(0)->text(), QString("&File"));
         QCOMPARE(top.at(0)->menu(), form()->findChild<QMenu*>("file"));
         QCOMPARE(top.at(1), form()->findChild<QAction*>("solve"));
         QCOMPARE(top.at(1)->text(), QString("&Solve"));
         QCOMPARE(top.at(2), form()->findChild<QAction*>("back"));
         QCOMPARE(top.at(2)->text(), QString("&Back"));
-        QCOMPARE(top.at(3), form()->findChild<QAction*>("about"));
-        QCOMPARE(top.at(3)->text(), QString("&About"));
+        QCOMPARE(top.at(3)->text(), QString("&Tools"));
+        QCOMPARE(top.at(3)->menu(), form()->findChild<QMenu*>("tools"));
+        QCOMPARE(top.at(4), form()->findChild<QAction*>("about"));
+        QCOMPARE(top.at(4)->text(), QString("&About"));
         QStringList items;
         for (QAction* action : form()->findChild<QMenu*>("file")->actions())
             items << (action->isSeparator() ? QStringLiteral("-")
@@ -194,6 +198,11 @@ private slots:
                               "Save system &as\u2026 Ctrl+Shift+S", "Save so&lution as\u2026 ", "&Recover last system ",
                               "-", "E&xit "}));
         QCOMPARE(form()->findChild<QMenu*>("file")->actions().last(), form()->findChild<QAction*>("exit"));
+        QStringList tools;
+        for (QAction* action : form()->findChild<QMenu*>("tools")->actions())
+            tools << action->text() + QLatin1Char(' ') + action->shortcut().toString();
+        QCOMPARE(tools.first(), QStringLiteral("&Parameters\u2026 Ctrl+Shift+P"));
+        QCOMPARE(tools.last(), QStringLiteral("&Number forms F1"));
         // A picture of the window with the File menu open, for a look.
         const QString folder = qEnvironmentVariable("KALVOR_ARTIFACTS");
         QMenu* menu = form()->findChild<QMenu*>("file");
@@ -205,6 +214,29 @@ private slots:
         if (!folder.isEmpty() && QDir().mkpath(folder))
             picture.save(folder + QStringLiteral("/form1-file-menu.png"));
         menu->close();
+    }
+
+    // Ctrl+Shift+P and F1 open the Tools windows beside the equation
+    // window, not modal; the Parameters window is read-only while the
+    // solution is shown.
+    void toolsKeysOpenTheirWindows()
+    {
+        QVERIFY(h->open(1));
+        QTest::keyClick(form(), Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+        auto* parameters = form()->findChild<QDialog*>("parametersWindow");
+        QVERIFY(parameters && parameters->isVisible() && !parameters->isModal());
+        auto* rows = parameters->findChild<QTableWidget*>("parameters");
+        QCOMPARE(rows->rowCount(), 1);
+        form()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form()));
+        QTest::keyClick(form(), Qt::Key_F1);
+        auto* forms = form()->findChild<QDialog*>("numberForms");
+        QVERIFY(forms && forms->isVisible() && !forms->isModal());
+        h->typeCoefficient(1, 1, QStringLiteral("1"));
+        form()->solve_Click();
+        QCOMPARE(rows->rowCount(), 0);
+        form()->back_Click();
+        QCOMPARE(rows->rowCount(), 1);
     }
 
     void controlsAtTheirDesignPlaces_data()
