@@ -86,8 +86,10 @@ void BM_PointFormulas(benchmark::State& state)
 {
     const kalvor::SweepPartsAt parts = partsOf(static_cast<std::size_t>(state.range(0)), state.range(1) != 0);
     double f = 100;
+    kalvor::SweepParts tables;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(parts(f));
+        parts(f, tables);
+        benchmark::DoNotOptimize(tables);
         f += 1;
     }
 }
@@ -97,8 +99,9 @@ void BM_PointWhole(benchmark::State& state)
 {
     const kalvor::SweepPartsAt parts = partsOf(static_cast<std::size_t>(state.range(0)), state.range(1) != 0);
     double f = 100;
+    kalvor::SweepParts tables;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(kalvor::solveSweepPoint(f, parts, state.range(2) != 0));
+        benchmark::DoNotOptimize(kalvor::solveSweepPoint(f, parts, state.range(2) != 0, tables));
         f += 1;
     }
 }

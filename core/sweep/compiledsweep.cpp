@@ -10,12 +10,25 @@ namespace kalvor {
 
 SweepPartsAt compiledSweepParts(std::shared_ptr<const CompiledSystem> system, std::string name, std::size_t unknowns)
 {
-    return [system = std::move(system), name = std::move(name), unknowns](double value) {
-        CompiledSystem::Parts parts = system->evaluate(name, {value, 0.0});
-        SweepParts out{
-            std::move(parts.coefRe), std::move(parts.coefIm), std::move(parts.constRe), std::move(parts.constIm), {}};
-        out.problems.reserve(parts.problems.size());
-        for (const CellProblem& p : parts.problems) {
+    return [system = std::move(system), name = std::move(name), unknowns](double value, SweepParts& parts) {
+        // The thread's tables, filled once, then only the cells that follow
+        // the parameter are written again.
+        CompiledSystem::Parts tables;
+        if (parts.coefRe.empty()) {
+            tables = system->parts();
+        } else {
+            tables.coefRe = std::move(parts.coefRe);
+            tables.coefIm = std::move(parts.coefIm);
+            tables.constRe = std::move(parts.constRe);
+            tables.constIm = std::move(parts.constIm);
+        }
+        system->evaluateInto(tables, name, {value, 0.0});
+        parts.coefRe = std::move(tables.coefRe);
+        parts.coefIm = std::move(tables.coefIm);
+        parts.constRe = std::move(tables.constRe);
+        parts.constIm = std::move(tables.constIm);
+        parts.problems.clear();
+        for (const CellProblem& p : tables.problems) {
             CellPosition cell;
             cell.row = p.row + 1;
             if (p.column >= unknowns) {
@@ -24,9 +37,8 @@ SweepPartsAt compiledSweepParts(std::shared_ptr<const CompiledSystem> system, st
             } else {
                 cell.column = p.column + 1;
             }
-            out.problems.push_back({cell, describeCellProblem(p, unknowns)});
+            parts.problems.push_back({cell, describeCellProblem(p, unknowns)});
         }
-        return out;
     };
 }
 

@@ -41,9 +41,15 @@ std::string cellProblemText(const CellPosition& cell, const std::vector<SweepCel
 
 SweepPoint solveSweepPoint(double value, const SweepPartsAt& partsAt, bool check)
 {
+    SweepParts parts;
+    return solveSweepPoint(value, partsAt, check, parts);
+}
+
+SweepPoint solveSweepPoint(double value, const SweepPartsAt& partsAt, bool check, SweepParts& parts)
+{
     SweepPoint point;
     point.value = value;
-    const SweepParts parts = partsAt(value);
+    partsAt(value, parts);
     NumericSystem read;
     SolveResult result
         = solveWithOptions(parts.coefRe, parts.coefIm, parts.constRe, parts.constIm, pointSolverOptions(), &read);
@@ -99,6 +105,7 @@ bool runSweep(const SweepRequest& request, const SweepPartsAt& partsAt, const Sw
         space.notify_all();
     };
     const auto work = [&] {
+        SweepParts parts;
         for (;;) {
             std::size_t k = 0;
             {
@@ -113,7 +120,7 @@ bool runSweep(const SweepRequest& request, const SweepPartsAt& partsAt, const Sw
                 return;
             }
             try {
-                SweepPoint point = solveSweepPoint(valueAt(k), partsAt, settings.check);
+                SweepPoint point = solveSweepPoint(valueAt(k), partsAt, settings.check, parts);
                 {
                     const std::lock_guard lock(mutex);
                     ring[k % ahead] = std::move(point);
@@ -135,10 +142,11 @@ bool runSweep(const SweepRequest& request, const SweepPartsAt& partsAt, const Sw
         // none, the points are solved here, one after the other.
     }
     if (workers.empty()) {
+        SweepParts parts;
         for (std::size_t k = 0; k < total; ++k) {
             if (cancelled())
                 return false;
-            onPoint(k, solveSweepPoint(valueAt(k), partsAt, settings.check));
+            onPoint(k, solveSweepPoint(valueAt(k), partsAt, settings.check, parts));
         }
         return true;
     }

@@ -30,9 +30,12 @@ struct SweepParts {
     std::vector<SweepCellProblem> problems;
 };
 
-// Gives the part tables at a value of the swept parameter. Called from
-// several threads at once, so it must be safe to call concurrently.
-using SweepPartsAt = std::function<SweepParts(double value)>;
+// Writes the part tables at a value of the swept parameter into `parts`.
+// Each thread passes its own `parts`, the same object at every call: empty
+// at the first, then as the call before left it, so only what changes with
+// the value need be written. Called from several threads at once, so it
+// must be safe to call concurrently.
+using SweepPartsAt = std::function<void(double value, SweepParts& parts)>;
 
 // The outcome at one point of a sweep.
 struct SweepPoint {
@@ -77,8 +80,10 @@ struct SweepSettings {
 bool runSweep(const SweepRequest& request, const SweepPartsAt& partsAt, const SweepSettings& settings,
               const std::function<void(std::size_t k, SweepPoint&& point)>& onPoint);
 
-// The outcome of one point: partsAt(value), a one-thread solve, the check
-// when `check`. What runSweep does at each point.
+// The outcome of one point: partsAt(value, parts), a one-thread solve, the
+// check when `check`. What runSweep does at each point; `parts` is the
+// calling thread's (SweepPartsAt), empty when none is kept.
+SweepPoint solveSweepPoint(double value, const SweepPartsAt& partsAt, bool check, SweepParts& parts);
 SweepPoint solveSweepPoint(double value, const SweepPartsAt& partsAt, bool check);
 
 // A sweep kept whole, as the window draws it and saves it.

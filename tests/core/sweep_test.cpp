@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cmath>
 #include <complex>
+#include <functional>
 #include <memory>
 #include <numbers>
 #include <optional>
@@ -42,6 +43,12 @@ SweepParts numericParts(const std::vector<std::vector<std::complex<double>>>& a,
         p.constIm[i] = part(b[i].imag());
     }
     return p;
+}
+
+// A SweepPartsAt that makes its tables afresh at every point.
+SweepPartsAt fresh(std::function<SweepParts(double)> make)
+{
+    return [make = std::move(make)](double value, SweepParts& parts) { parts = make(value); };
 }
 
 TEST(SweepValues, SpaceThePointsAndEndExactlyAtFromAndTo)
@@ -111,10 +118,10 @@ TEST(SweepValues, RefuseWhatNoSweepCanBe)
 TEST(Sweep, SeriesRlcCurrentFollowsTheClosedForm)
 {
     const double R = 10, L = 0.1, C = 1e-6;
-    const SweepPartsAt rlc = [&](double f) {
+    const SweepPartsAt rlc = fresh([&](double f) {
         const double w = 2 * std::numbers::pi * f;
         return numericParts({{{R, w * L}, {1, 0}}, {{1, 0}, {0, -w * C}}}, {{1, 0}, {0, 0}});
-    };
+    });
     // The same circuit typed with formulas and parameters.
     const auto typed = std::make_shared<const CompiledSystem>(
         CompiledSystem::compile({{"=R + j*w*L", "1", "1"}, {"1", "=-j*w*C", "0"}},
@@ -154,7 +161,7 @@ TEST(Sweep, SeriesRlcCurrentFollowsTheClosedForm)
 // sweep; the table's text names each.
 TEST(Sweep, KeepsFailedPointsAndWritesTheTable)
 {
-    const SweepPartsAt parts = [](double v) {
+    const SweepPartsAt parts = fresh([](double v) {
         SweepParts p = numericParts({{{1, 0}, {0, 0}}, {{0, 0}, {v, 0}}}, {{v, 1}, {1, 0}});
         if (v == 1)
             p.coefRe[0][1] = PartValue::fromText("x");
@@ -165,7 +172,7 @@ TEST(Sweep, KeepsFailedPointsAndWritesTheTable)
         if (v == 3)
             p.constRe[0] = PartValue::fromText("1E+308"), p.coefRe[0][0] = PartValue::fromText("1E-308");
         return p;
-    };
+    });
     const auto table = sweepTable("v", 2, SweepRequest{0, 4, 5, SweepSpacing::Linear}, parts, SweepSettings{});
     ASSERT_TRUE(table);
     std::string text = sweepHeaderLine(table->parameter, table->unknowns);
@@ -228,11 +235,11 @@ TEST(Sweep, StopsWhenCancelledAndHandsOverInOrder)
     for (const unsigned threads : {1u, 2u}) {
         std::atomic<bool> cancel{false};
         std::atomic<double> furthest{0};
-        const SweepPartsAt parts = [&](double v) {
+        const SweepPartsAt parts = fresh([&](double v) {
             double seen = furthest.load();
             while (v > seen && !furthest.compare_exchange_weak(seen, v)) {}
             return numericParts({{{1, 0}}}, {{v, 0}});
-        };
+        });
         std::vector<double> handed;
         const bool complete = runSweep(SweepRequest{0, 99999, 100000, SweepSpacing::Linear}, parts,
                                        SweepSettings{threads, false, &cancel}, [&](std::size_t k, SweepPoint&& p) {
@@ -253,10 +260,7 @@ TEST(Sweep, StopsWhenCancelledAndHandsOverInOrder)
     std::atomic<bool> cancel{true};
     EXPECT_FALSE(sweepTable(
         "v", 1, SweepRequest{},
-        [](double v) {
-            return numericParts({{{1, 0}}}, {{v, 0}});
-        },
-        SweepSettings{2, true, &cancel}));
+        fresh([](double v) { return numericParts({{{1, 0}}}, {{v, 0}}); }), SweepSettings{2, true, &cancel}));
 }
 
 // What the plot draws: failed points (and a zero in dB) as gaps, the
@@ -299,11 +303,11 @@ TEST(SweepPlotData, DrawsRunsBetweenGapsAndMarksDoubtfulPoints)
 
 TEST(Sweep, RethrowsWhatThePartsThrowAndRefusesABadRange)
 {
-    const SweepPartsAt parts = [](double v) {
+    const SweepPartsAt parts = fresh([](double v) {
         if (v == 7)
             throw std::runtime_error("seven");
         return numericParts({{{1, 0}}}, {{v, 0}});
-    };
+    });
     EXPECT_THROW(runSweep(SweepRequest{0, 9, 10, SweepSpacing::Linear}, parts, SweepSettings{2, true, nullptr},
                           [](std::size_t, SweepPoint&&) {}),
                  std::runtime_error);
