@@ -2,7 +2,10 @@
 // writes the unknowns to standard output. Exit status 0 solved, 1 the file or
 // the call is wrong, 2 no unique solution, 3 a data error, and with --strict
 // 4 solved, but the reading dropped typed text, a unit stood before a number
-// or the check did not find every shown digit right.
+// or the check did not find every shown digit right. With --sweep, the
+// system solved at many values of a parameter, one table row per value: 2 or
+// 3 is then the status of the first point that failed.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,11 +13,13 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "cli/inputfile.h"
 #include "cli/options.h"
 #include "cli/resultwriter.h"
+#include "cli/sweeprun.h"
 #include "cli/systemrun.h"
 
 namespace {
@@ -62,6 +67,11 @@ constexpr std::string_view HelpText = "Usage: kalvor1-solve [OPTIONS] [FILE]\n"
                                       "  --set NAME=FORMULA\n"
                                       "              give parameter NAME this formula (replacing or adding;\n"
                                       "              repeatable)\n"
+                                      "  --sweep NAME=FROM:TO:POINTS[:log]\n"
+                                      "              solve the system at POINTS values of parameter NAME, from\n"
+                                      "              FROM to TO (formulas: 10, 100k, 2*f0), evenly spaced, or\n"
+                                      "              in equal ratios with :log (both ends above zero); POINTS\n"
+                                      "              2 to 100000; the points run on every processor core\n"
                                       "  --help      show this help and exit\n"
                                       "  --version   show the version and exit\n"
                                       "\n"
@@ -80,6 +90,18 @@ constexpr std::string_view HelpText = "Usage: kalvor1-solve [OPTIONS] [FILE]\n"
                                       "--json gives the check under \"check\": \"verdict\" (correct, inaccurate\n"
                                       "or unreliable), \"condition\" (null when infinite) and per unknown\n"
                                       "\"correct\" (true, false, or null when unreliable), \"re\", \"im\", \"text\".\n"
+                                      "\n"
+                                      "With --sweep, standard output is a table with a header line,\n"
+                                      "NAME<TAB>X1 re<TAB>X1 im<TAB>...<TAB>XN re<TAB>XN im<TAB>check, and one\n"
+                                      "line per point, written as soon as it and every point before it are\n"
+                                      "solved: the value and each part as shortest exact numbers and the check\n"
+                                      "(correct, inaccurate, unreliable), or for a failed point empty parts and\n"
+                                      "\"no unique solution\" or \"data error: \" with the cell and the reason.\n"
+                                      "--json gives {\"parameter\", \"points\": [{\"value\", \"outcome\",\n"
+                                      "\"solution\": [{\"re\", \"im\", \"text\"}], \"check\": {\"verdict\"}}]}, a\n"
+                                      "data error's point with its \"problem\". The exit status is 0 when every\n"
+                                      "point solved, else that of the first failed point (2 or 3); --strict\n"
+                                      "gives 4 when all solved but some check is not correct.\n"
                                       "\n"
                                       "Exit status: 0 solved, 1 a wrong file or call, 2 no unique solution,\n"
                                       "3 a cell that is not a number (or a formula without a value, with the\n"
@@ -105,6 +127,56 @@ bool emit(std::string_view text)
     return true;
 }
 
+// The standard output could not take the sweep's next piece.
+struct OutputFailed {};
+
+int runSweepCall(const kalvor::Options& options, std::string_view bytes)
+{
+    kalvor::SystemFile file = kalvor::readSystemFile(bytes);
+    if (file.problem != kalvor::SystemFileProblem::None) {
+        const std::string where = options.file == "-" ? "standard input" : options.file;
+        complain(where + ": " + kalvor::describeProblem(file));
+        return Failed;
+    }
+    // --set adds a parameter or replaces one's formula, as for one solve.
+    for (const kalvor::Parameter& set : options.set) {
+        const auto same = std::find_if(file.parameters.begin(), file.parameters.end(),
+                                       [&](const kalvor::Parameter& p) { return p.name == set.name; });
+        if (same != file.parameters.end())
+            same->formula = set.formula;
+        else
+            file.parameters.push_back(set);
+    }
+    // As the window takes an opened file.
+    kalvor::convertPolarFields(file.rows);
+    const auto plan = kalvor::planSweep(*options.sweep, file.rows, file.parameters);
+    if (const auto* problem = std::get_if<std::string>(&plan)) {
+        complain(*problem);
+        return Failed;
+    }
+    bool allCorrect = true;
+    kalvor::SolveOutcome first = kalvor::SolveOutcome::Solved;
+    try {
+        first = kalvor::writeSweep(std::get<kalvor::SweepPlan>(plan), options.output == kalvor::Options::Output::Json,
+                                   [](std::string_view piece) {
+                                       if (!emit(piece))
+                                           throw OutputFailed{};
+                                   },
+                                   allCorrect);
+    } catch (const OutputFailed&) {
+        return Failed;
+    }
+    switch (first) {
+    case kalvor::SolveOutcome::Solved:
+        return options.strict && !allCorrect ? Doubtful : Solved;
+    case kalvor::SolveOutcome::NoUniqueSolution:
+        return NoUniqueSolution;
+    case kalvor::SolveOutcome::DataError:
+        break;
+    }
+    return DataError;
+}
+
 int run(const std::vector<std::string>& args)
 {
     const kalvor::Options options = kalvor::parseOptions(args);
@@ -123,6 +195,8 @@ int run(const std::vector<std::string>& args)
         complain(error);
         return Failed;
     }
+    if (options.sweep)
+        return runSweepCall(options, *bytes);
     kalvor::SystemRun result = kalvor::runSystem(*bytes, options.set);
     if (!result.fileOk()) {
         const std::string where = options.file == "-" ? "standard input" : options.file;

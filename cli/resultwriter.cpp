@@ -1,6 +1,8 @@
 #include "cli/resultwriter.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 #include "core/messages.h"
@@ -53,89 +55,72 @@ std::string_view verdictName(CheckVerdict verdict)
 
 // The check as a JSON object. A condition beyond every double (a matrix
 // singular in working precision) has no JSON number: it is written null.
-std::string checkJson(const SolutionCheck& check)
+Json checkJson(const SolutionCheck& check)
 {
-    std::string out = "{\"verdict\": \"";
-    out += verdictName(check.verdict);
-    out += "\", \"condition\": ";
-    out += std::isfinite(check.condition) ? shortestText(check.condition) : std::string("null");
-    out += ", \"unknowns\": [";
-    for (std::size_t k = 0; k < check.unknowns.size(); ++k) {
-        const UnknownCheck& u = check.unknowns[k];
-        out += k == 0 ? "\n  " : ",\n  ";
-        out += "{\"correct\": ";
-        out += !u.correct ? "null" : *u.correct ? "true" : "false";
-        out += ", \"re\": " + shortestText(u.re) + ", \"im\": " + shortestText(u.im)
-            + ", \"text\": " + jsonString(resultText(u.re, u.im)) + "}";
-    }
-    out += "\n]}";
+    Json out = Json::object();
+    out["verdict"] = std::string(verdictName(check.verdict));
+    out["condition"] = std::isfinite(check.condition) ? Json(check.condition) : Json(nullptr);
+    Json unknowns = Json::array();
+    for (const UnknownCheck& u : check.unknowns)
+        unknowns.push_back(
+            {{"correct", u.correct ? Json(*u.correct) : Json(nullptr)}, {"re", u.re}, {"im", u.im}, {"text", resultText(u.re, u.im)}});
+    out["unknowns"] = std::move(unknowns);
     return out;
 }
 
-std::string writeJson(const SystemRun& run)
+Json runJson(const SystemRun& run)
 {
-    std::string out = "{\"n\": " + count(run.unknowns) + ", \"outcome\": \"";
-    out += outcomeName(run.outcome);
-    out += '"';
+    Json out = Json::object();
+    out["n"] = run.unknowns;
+    out["outcome"] = std::string(outcomeName(run.outcome));
     if (run.outcome == SolveOutcome::Solved) {
-        out += ", \"solution\": [";
-        for (std::size_t k = 0; k < run.texts.size(); ++k) {
-            out += k == 0 ? "\n  " : ",\n  ";
-            // shortestText writes "1E+300" and "-0", both JSON numbers.
-            out += "{\"re\": " + shortestText(run.re[k]) + ", \"im\": " + shortestText(run.im[k]) + ", \"text\": "
-                + jsonString(run.texts[k]) + ", \"polar\": " + jsonString(polarText(run.re[k], run.im[k])) + "}";
-        }
-        out += "\n]";
+        Json solution = Json::array();
+        for (std::size_t k = 0; k < run.texts.size(); ++k)
+            solution.push_back({{"re", run.re[k]},
+                                {"im", run.im[k]},
+                                {"text", run.texts[k]},
+                                {"polar", polarText(run.re[k], run.im[k])}});
+        out["solution"] = std::move(solution);
         if (run.check)
-            out += ", \"check\": " + checkJson(*run.check);
+            out["check"] = checkJson(*run.check);
     } else if (run.outcome == SolveOutcome::DataError) {
         // The window's message word for word, so a script can show it.
-        out += ", \"message\": " + jsonString(DataErrorMessage);
+        out["message"] = std::string(DataErrorMessage);
         if (run.cellLine != 0) {
-            out += ", \"cell\": {\"line\": " + count(run.cellLine) + ", \"field\": " + count(run.cellField);
+            out["cell"] = {{"line", run.cellLine}, {"field", run.cellField}};
             if (!run.cellReason.empty())
-                out += ", \"reason\": " + jsonString(run.cellReason);
-            out += "}";
+                out["cell"]["reason"] = run.cellReason;
         }
     }
     // Left out when nothing was dropped, so such a run's object is as before.
     if (!run.dropped.empty()) {
-        out += ", \"dropped\": [";
-        for (std::size_t k = 0; k < run.dropped.size(); ++k) {
-            const DroppedField& d = run.dropped[k];
-            out += k == 0 ? "\n  " : ",\n  ";
-            out += "{\"line\": " + count(d.line) + ", \"field\": " + count(d.field)
-                + ", \"text\": " + jsonString(d.text) + ", \"dropped\": " + jsonString(d.reading.dropped) + "}";
-        }
-        out += "\n]";
+        Json dropped = Json::array();
+        for (const DroppedField& d : run.dropped)
+            dropped.push_back({{"line", d.line}, {"field", d.field}, {"text", d.text}, {"dropped", d.reading.dropped}});
+        out["dropped"] = std::move(dropped);
     }
     // Parameters and unit-first cells likewise only when there are some.
     if (!run.file.parameters.empty()) {
-        out += ", \"parameters\": [";
+        Json parameters = Json::array();
         for (std::size_t k = 0; k < run.file.parameters.size(); ++k) {
             const Parameter& p = run.file.parameters[k];
             const bool ok = run.parameters.errors[k].empty();
-            out += k == 0 ? "\n  " : ",\n  ";
-            out += "{\"name\": " + jsonString(p.name) + ", \"formula\": " + jsonString(p.formula) + ", \"re\": "
-                + (ok ? shortestText(run.parameters.values[k].real()) : "null")
-                + ", \"im\": " + (ok ? shortestText(run.parameters.values[k].imag()) : "null");
+            Json entry = {{"name", p.name},
+                          {"formula", p.formula},
+                          {"re", ok ? Json(run.parameters.values[k].real()) : Json(nullptr)},
+                          {"im", ok ? Json(run.parameters.values[k].imag()) : Json(nullptr)}};
             if (!ok)
-                out += ", \"error\": " + jsonString(run.parameters.errors[k]);
-            out += "}";
+                entry["error"] = run.parameters.errors[k];
+            parameters.push_back(std::move(entry));
         }
-        out += "\n]";
+        out["parameters"] = std::move(parameters);
     }
     if (!run.unitFirst.empty()) {
-        out += ", \"unit_first\": [";
-        for (std::size_t k = 0; k < run.unitFirst.size(); ++k) {
-            const UnitFirstField& u = run.unitFirst[k];
-            out += k == 0 ? "\n  " : ",\n  ";
-            out += "{\"line\": " + count(u.line) + ", \"field\": " + count(u.field) + ", \"text\": " + jsonString(u.text)
-                + "}";
-        }
-        out += "\n]";
+        Json unitFirst = Json::array();
+        for (const UnitFirstField& u : run.unitFirst)
+            unitFirst.push_back({{"line", u.line}, {"field", u.field}, {"text", u.text}});
+        out["unit_first"] = std::move(unitFirst);
     }
-    out += "}\n";
     return out;
 }
 
@@ -178,7 +163,7 @@ std::string unitMovedAfter(std::string_view text, std::size_t unit, char as)
 std::string writeResult(const SystemRun& run, Options::Output output)
 {
     if (output == Options::Output::Json)
-        return writeJson(run);
+        return jsonText(runJson(run)) + '\n';
     std::string out;
     if (run.outcome != SolveOutcome::Solved)
         return out;
@@ -306,6 +291,83 @@ std::string jsonString(std::string_view text)
         }
     }
     out += '"';
+    return out;
+}
+
+namespace {
+
+void appendJson(std::string& out, const Json& value, std::size_t depth)
+{
+    switch (value.type()) {
+    case Json::value_t::object: {
+        out += '{';
+        bool first = true;
+        for (const auto& [key, member] : value.items()) {
+            out += first ? "" : ", ";
+            first = false;
+            out += jsonString(key);
+            out += ": ";
+            appendJson(out, member, depth);
+        }
+        out += '}';
+        return;
+    }
+    case Json::value_t::array: {
+        const bool scalars = std::none_of(value.begin(), value.end(), [](const Json& element) {
+            return element.is_structured();
+        });
+        const std::string indent(2 * depth, ' ');
+        const std::string inner(2 * (depth + 1), ' ');
+        out += '[';
+        bool first = true;
+        for (const Json& element : value) {
+            if (scalars) {
+                out += first ? "" : ", ";
+            } else {
+                out += first ? "\n" : ",\n";
+                out += inner;
+            }
+            first = false;
+            appendJson(out, element, depth + 1);
+        }
+        if (!scalars && !value.empty())
+            out += "\n" + indent;
+        out += ']';
+        return;
+    }
+    case Json::value_t::string:
+        out += jsonString(value.get_ref<const std::string&>());
+        return;
+    case Json::value_t::boolean:
+        out += value.get<bool>() ? "true" : "false";
+        return;
+    case Json::value_t::number_integer:
+        out += std::to_string(value.get<std::int64_t>());
+        return;
+    case Json::value_t::number_unsigned:
+        out += std::to_string(value.get<std::uint64_t>());
+        return;
+    case Json::value_t::number_float: {
+        // shortestText writes "1E+300" and "-0", both JSON numbers; a value
+        // that is not finite has none.
+        const double number = value.get<double>();
+        out += std::isfinite(number) ? shortestText(number) : std::string("null");
+        return;
+    }
+    case Json::value_t::null:
+    case Json::value_t::binary:
+    case Json::value_t::discarded:
+        break;
+    }
+    out += "null";
+}
+
+}  // namespace
+
+std::string jsonText(const Json& value, std::size_t depth)
+{
+    std::string out;
+    appendJson(out, value, depth);
     return out;
 }
 

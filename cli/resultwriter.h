@@ -4,10 +4,15 @@
 #include <string_view>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "cli/options.h"
 #include "cli/systemrun.h"
 
 namespace kalvor {
+
+// A JSON value whose objects keep their keys in the order they were added.
+using Json = nlohmann::ordered_json;
 
 // What goes to standard output for a run whose file was read: the unknowns'
 // window texts or their shortest number texts ("re<TAB>im"), one line each,
@@ -56,5 +61,14 @@ std::vector<std::string> checkWarnings(const SystemRun& run);
 // `text` as a JSON string, quotes included: quote, backslash and control
 // characters escaped, all other bytes as they are.
 std::string jsonString(std::string_view text);
+
+// `value` as JSON text, without a line end: objects on one line ("{"a": 1,
+// "b": "x"}"), an array of numbers, strings and literals on one line, an
+// array holding objects or arrays with one element per line, indented two
+// blanks a level (`depth` is the level `value` itself stands at). Numbers
+// as their shortest round-trip decimal text ("2", "-0", "1E+300"; one that
+// is not finite as null), strings through jsonString, so every byte of a
+// cell text stays as it is, UTF-8 or not.
+std::string jsonText(const Json& value, std::size_t depth = 0);
 
 }  // namespace kalvor

@@ -15,5 +15,5 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 # The Qt 6 runtime (the X11 platform plugin comes with libqt6gui6) and the
 # C and C++ runtimes the program was built against.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6widgets6 (>= 6.2), libqt6gui6 (>= 6.2), libqt6core6 (>= 6.2), libstdc++6 (>= 12), libc6")
+    "libqt6widgets6 (>= 6.2), libqt6gui6 (>= 6.2), libqt6core6 (>= 6.2), libqt6charts6 (>= 6.2), libqt6svg6 (>= 6.2), libstdc++6 (>= 12), libc6")
 include(CPack)

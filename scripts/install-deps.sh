@@ -6,12 +6,18 @@ set -euo pipefail
 # libeigen3-dev: the header-only linear algebra the solution check factors
 # with; libboost-dev: Boost.Multiprecision's header-only big integers, for
 # the check's exact rational solve (every build, cross builds included);
-# libgmp-dev: exact rationals, for the tests that prove the check.
+# libgmp-dev: exact rationals, for the tests that prove the check;
+# nlohmann-json3-dev: the header-only JSON library kalvor1-solve's --json
+# output is built with (and its tests read it back with); qt6-charts-dev
+# and qt6-svg-dev: a sweep's plot window draws with Qt Charts and saves the
+# plot as SVG with Qt SVG; libqt6opengl6-dev: Qt Charts' CMake package
+# needs Qt OpenGL's, which qt6-base-dev leaves out.
 packages=(
   g++ cmake ninja-build pkg-config
-  libeigen3-dev libboost-dev
+  libeigen3-dev libboost-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-charts-dev qt6-svg-dev
+  libqt6opengl6-dev
   xvfb xauth
   locales
 )

@@ -4,7 +4,8 @@
 # equation-window-wrong-digits.png (a solution the check finds wrong digits
 # in), equation-window-formulas.png and equation-window-formulas-solved.png
 # (an AC circuit typed with parameters and formulas, beside its Parameters
-# window, then solved) and docs/images/about-window.png. Builds
+# window, then solved), sweep-plot.png (that circuit swept from 5 Hz to
+# 500 Hz, in its plot window) and docs/images/about-window.png. Builds
 # the small picture program into build/ and runs it offscreen; no display is
 # needed. Run it whenever a window's look changes, and commit the PNG files.
 set -euo pipefail

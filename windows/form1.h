@@ -120,8 +120,11 @@ public:
     void recoverSystem_Click(const QString& path);
     // The Tools menu (form1tools.cpp). Parameters: the window of the
     // system's parameters, editable while the tables are. Number forms (F1):
-    // the page of the number forms a cell takes. Neither is modal.
+    // the page of the number forms a cell takes. Neither is modal. Sweep:
+    // the modal dialog that sweeps a parameter of the system as it stands
+    // and opens each finished sweep in a plot window.
     void parameters_Click();
+    void sweep_Click();
     void numberForms_Click();
     void parted();
     void partedb();
@@ -336,6 +339,7 @@ private:
     QAction* about = nullptr;
     QMenu* tools = nullptr;
     QAction* parameters = nullptr;
+    QAction* sweep = nullptr;
     QAction* numberForms = nullptr;
     SystemParameters* systemParameters_ = nullptr;
     ParametersWindow* parametersWindow_ = nullptr;

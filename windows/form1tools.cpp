@@ -1,5 +1,5 @@
 // The equation window's Tools menu and the system's parameters: the menu,
-// the Parameters window and the Number forms page it opens, and the
+// the Parameters window, the Sweep dialog and the Number forms page it opens, and the
 // parameter table the system keeps beside its cells. The windows are their
 // own classes; the handlers here only open them and link the table to the
 // rest of the window.
@@ -15,6 +15,7 @@
 #include "windows/parameterswindow.h"
 #include "windows/systemparameters.h"
 #include "windows/recoveryfile.h"
+#include "windows/sweepdialog.h"
 #include "windows/widgetwatch.h"
 
 namespace kalvor {
@@ -32,6 +33,8 @@ void Form1::createToolsMenu()
     };
     item(parameters, "parameters", QStringLiteral("&Parameters\u2026"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P),
          &Form1::parameters_Click);
+    item(sweep, "sweep", QStringLiteral("S&weep\u2026"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_W),
+         &Form1::sweep_Click);
     item(numberForms, "numberForms", QStringLiteral("&Number forms"), QKeySequence(Qt::Key_F1),
          &Form1::numberForms_Click);
 }
@@ -61,6 +64,13 @@ void Form1::parameters_Click()
     parametersWindow_->show();
     parametersWindow_->raise();
     parametersWindow_->activateWindow();
+}
+
+void Form1::sweep_Click()
+{
+    // The system as it stands now; the dialog is modal, so it stays so.
+    SweepDialog dialog(exchange_->systemRows(), systemParameters_->parameters(), *fileDialogs_, messages_, this);
+    dialog.exec();
 }
 
 void Form1::numberForms_Click()

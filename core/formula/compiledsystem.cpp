@@ -96,12 +96,20 @@ CompiledSystem CompiledSystem::compile(const std::vector<std::vector<std::string
 
 CompiledSystem::Parts CompiledSystem::evaluate(std::string_view name, std::complex<double> value) const
 {
+    Parts parts = base_;
+    evaluateInto(parts, name, value);
+    return parts;
+}
+
+void CompiledSystem::evaluateInto(Parts& parts, std::string_view name, std::complex<double> value) const
+{
     const std::optional<std::size_t> swept = table_.indexOf(name);
-    if (!swept)
-        return base_;
+    if (!swept) {
+        parts.problems = base_.problems;
+        return;
+    }
     const ParameterValues values = table_.evaluate(swept, value);
     const std::vector<bool> changed = table_.dependsOn(*swept);
-    Parts parts = base_;
     parts.problems.clear();
     const std::size_t n = unknowns_;
     std::string reason;
@@ -130,7 +138,6 @@ CompiledSystem::Parts CompiledSystem::evaluate(std::string_view name, std::compl
             parts.problems.push_back({cell.row, cell.column, reason});
         }
     }
-    return parts;
 }
 
 }  // namespace kalvor

@@ -36,6 +36,11 @@ public:
         std::vector<CellProblem> problems;
     };
     Parts evaluate(std::string_view name, std::complex<double> value) const;
+    // evaluate() into `parts`, which must hold parts() or the result of an
+    // earlier evaluate() or evaluateInto() for the same name: only the cells
+    // that depend on `name` are written again, and the problems listed anew,
+    // so a sweep does not copy the whole tables at every point.
+    void evaluateInto(Parts& parts, std::string_view name, std::complex<double> value) const;
     // The tables with every parameter's own formula.
     const Parts& parts() const { return base_; }
     bool hasParameter(std::string_view name) const { return table_.indexOf(name).has_value(); }

@@ -15,15 +15,21 @@
 #include <QApplication>
 #include <QDialog>
 #include <QPainter>
+#include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 
+#include "platform/filedialogs.h"
 #include "platform/grid.h"
 #include "platform/messagebox.h"
 #include "platform/os/systemadapters.h"
 #include "windows/form1.h"
+#include "windows/sweepdialog.h"
+#include "windows/sweepplot.h"
 #include "windows/frmabout.h"
 #include "windows/systemparameters.h"
 
@@ -69,6 +75,16 @@ const char* const circuit[3][3] = {
     {"0", "=-R3", "=R3 + j*w*L2 + 1/(j*w*C2)"},
 };
 const char* const circuitSources[3] = {"=230", "0", "=110<150"};
+
+// The plot window's save dialogs are never asked for here.
+class NoFileDialogs final : public kalvor::FileDialogs {
+public:
+    QString openFileName(QWidget*, const QString&, const QString&) override { return {}; }
+    QString saveFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override
+    {
+        return {};
+    }
+};
 
 // Two windows side by side in one picture, as they stand on the screen.
 QPixmap sideBySide(QWidget& left, QWidget& right)
@@ -185,5 +201,29 @@ int main(int argc, char* argv[])
     ac.solve_Click();
     waitForCheck(ac);
     saved = saved && save(ac, folder, "equation-window-formulas-solved.png");
+
+    // The same circuit swept from 5 Hz to 500 Hz, as Tools > Sweep… does it.
+    ac.back_Click();
+    std::vector<std::vector<std::string>> rows;
+    for (int r = 0; r < 3; ++r)
+        rows.push_back({circuit[r][0], circuit[r][1], circuit[r][2], circuitSources[r]});
+    NoFileDialogs noDialogs;
+    kalvor::SweepDialog sweep(rows, circuitParameters, noDialogs, messages, &ac);
+    sweep.findChild<QComboBox*>(QStringLiteral("parameter"))->setCurrentText(QStringLiteral("f"));
+    sweep.findChild<QLineEdit*>(QStringLiteral("from"))->setText(QStringLiteral("5"));
+    sweep.findChild<QLineEdit*>(QStringLiteral("to"))->setText(QStringLiteral("500"));
+    sweep.findChild<QSpinBox*>(QStringLiteral("points"))->setValue(401);
+    sweep.findChild<QRadioButton*>(QStringLiteral("logarithmic"))->setChecked(true);
+    kalvor::SweepPlot* plot = nullptr;
+    QObject::connect(&sweep, &kalvor::SweepDialog::plotOpened, [&plot](kalvor::SweepPlot* opened) { plot = opened; });
+    sweep.run_Click();
+    while (plot == nullptr && sweep.problem().isEmpty())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    if (plot == nullptr) {
+        std::fprintf(stderr, "make-pictures: the sweep did not finish: %s\n", qPrintable(sweep.problem()));
+        return 1;
+    }
+    plot->resize(1000, 640);
+    saved = saved && save(*plot, folder, "sweep-plot.png");
     return saved && !messages.failed ? 0 : 1;
 }

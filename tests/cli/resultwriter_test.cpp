@@ -1,5 +1,6 @@
 // The program's pieces in process: the call's options, JSON strings, and the
 // run of a system as the window would read its tables.
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,43 @@ TEST(JsonString, EscapesQuotesBackslashesAndControlCharacters)
     };
     for (const auto& c : cases)
         EXPECT_EQ(jsonString(c.text), c.json) << c.text;
+}
+
+// Objects on one line, arrays of scalars on one line, arrays of objects one
+// element a line; numbers as their shortest text, strings byte for byte.
+TEST(JsonText, LaysOutValuesAsTheProgramWritesThem)
+{
+    const std::string notUtf8("\xff", 1);
+    const struct {
+        Json value;
+        std::size_t depth;
+        std::string text;
+    } cases[] = {
+        {Json::object(), 0, "{}"},
+        {Json::array(), 0, "[]"},
+        {Json{{"b", 2.0}, {"a", -0.0}, {"c", 1e300}}, 0, "{\"b\": 2, \"a\": -0, \"c\": 1E+300}"},
+        {Json{{"t", true}, {"n", nullptr}, {"u", std::size_t{7}}, {"i", -3}}, 0,
+         "{\"t\": true, \"n\": null, \"u\": 7, \"i\": -3}"},
+        {Json{{"x", std::numeric_limits<double>::infinity()}}, 0, "{\"x\": null}"},
+        {Json::array({0.1, "a", false}), 0, "[0.1, \"a\", false]"},
+        {Json{{"s", notUtf8}}, 0, "{\"s\": \"" + notUtf8 + "\"}"},
+        {Json{{"p", Json::array({Json{{"v", 1.5}}, Json{{"w", Json::array({Json{{"z", 1.0}}})}}})}}, 0,
+         "{\"p\": [\n  {\"v\": 1.5},\n  {\"w\": [\n    {\"z\": 1}\n  ]}\n]}"},
+        {Json::array({Json::array({1.0})}), 1, "[\n    [1]\n  ]"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(jsonText(c.value, c.depth), c.text) << c.text;
+}
+
+// Every output reads back as JSON with the values written.
+TEST(JsonText, ReadsBackAsTheSameValues)
+{
+    const std::string text = writeResult(runSystem("1E-300,0,3+i4\n0,2.5,0\n"), Options::Output::Json);
+    const Json read = Json::parse(text);
+    ASSERT_EQ(read.at("solution").size(), 2u) << text;
+    EXPECT_EQ(read.at("solution")[0].at("re").get<double>(), 3e300) << text;
+    EXPECT_EQ(read.at("solution")[1].at("re").get<double>(), 0.0) << text;
+    EXPECT_EQ(read.at("dropped")[0].at("text").get<std::string>(), "3+i4") << text;
 }
 
 TEST(ParseOptions, ReadsModesFileAndMistakes)

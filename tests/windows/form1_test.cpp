@@ -3,19 +3,26 @@
 #include <stdexcept>
 
 #include <QAccessible>
+#include <QComboBox>
 #include <QDialog>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTimer>
 
 #include "form1testcase.h"
 #include "platform/statusbar.h"
 #include "platform/twips.h"
+#include "windows/sweepdialog.h"
+#include "windows/sweepplot.h"
+#include "windows/systemparameters.h"
 #include "windows/unknowncount.h"
 
 using namespace kalvor;
@@ -237,6 +244,38 @@ private slots:
         QCOMPARE(rows->rowCount(), 0);
         form()->back_Click();
         QCOMPARE(rows->rowCount(), 1);
+    }
+
+    // Ctrl+Shift+W (Tools, after Parameters) opens the sweep dialog on the
+    // system as it stands; a finished sweep's plot belongs to the window.
+    void sweepKeyOpensTheDialogOnTheSystem()
+    {
+        QVERIFY(h->open(1));
+        QCOMPARE(form()->findChild<QMenu*>("tools")->actions().value(1), form()->findChild<QAction*>("sweep"));
+        QCOMPARE(form()->findChild<QAction*>("sweep")->text(), QStringLiteral("S&weep\u2026"));
+        form()->systemParameters().set({{"f", "4"}});
+        h->typeCoefficient(1, 1, QStringLiteral("=f"));
+        h->typeConstant(1, QStringLiteral("1"));
+        QString seen;
+        QTimer::singleShot(0, form(), [&] {
+            auto* dialog = qobject_cast<SweepDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            h->watchdog.expect(dialog);
+            seen = dialog->findChild<QComboBox*>("parameter")->currentText();
+            dialog->findChild<QLineEdit*>("from")->setText(QStringLiteral("1"));
+            dialog->findChild<QLineEdit*>("to")->setText(QStringLiteral("4"));
+            dialog->findChild<QSpinBox*>("points")->setValue(4);
+            dialog->findChild<QRadioButton*>("linear")->setChecked(true);
+            dialog->run_Click();
+        });
+        QTest::keyClick(form(), Qt::Key_W, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(seen, QStringLiteral("f"));
+        auto* plot = form()->findChild<SweepPlot*>();
+        QVERIFY(plot);
+        QCOMPARE(plot->tableText(), QStringLiteral("f\tX1 re\tX1 im\tcheck\n1\t1\t0\tcorrect\n2\t0.5\t0\tcorrect\n"
+                                                   "3\t0.3333333333333333\t0\tcorrect\n4\t0.25\t0\tcorrect\n"));
+        plot->close();
     }
 
     void controlsAtTheirDesignPlaces_data()
