@@ -395,6 +395,10 @@ void Form1::saveSolutionAs_Click()
     std::vector<SolutionColumn> extra;
     if (showPolar_)
         extra.push_back({"Polar", polarTexts()});
+    // Empty while the check runs or when it vouches for no digit: then the
+    // column would say nothing.
+    if (accurateValuesShown() && !accurateTexts().empty())
+        extra.push_back({"Accurate", accurateTexts()});
     if (writeFile(path, writeSolutionFile(labels, texts, solutionRe_, solutionIm_, extra)))
         folder_ = QFileInfo(path).absolutePath();
 }

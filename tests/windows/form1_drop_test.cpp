@@ -527,6 +527,19 @@ private slots:
         for (int k = 0; k < 2; ++k)
             expected += QStringLiteral("X%1\t%2\t%3\t%4\n").arg(k + 1).arg(solution[k], numbers[k], polar[k]);
         QCOMPARE(QString::fromUtf8(contents(target)), expected);
+        // With the accurate values shown, theirs after it, once the check is back.
+        menu = exchange()->contextMenuFor(form()->findChild<Grid*>("Grid3"));
+        for (QAction* action : menu->actions())
+            if (action->text() == QLatin1String("Show accurate values"))
+                action->trigger();
+        delete menu;
+        QTRY_VERIFY(form()->state().checksRunning == 0);
+        dialogs.answers << target;
+        form()->findChild<QAction*>("saveSolutionAs")->trigger();
+        expected = QStringLiteral("Unknown\tValue\tReal part\tImaginary part\tPolar\tAccurate\n");
+        for (int k = 0; k < 2; ++k)
+            expected += QStringLiteral("X%1\t%2\t%3\t%4\t%2\n").arg(k + 1).arg(solution[k], numbers[k], polar[k]);
+        QCOMPARE(QString::fromUtf8(contents(target)), expected);
         // Such a file is no system: Open says so and changes nothing.
         form()->back_Click();
         const QStringList before = tables();
