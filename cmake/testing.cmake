@@ -10,7 +10,8 @@
 # NO_DISCOVERY leaves CTest out (the Windows build runs its programs itself);
 # KALVOR_TEST_PER_PROGRAM makes each GoogleTest program one CTest test.
 # EXCLUDE drops the files whose path matches; NAMES receives the programs'
-# names.
+# names. KALVOR_TEST_SKIP, a regular expression over program names, leaves
+# programs out of a build that runs only part of the suite.
 #
 # kalvor_test_compile_settings(<target> [QT] [STRICT_FP] LIBRARIES <lib>...)
 #
@@ -24,6 +25,7 @@ include(GoogleTest)
 
 option(KALVOR_TEST_PER_PROGRAM "One CTest test per GoogleTest program instead of one per case" OFF)
 option(KALVOR_TEST_PCH "Precompiled headers shared by the test programs" ON)
+set(KALVOR_TEST_SKIP "" CACHE STRING "Regular expression: the test programs this build leaves out")
 # A test program's own code is asserts over calls into the project's
 # libraries: -O3 doubles its compile time and gains nothing measurable.
 set(KALVOR_TEST_OPTIMIZATION -O1 CACHE STRING "Optimisation of the test programs' own code in optimised builds")
@@ -87,6 +89,9 @@ function(kalvor_add_test pattern)
   set(names)
   foreach(src IN LISTS sources)
     get_filename_component(name ${src} NAME_WE)
+    if(KALVOR_TEST_SKIP AND name MATCHES "${KALVOR_TEST_SKIP}")
+      continue()
+    endif()
     add_executable(${name} ${src})
     target_link_libraries(${name} PRIVATE ${arg_LIBRARIES})
     set(kind)
