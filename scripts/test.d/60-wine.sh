@@ -44,15 +44,20 @@ if ! cmake --build "$build" -j2 > "$build.build.log" 2>&1; then
 fi
 built=$SECONDS
 wait "$booting"
-# One server for all the programs instead of one start-up each.
-wineserver -p 60
+# One server for all the programs instead of one start-up each. Whichever
+# process starts it, the server keeps that process's output open: the
+# programs write into files, never into a pipe that would then not end.
+wineserver -p 60 > /dev/null 2>&1
 booted=$SECONDS
 
 # One program under wine; its summary goes to $scratch/<name>.line.
 run() {
-  local name=$1 begun=$SECONDS log="$scratch/$1.log" passed skipped
+  local name=$1 begun=$SECONDS log="$scratch/$1.log" passed skipped status
+  (cd "$build" && timeout 300 wine "./$name.exe") > "$log.crlf" 2>&1
+  status=$?
   # Windows programs end their lines with CR LF.
-  if (cd "$build" && timeout 300 wine "./$name.exe") 2>&1 | tr -d '\r' > "$log"; [[ ${PIPESTATUS[0]} -eq 0 ]]; then
+  tr -d '\r' < "$log.crlf" > "$log"
+  if [[ $status -eq 0 ]]; then
     passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\{0,1\}\.$/\1/p' "$log")
     skipped=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) tests\{0,1\}, listed below:$/\1/p' "$log")
     echo "wine $name: ${passed:-0} passed, ${skipped:-0} skipped ($((SECONDS - begun)) s)" > "$scratch/$name.line"
