@@ -18,8 +18,10 @@
 # What every test program gets, for a library of test code too: its own code
 # optimised at KALVOR_TEST_OPTIMIZATION in optimised builds (the code under
 # test keeps the build type's level), and with KALVOR_TEST_PCH the
-# precompiled headers of its kind (GoogleTest or Qt Test, strict floating
-# point or not), compiled once and shared by every program of that kind.
+# precompiled headers of its kind (GoogleTest or Qt Test), compiled once and
+# shared by every program of that kind. Every GoogleTest program is built
+# with strict floating point (kalvor_strict_fp), the few that do no floating
+# point too, so that they all share one set.
 include_guard(GLOBAL)
 include(GoogleTest)
 
@@ -41,6 +43,9 @@ set(KALVOR_TEST_PCH_QT <QTest> <QSignalSpy> <QApplication> <QWidget> <QLineEdit>
 
 function(kalvor_test_compile_settings target)
   cmake_parse_arguments(PARSE_ARGV 1 arg "QT;STRICT_FP" "" "LIBRARIES")
+  if(NOT arg_QT)
+    set(arg_STRICT_FP TRUE)
+  endif()
   target_compile_options(${target} PRIVATE
     $<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:${KALVOR_TEST_OPTIMIZATION}>)
   if(arg_STRICT_FP)
