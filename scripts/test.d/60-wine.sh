@@ -18,7 +18,20 @@ if ((${#missing[@]})); then
   exit 0
 fi
 
+scratch=$(mktemp -d /tmp/kalvor-wine.XXXXXX)
+export WINEPREFIX="$scratch/prefix" WINEDEBUG=-all WINEARCH=win64
+# No Mono or Gecko: nothing here needs them, and their installers would ask.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+cleanup() {
+  wineserver -k > /dev/null 2>&1
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+
 started=$SECONDS
+# The wine prefix is made while the compiler runs: it mostly waits.
+wineboot -i > "$scratch/wineboot.log" 2>&1 &
+booting=$!
 # -O1, as in the ARM step: this build proves behaviour on Windows, not speed.
 cmake -S "$root/tests/wine" -B "$build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
@@ -30,37 +43,46 @@ if ! cmake --build "$build" -j2 > "$build.build.log" 2>&1; then
   exit 1
 fi
 built=$SECONDS
-
-scratch=$(mktemp -d /tmp/kalvor-wine.XXXXXX)
-export WINEPREFIX="$scratch/prefix" WINEDEBUG=-all WINEARCH=win64
-# No Mono or Gecko: nothing here needs them, and their installers would ask.
-export WINEDLLOVERRIDES="mscoree,mshtml="
-cleanup() {
-  wineserver -k > /dev/null 2>&1
-  rm -rf "$scratch"
-}
-trap cleanup EXIT
-wineboot -i > "$scratch/wineboot.log" 2>&1
-# One server for all the programs instead of one start-up each.
-wineserver -p 60
+wait "$booting"
+# One server for all the programs instead of one start-up each. Whichever
+# process starts it, the server keeps that process's output open: the
+# programs write into files, never into a pipe that would then not end.
+wineserver -p 60 > /dev/null 2>&1
 booted=$SECONDS
 
-failed=0
-while read -r name; do
-  [[ -n "$name" ]] || continue
-  log="$scratch/$name.log"
-  begun=$SECONDS
+# One program under wine; its summary goes to $scratch/<name>.line.
+run() {
+  local name=$1 begun=$SECONDS log="$scratch/$1.log" passed skipped status
+  (cd "$build" && timeout 300 wine "./$name.exe") > "$log.crlf" 2>&1
+  status=$?
   # Windows programs end their lines with CR LF.
-  if (cd "$build" && timeout 300 wine "./$name.exe") 2>&1 | tr -d '\r' > "$log"; [[ ${PIPESTATUS[0]} -eq 0 ]]; then
+  tr -d '\r' < "$log.crlf" > "$log"
+  if [[ $status -eq 0 ]]; then
     passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\{0,1\}\.$/\1/p' "$log")
     skipped=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) tests\{0,1\}, listed below:$/\1/p' "$log")
-    echo "wine $name: ${passed:-0} passed, ${skipped:-0} skipped ($((SECONDS - begun)) s)"
+    echo "wine $name: ${passed:-0} passed, ${skipped:-0} skipped ($((SECONDS - begun)) s)" > "$scratch/$name.line"
   else
-    echo "wine $name: FAILED"
-    grep -E '^\[  FAILED  \]|Failure|Which is|Expected' "$log" | head -40
-    failed=$((failed + 1))
+    { echo "wine $name: FAILED"
+      grep -E '^\[  FAILED  \]|Failure|Which is|Expected' "$log" | head -40; } > "$scratch/$name.line"
   fi
+}
+# Two programs at a time, one per core, in the order of the list.
+names=()
+while read -r name; do
+  [[ -n "$name" ]] && names+=("$name")
 done < "$build/wine-tests.txt"
+for name in "${names[@]}"; do
+  while (($(jobs -rp | wc -l) >= 2)); do
+    wait -n
+  done
+  run "$name" &
+done
+wait
+failed=0
+for name in "${names[@]}"; do
+  cat "$scratch/$name.line"
+  grep -q "^wine $name: FAILED" "$scratch/$name.line" && failed=$((failed + 1))
+done
 
 echo "60-wine: build $((built - started)) s, wine prefix $((booted - built)) s, tests $((SECONDS - booted)) s"
 [[ $failed -eq 0 ]]
