@@ -38,7 +38,7 @@ struct Options {
 };
 
 // Reads the arguments after the program name: --numbers, --json, --polar,
-// --strict, --accurate, --sweep SPEC (parseSweepCall; not with --numbers or --polar),
+// --strict, --accurate, --sweep NAME=FROM:TO:POINTS[:log] (parseSweepCall; not with --numbers or --polar),
 // --set NAME=FORMULA (or --set=NAME=FORMULA; repeatable, NAME a valid
 // parameter name), --help, --version, "--" (everything after it is a file
 // name), and
