@@ -40,25 +40,12 @@ std::string polarNumbers(double re, double im)
     return (std::isinf(p.magnitude) ? std::string("inf") : shortestText(p.magnitude)) + '\t' + shortestText(p.degrees);
 }
 
-std::string_view verdictName(CheckVerdict verdict)
-{
-    switch (verdict) {
-    case CheckVerdict::Correct:
-        return "correct";
-    case CheckVerdict::Inaccurate:
-        return "inaccurate";
-    case CheckVerdict::Unreliable:
-        return "unreliable";
-    }
-    return "unreliable";
-}
-
 // The check as a JSON object. A condition beyond every double (a matrix
 // singular in working precision) has no JSON number: it is written null.
 Json checkJson(const SolutionCheck& check)
 {
     Json out = Json::object();
-    out["verdict"] = std::string(verdictName(check.verdict));
+    out["verdict"] = verdictWord(check.verdict);
     out["condition"] = std::isfinite(check.condition) ? Json(check.condition) : Json(nullptr);
     Json unknowns = Json::array();
     for (const UnknownCheck& u : check.unknowns)

@@ -356,4 +356,17 @@ SolutionCheck checkSolution(const NumericSystem& system, const std::vector<doubl
     return checkSolutionOnPath(system, shownRe, shownIm, path);
 }
 
+std::string verdictWord(CheckVerdict verdict)
+{
+    switch (verdict) {
+    case CheckVerdict::Correct:
+        return "correct";
+    case CheckVerdict::Inaccurate:
+        return "inaccurate";
+    case CheckVerdict::Unreliable:
+        return "unreliable";
+    }
+    return "unreliable";
+}
+
 }  // namespace kalvor

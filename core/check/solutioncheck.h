@@ -3,6 +3,7 @@
 #include <complex>
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace kalvor {
@@ -61,5 +62,9 @@ struct SolutionCheck {
 // not finite.
 SolutionCheck checkSolution(const NumericSystem& system, const std::vector<double>& shownRe,
                             const std::vector<double>& shownIm);
+
+// The verdict as the command-line program and the sweep table write it:
+// "correct", "inaccurate" or "unreliable".
+std::string verdictWord(CheckVerdict verdict);
 
 }  // namespace kalvor

@@ -203,19 +203,6 @@ std::optional<SweepTable> sweepTable(const std::string& parameter, std::size_t u
     return table;
 }
 
-std::string verdictWord(CheckVerdict verdict)
-{
-    switch (verdict) {
-    case CheckVerdict::Correct:
-        return "correct";
-    case CheckVerdict::Inaccurate:
-        return "inaccurate";
-    case CheckVerdict::Unreliable:
-        return "unreliable";
-    }
-    return "unreliable";
-}
-
 std::string sweepHeaderLine(const std::string& parameter, std::size_t unknowns)
 {
     std::string line = parameter;

@@ -109,7 +109,4 @@ std::optional<SweepTable> sweepTable(const std::string& parameter, std::size_t u
 std::string sweepHeaderLine(const std::string& parameter, std::size_t unknowns);
 std::string sweepRowLine(const SweepPoint& point, std::size_t unknowns);
 
-// "correct", "inaccurate", "unreliable".
-std::string verdictWord(CheckVerdict verdict);
-
 }  // namespace kalvor
