@@ -54,8 +54,8 @@ std::unique_ptr<Form1> filledWindow(MessageRecorder& messages)
     form->Form_Load();
     for (int r = 1; r <= n; ++r) {
         for (int c = 1; c <= n; ++c)
-            form->findChild<Grid*>("Grid1")->setTextMatrix(r, c, r == c ? QStringLiteral("600+25i")
-                                                                         : QStringLiteral("0.5-0.25i"));
+            form->findChild<Grid*>("Grid1")->setTextMatrix(
+                r, c, r == c ? QStringLiteral("600+25i") : QStringLiteral("0.5-0.25i"));
         form->findChild<Grid*>("Grid2")->setTextMatrix(r, 1, QStringLiteral("%1-2j").arg(r));
     }
     return form;
@@ -79,8 +79,8 @@ std::unique_ptr<Form1> formulaWindow(MessageRecorder& messages, bool formulas)
     std::uniform_int_distribution<int> digits(1000, 9999);
     for (int r = 1; r <= n; ++r) {
         for (int c = 1; c <= n + 1; ++c) {
-            std::string text = "=a*0." + std::to_string(digits(random)) + "+j*b*0." + std::to_string(digits(random))
-                + "-c";
+            std::string text
+                = "=a*0." + std::to_string(digits(random)) + "+j*b*0." + std::to_string(digits(random)) + "-c";
             if (r == c)
                 text += "+" + std::to_string(n) + "k";
             if (!formulas) {

@@ -65,8 +65,8 @@ SolveResult Form1::solveReadingFormulas(NumericSystem& read)
     std::string text;
     const auto cellText = [this, &text](std::size_t row, std::size_t column) {
         const bool constant = column == static_cast<std::size_t>(N);
-        const CellPosition cell{constant ? CellPosition::Table::Constants : CellPosition::Table::Coefficients,
-                                row + 1, constant ? 1 : column + 1};
+        const CellPosition cell{constant ? CellPosition::Table::Constants : CellPosition::Table::Coefficients, row + 1,
+                                constant ? 1 : column + 1};
         if (const std::optional<std::string_view> formula = notes_.formula(cell))
             return *formula;
         const Grid* table = constant ? Grid2 : Grid1;

@@ -32,7 +32,8 @@ void ReadingNotes::FormulaTexts::keep(const CellPosition& cell, std::string_view
 
 std::optional<std::string_view> ReadingNotes::FormulaTexts::find(const CellPosition& cell) const
 {
-    const auto byPlace = [](const Cell& a, const Cell& b) { return std::tie(a.column, a.row) < std::tie(b.column, b.row); };
+    const auto byPlace
+        = [](const Cell& a, const Cell& b) { return std::tie(a.column, a.row) < std::tie(b.column, b.row); };
     const Cell wanted{cell.column, cell.row, 0, 0};
     const auto it = std::lower_bound(cells_.begin(), cells_.end(), wanted, byPlace);
     if (it == cells_.end() || it->column != cell.column || it->row != cell.row)

@@ -24,8 +24,8 @@ class ReadingNotes {
 public:
     // What the reading of one cell did.
     struct Reading {
-        bool dropsText = false;  // the split dropped typed text
-        bool unitFirst = false;  // a plain cell with a unit directly before a number
+        bool dropsText = false;    // the split dropped typed text
+        bool unitFirst = false;    // a plain cell with a unit directly before a number
         std::string_view formula;  // the text of a formula cell; empty for any other
     };
 

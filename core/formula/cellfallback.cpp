@@ -67,8 +67,8 @@ std::vector<CellProblem> applyFallbacks(const std::vector<std::vector<std::strin
                                         const ParameterValues& parameters, PartMatrix& coefRe, PartMatrix& coefIm,
                                         PartVector& constRe, PartVector& constIm)
 {
-    return applyFallbacks([&rows](std::size_t row, std::size_t column) { return std::string_view(rows[row][column]); }, parameters,
-                          coefRe, coefIm, constRe, constIm);
+    return applyFallbacks([&rows](std::size_t row, std::size_t column) { return std::string_view(rows[row][column]); },
+                          parameters, coefRe, coefIm, constRe, constIm);
 }
 
 std::vector<CellProblem> applyFallbacks(const std::function<std::string_view(std::size_t, std::size_t)>& cellText,

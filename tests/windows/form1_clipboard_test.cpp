@@ -362,13 +362,12 @@ private slots:
     void undoTakesBackPastesAndParameterChangesInTurn_data()
     {
         QTest::addColumn<QStringList>("steps");
-        QTest::newRow("interleaved") << QStringList{
-            "paste a -> a | ",   "set R=1 -> a | R=1", "paste b -> b | R=1", "set R=2 -> b | R=2",
-            "Ctrl+Z -> b | R=1", "Ctrl+Z -> a | R=1",  "Ctrl+Z -> a | ",     "Ctrl+Z ->  | ",
-            "Ctrl+Z ->  | "};
+        QTest::newRow("interleaved") << QStringList{"paste a -> a | ",    "set R=1 -> a | R=1", "paste b -> b | R=1",
+                                                    "set R=2 -> b | R=2", "Ctrl+Z -> b | R=1",  "Ctrl+Z -> a | R=1",
+                                                    "Ctrl+Z -> a | ",     "Ctrl+Z ->  | ",      "Ctrl+Z ->  | "};
         QTest::newRow("undone in the Parameters window")
-            << QStringList{"paste a -> a | ",   "set R=1 -> a | R=1", "paste b -> b | R=1", "window undo -> b | ",
-                           "Ctrl+Z -> a | ",    "Ctrl+Z ->  | ",      "Ctrl+Z ->  | "};
+            << QStringList{"paste a -> a | ", "set R=1 -> a | R=1", "paste b -> b | R=1", "window undo -> b | ",
+                           "Ctrl+Z -> a | ",  "Ctrl+Z ->  | ",      "Ctrl+Z ->  | "};
         QTest::newRow("menu, with changes after an undo")
             << QStringList{"set R=1 -> | R=1", "paste a -> a | R=1", "menu -> | R=1",   "set R=1,w=2 -> | R=1,w=2",
                            "menu -> | R=1",    "paste b -> b | R=1", "Ctrl+Z -> | R=1", "Ctrl+Z -> | "};
