@@ -5,9 +5,13 @@
 // on to the check's verdict.
 #include <sys/resource.h>
 
+#include <complex>
 #include <functional>
 #include <memory>
+#include <random>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 #include <QApplication>
 #include <QAction>
@@ -19,6 +23,7 @@
 #include <QTest>
 #include <benchmark/benchmark.h>
 
+#include "core/core.h"
 #include "platform/filedialogs.h"
 #include "platform/grid.h"
 #include "platform/statusbar.h"
@@ -42,21 +47,50 @@ double peakMiB()
 }
 
 // A window for N = 500 with every cell filled: a diagonally dominant complex
-// system, so that it has a unique solution. With `formulas`, every
-// coefficient is a formula of about 20 characters using three parameters,
-// with the same values as the plain numbers.
-std::unique_ptr<Form1> filledWindow(MessageRecorder& messages, bool formulas = false)
+// system, so that it has a unique solution.
+std::unique_ptr<Form1> filledWindow(MessageRecorder& messages)
+{
+    auto form = std::make_unique<Form1>([] { return QString::number(n); }, messages);
+    form->Form_Load();
+    for (int r = 1; r <= n; ++r) {
+        for (int c = 1; c <= n; ++c)
+            form->findChild<Grid*>("Grid1")->setTextMatrix(
+                r, c, r == c ? QStringLiteral("600+25i") : QStringLiteral("0.5-0.25i"));
+        form->findChild<Grid*>("Grid2")->setTextMatrix(r, 1, QStringLiteral("%1-2j").arg(r));
+    }
+    return form;
+}
+
+const std::vector<Parameter> formulaParameters{{"a", "2.2k"}, {"b", "4.7"}, {"c", "1/3"}};
+
+// The system of formula cells and its twin of plain numbers: every cell,
+// the constants too, its own formula "=a*0.1234+j*b*0.5678-c" (21
+// characters; N added on the diagonal, so the system is well conditioned);
+// its twin has each cell's value typed as "re+imi" with the shortest digits.
+// With `formulas` the window holds the formulas and the parameters.
+std::unique_ptr<Form1> formulaWindow(MessageRecorder& messages, bool formulas)
 {
     auto form = std::make_unique<Form1>([] { return QString::number(n); }, messages);
     form->Form_Load();
     if (formulas)
-        form->systemParameters().set({{"a", "600"}, {"b", "25"}, {"c", "0.5"}});
-    const QString diagonal = formulas ? QStringLiteral("=a + j*b + 0*c") : QStringLiteral("600+25i");
-    const QString other = formulas ? QStringLiteral("=c - j*c/2 + 0*(a+b)") : QStringLiteral("0.5-0.25i");
+        form->systemParameters().set(formulaParameters);
+    const ParameterValues values = evaluateParameters(formulaParameters);
+    std::mt19937_64 random(20261208);
+    std::uniform_int_distribution<int> digits(1000, 9999);
     for (int r = 1; r <= n; ++r) {
-        for (int c = 1; c <= n; ++c)
-            form->findChild<Grid*>("Grid1")->setTextMatrix(r, c, r == c ? diagonal : other);
-        form->findChild<Grid*>("Grid2")->setTextMatrix(r, 1, QStringLiteral("%1-2j").arg(r));
+        for (int c = 1; c <= n + 1; ++c) {
+            std::string text
+                = "=a*0." + std::to_string(digits(random)) + "+j*b*0." + std::to_string(digits(random)) + "-c";
+            if (r == c)
+                text += "+" + std::to_string(n) + "k";
+            if (!formulas) {
+                std::string reason;
+                const std::complex<double> v = fallbackValue(text, values, reason).value();
+                text = shortestText(v.real()) + "+" + shortestText(v.imag()) + "i";
+            }
+            Grid* table = form->findChild<Grid*>(c <= n ? "Grid1" : "Grid2");
+            table->setTextMatrix(r, c <= n ? c : 1, QString::fromStdString(text));
+        }
     }
     return form;
 }
@@ -99,10 +133,11 @@ BENCHMARK(BM_Form1ReadCellsThroughText9)->Unit(benchmark::kMillisecond)->Iterati
 
 // Solve on the filled window, timed until the filled table is on screen, or
 // until the check's verdict is in status panel 4 as well.
-void solveRepeatedly(benchmark::State& state, bool untilChecked, bool formulas = false)
+void solveRepeatedly(benchmark::State& state, bool untilChecked,
+                     std::unique_ptr<Form1> (*makeWindow)(MessageRecorder&) = filledWindow)
 {
     MessageRecorder messages;
-    const auto form = filledWindow(messages, formulas);
+    const auto form = makeWindow(messages);
     form->show();
     QApplication::processEvents();
     for (auto _ : state) {
@@ -126,16 +161,17 @@ void solveRepeatedly(benchmark::State& state, bool untilChecked, bool formulas =
     state.counters["peak_MiB"] = peakMiB();
 }
 
+// The formula system's twin of plain numbers.
 void BM_Form1Solve(benchmark::State& state)
 {
-    solveRepeatedly(state, false);
+    solveRepeatedly(state, false, [](MessageRecorder& messages) { return formulaWindow(messages, false); });
 }
 BENCHMARK(BM_Form1Solve)->Unit(benchmark::kMillisecond)->Iterations(5);
 
-// The same system with every coefficient typed as a formula.
+// The same system with every cell typed as a formula.
 void BM_Form1SolveFormulas(benchmark::State& state)
 {
-    solveRepeatedly(state, false, true);
+    solveRepeatedly(state, false, [](MessageRecorder& messages) { return formulaWindow(messages, true); });
 }
 BENCHMARK(BM_Form1SolveFormulas)->Unit(benchmark::kMillisecond)->Iterations(5);
 

@@ -46,6 +46,8 @@ public:
     Outcome pasteRows(Grid& table, const Rows& rows, int row, int col);
 
     bool canUndo() const { return !history_.empty(); }
+    // Pastes not yet undone.
+    std::size_t depth() const { return history_.size(); }
     // Gives every cell written by the last paste not yet undone its earlier
     // text back; false when there is no such paste.
     bool undo();

@@ -615,8 +615,7 @@ void Form1::parted()
                 CellParts parts = text9.pass(Grid1->TextMatrix(*curRow, curCol));
                 const auto r = static_cast<std::size_t>(*curRow - 1);
                 const auto c = static_cast<std::size_t>(curCol - 1);
-                notes_.note(text9.lastDropsText(), text9.lastUnitFirst(),
-                            {CellPosition::Table::Coefficients, r + 1, c + 1});
+                notes_.note(text9.lastReading(), {CellPosition::Table::Coefficients, r + 1, c + 1});
                 CoefRe[r][c] = std::move(parts.re);
                 CoefIm[r][c] = std::move(parts.im);
             }
@@ -638,7 +637,7 @@ void Form1::partedb()
         for (curRow = 1; *curRow <= N; curRow = *curRow + 1) {
             CellParts parts = text9.pass(Grid2->TextMatrix(*curRow, 1));
             const auto r = static_cast<std::size_t>(*curRow - 1);
-            notes_.note(text9.lastDropsText(), text9.lastUnitFirst(), {CellPosition::Table::Constants, r + 1, 1});
+            notes_.note(text9.lastReading(), {CellPosition::Table::Constants, r + 1, 1});
             ConstRe[r] = std::move(parts.re);
             ConstIm[r] = std::move(parts.im);
         }

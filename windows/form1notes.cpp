@@ -9,6 +9,7 @@
 #include <complex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/numberformat.h"
@@ -53,11 +54,26 @@ SolveResult Form1::solveReadingFormulas(NumericSystem& read)
     cellProblems_.clear();
     // The solver gives no solution while any part does not read, so a
     // system it solves needs no second look; a plain system pays nothing.
-    const SolveResult plain = kalvor::solve(CoefRe, CoefIm, ConstRe, ConstIm, &read);
-    if (plain.outcome == SolveOutcome::Solved || !firstUnreadableCell(CoefRe, CoefIm, ConstRe, ConstIm))
-        return plain;
-    cellProblems_
-        = applyFallbacks(exchange_->systemRows(), systemParameters_->values(), CoefRe, CoefIm, ConstRe, ConstIm);
+    // A formula cell never reads, so with one the second look comes first.
+    if (!notes_.formulaRead()) {
+        const SolveResult plain = kalvor::solve(CoefRe, CoefIm, ConstRe, ConstIm, &read);
+        if (plain.outcome == SolveOutcome::Solved || !firstUnreadableCell(CoefRe, CoefIm, ConstRe, ConstIm))
+            return plain;
+    }
+    // Only the cells the plain reading refused are asked for; the reading
+    // kept the texts of the formula cells.
+    std::string text;
+    const auto cellText = [this, &text](std::size_t row, std::size_t column) {
+        const bool constant = column == static_cast<std::size_t>(N);
+        const CellPosition cell{constant ? CellPosition::Table::Constants : CellPosition::Table::Coefficients, row + 1,
+                                constant ? 1 : column + 1};
+        if (const std::optional<std::string_view> formula = notes_.formula(cell))
+            return *formula;
+        const Grid* table = constant ? Grid2 : Grid1;
+        text = table->TextMatrix(static_cast<int>(cell.row), static_cast<int>(cell.column)).toStdString();
+        return std::string_view(text);
+    };
+    cellProblems_ = applyFallbacks(cellText, systemParameters_->values(), CoefRe, CoefIm, ConstRe, ConstIm);
     return kalvor::solve(CoefRe, CoefIm, ConstRe, ConstIm, &read);
 }
 

@@ -47,6 +47,8 @@ void Form1::setUpParameters()
         if (recovery_)
             recovery_->changed();
     });
+    // Ctrl+Z on the tables takes back its changes in turn with the pastes.
+    exchange_->followParameters(*systemParameters_);
     for (Grid* table : {Grid1, Grid2})
         table->setCellNoteSource([this, table](int row, int col) { return cellNote(table, row, col); });
 }

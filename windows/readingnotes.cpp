@@ -1,5 +1,8 @@
 #include "windows/readingnotes.h"
 
+#include <algorithm>
+#include <tuple>
+
 namespace kalvor {
 
 namespace {
@@ -20,6 +23,23 @@ QString cellNote(const QString& what, const std::array<std::vector<CellPosition>
 }
 
 }  // namespace
+
+void ReadingNotes::FormulaTexts::keep(const CellPosition& cell, std::string_view text)
+{
+    cells_.push_back({cell.column, cell.row, text_.size(), text.size()});
+    text_.append(text);
+}
+
+std::optional<std::string_view> ReadingNotes::FormulaTexts::find(const CellPosition& cell) const
+{
+    const auto byPlace
+        = [](const Cell& a, const Cell& b) { return std::tie(a.column, a.row) < std::tie(b.column, b.row); };
+    const Cell wanted{cell.column, cell.row, 0, 0};
+    const auto it = std::lower_bound(cells_.begin(), cells_.end(), wanted, byPlace);
+    if (it == cells_.end() || it->column != cell.column || it->row != cell.row)
+        return std::nullopt;
+    return std::string_view(text_).substr(it->start, it->length);
+}
 
 void ReadingNotes::forgetIf(const std::function<bool(const CellPosition&)>& readOtherwise)
 {

@@ -7,8 +7,10 @@
 #include <QLineEdit>
 #include <QString>
 
+#include "core/formula/formula.h"
 #include "core/partcell.h"
 #include "core/readingreport.h"
+#include "windows/readingnotes.h"
 
 namespace kalvor {
 
@@ -39,16 +41,17 @@ public:
         last_ = std::move(cellText);
         passed_ = true;
         const std::string& utf8 = toUtf8(last_);
-        CellParts parts = splitCell(utf8, lastDropsText_);
-        lastUnitFirst_ = unitBeforeNumber(utf8);
+        CellParts parts = splitCell(utf8, lastReading_.dropsText);
+        lastReading_.unitFirst = unitBeforeNumber(utf8);
+        lastReading_.formula = isFormula(utf8) ? std::string_view(utf8) : std::string_view();
         return parts;
     }
 
-    // Whether the split of the last cell passed drops typed text.
-    bool lastDropsText() const { return lastDropsText_; }
-    // Whether the last cell passed is a plain cell with a unit written
-    // directly before a number ("j5", "3+j4").
-    bool lastUnitFirst() const { return lastUnitFirst_; }
+    // What the reading of the last cell passed did: whether its split drops
+    // typed text, whether it is a plain cell with a unit written directly
+    // before a number ("j5", "3+j4"), its text if it is a formula (valid
+    // until the next cell is passed).
+    const ReadingNotes::Reading& lastReading() const { return lastReading_; }
 
 private:
     // The text in UTF-8, in a buffer kept from cell to cell: typed numbers
@@ -76,8 +79,7 @@ private:
     QLineEdit* box_;
     QString last_;
     bool passed_ = false;
-    bool lastDropsText_ = false;
-    bool lastUnitFirst_ = false;
+    ReadingNotes::Reading lastReading_;
     std::string utf8_;
 };
 

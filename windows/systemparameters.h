@@ -33,6 +33,8 @@ public:
     QString nameProblem(const QString& name, std::size_t row) const;
 
     bool canUndo() const { return !history_.empty(); }
+    // Changes not yet undone.
+    std::size_t depth() const { return history_.size(); }
     // The table as it was before the last change not yet undone; false when
     // there is none.
     bool undo();

@@ -18,6 +18,7 @@
 #include "platform/grid.h"
 #include "platform/messagebox.h"
 #include "windows/systemfiledrop.h"
+#include "windows/systemparameters.h"
 
 namespace kalvor {
 
@@ -192,7 +193,7 @@ bool TableExchange::tableKey(Grid* table, QKeyEvent* key)
         return true;
     }
     if (isUndoKey(key)) {
-        undoPaste();
+        undoChange();
         return true;
     }
     if (key->key() == Qt::Key_F2 && key->modifiers() == Qt::NoModifier) {
@@ -221,9 +222,9 @@ bool TableExchange::editorKey(QLineEdit* editor, Grid* table, QKeyEvent* key)
         return false;
     if (isUndoKey(key)) {
         // The editor's own typing is undone first.
-        if (editor->isUndoAvailable() || !canUndoPaste())
+        if (editor->isUndoAvailable() || !canUndoChange())
             return false;
-        undoPaste();
+        undoChange();
         return true;
     }
     if (isEnterKey(key)) {
@@ -266,6 +267,7 @@ BlockPaste::Outcome TableExchange::pasteRows(Grid* table, const BlockPaste::Rows
         || row >= table->Rows() || col >= table->Cols())
         return {};
     const BlockPaste::Outcome outcome = paste_.pasteRows(*table, rows, row, col);
+    order_.follow(ChangeOrder::Kind::Paste, paste_.depth());
     window_.showCurrentCells();
     if (outcome.rowsLeftOut > 0 || outcome.columnsLeftOut > 0)
         messages_.show(MessageBox::Style::Information, leftOutMessage(outcome), QStringLiteral("KALVOR1"));
@@ -305,12 +307,43 @@ void TableExchange::pasteSystemFile(const QString& path)
         window_.takeDroppedParameters(std::move(system.parameters));
 }
 
+void TableExchange::followParameters(SystemParameters& parameters)
+{
+    parameters_ = &parameters;
+    order_.follow(ChangeOrder::Kind::Parameters, parameters.depth());
+    // A change, or an undo in the Parameters window.
+    connect(&parameters, &SystemParameters::changed, this,
+            [this] { order_.follow(ChangeOrder::Kind::Parameters, parameters_->depth()); });
+}
+
+bool TableExchange::undoChange()
+{
+    if (!editing())
+        return false;
+    // The table's history may have been forgotten without a change.
+    if (parameters_)
+        order_.follow(ChangeOrder::Kind::Parameters, parameters_->depth());
+    const std::optional<ChangeOrder::Kind> last = order_.last();
+    if (!last)
+        return false;
+    if (*last == ChangeOrder::Kind::Parameters)
+        // The order follows through changed(), as does the recovery file.
+        return parameters_->undo();
+    return undoPaste();
+}
+
 bool TableExchange::undoPaste()
 {
     if (!editing() || !paste_.undo())
         return false;
+    order_.follow(ChangeOrder::Kind::Paste, paste_.depth());
     window_.showCurrentCells();
     return true;
+}
+
+bool TableExchange::canUndoChange() const
+{
+    return paste_.canUndo() || (parameters_ && parameters_->canUndo());
 }
 
 bool TableExchange::canUndoPaste() const
@@ -321,6 +354,7 @@ bool TableExchange::canUndoPaste() const
 void TableExchange::forgetPastes()
 {
     paste_.clear();
+    order_.follow(ChangeOrder::Kind::Paste, 0);
 }
 
 void TableExchange::copyTable(Grid* table)
@@ -406,8 +440,9 @@ QMenu* TableExchange::contextMenuFor(Grid* table)
     menu->addSeparator();
     QAction* pasteAction = menu->addAction(QStringLiteral("Paste"), this, [this, table] { pasteClipboard(table); });
     pasteAction->setEnabled(editing() && !QGuiApplication::clipboard()->text().isEmpty());
-    QAction* undoAction = menu->addAction(QStringLiteral("Undo paste"), this, [this] { undoPaste(); });
-    undoAction->setEnabled(editing() && canUndoPaste());
+    // Takes back the last change of the system, as Ctrl+Z does.
+    QAction* undoAction = menu->addAction(QStringLiteral("Undo paste"), this, [this] { undoChange(); });
+    undoAction->setEnabled(editing() && canUndoChange());
     return menu;
 }
 

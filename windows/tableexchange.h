@@ -8,6 +8,7 @@
 
 #include "core/core.h"
 #include "windows/blockpaste.h"
+#include "windows/changeorder.h"
 
 class QDropEvent;
 class QKeyEvent;
@@ -19,6 +20,7 @@ namespace kalvor {
 
 class Grid;
 class MessageBox;
+class SystemParameters;
 
 // The equation window's exchange of systems: blocks of cells pasted from and
 // copied to the clipboard, pastes undone, system files dropped, the keys that
@@ -27,6 +29,11 @@ class MessageBox;
 // paste bookkeeping is BlockPaste's and the reading of a dropped file
 // systemfiledrop's. Nothing here changes a cell while the solution is shown
 // (apart from the solution's own copies).
+//
+// Undo on the tables takes back the last change of the system not yet
+// undone, a paste or a change of the parameter table, in the one order they
+// were made; the Parameters window's own undo takes its changes out of that
+// order too.
 //
 // One system file (.tsv, .csv or .txt) dropped on the window or an editor
 // line in Editing is pasted as a whole system at (1, 1) of the coefficients,
@@ -97,7 +104,16 @@ public:
     // one information message says how much of the block did not fit, if
     // any. Returns what was written (nothing while the solution is shown).
     BlockPaste::Outcome pasteRows(Grid* table, const BlockPaste::Rows& rows, int row, int col);
-    // Undoes the last paste not yet undone; false when there is none.
+    // The system's parameter table, whose changes undo takes back in turn
+    // with the pastes; it must outlive the exchange.
+    void followParameters(SystemParameters& parameters);
+    // Undoes the last change of the system not yet undone, a paste or a
+    // change of the parameters; false when there is none or the solution is
+    // shown.
+    bool undoChange();
+    bool canUndoChange() const;
+    // Undoes the last paste not yet undone, whatever came after it; false
+    // when there is none or the solution is shown.
     bool undoPaste();
     bool canUndoPaste() const;
     // Forgets every paste: the tables as they stand are no paste's.
@@ -142,6 +158,8 @@ private:
     Controls controls_;
     MessageBox& messages_;
     BlockPaste paste_;
+    SystemParameters* parameters_ = nullptr;
+    ChangeOrder order_;
     QString typedOnTable_;
 };
 

@@ -14,21 +14,26 @@ bool reads(const PartValue& re, const PartValue& im)
     return readNumber(re).has_value() && readNumber(im).has_value();
 }
 
-}  // namespace
+// Room that fallbackValue uses again from cell to cell, so that a table of
+// formulas does not allocate for each.
+struct Scratch {
+    CompiledFormula formula;
+    std::vector<std::complex<double>> args;
+};
 
-std::optional<std::complex<double>> fallbackValue(const std::string& cellText, const ParameterValues& parameters,
-                                                  std::string& reason)
+std::optional<std::complex<double>> valueOf(std::string_view cellText, const ParameterValues& parameters,
+                                            Scratch& scratch, std::string& reason)
 {
     reason.clear();
     if (!isFormula(cellText))
         return readEngineeringNumber(cellText);
-    auto compiled = compileFormula(cellText);
-    if (const auto* error = std::get_if<FormulaError>(&compiled)) {
-        reason = error->reason;
+    if (std::optional<FormulaError> error = compileFormula(cellText, scratch.formula)) {
+        reason = std::move(error->reason);
         return std::nullopt;
     }
-    const CompiledFormula& formula = std::get<CompiledFormula>(compiled);
-    std::vector<std::complex<double>> args;
+    const CompiledFormula& formula = scratch.formula;
+    std::vector<std::complex<double>>& args = scratch.args;
+    args.clear();
     for (const std::string& name : formula.names()) {
         const std::optional<std::size_t> k = parameters.indexOf(name);
         if (!k) {
@@ -49,17 +54,36 @@ std::optional<std::complex<double>> fallbackValue(const std::string& cellText, c
     return std::get<std::complex<double>>(value);
 }
 
+}  // namespace
+
+std::optional<std::complex<double>> fallbackValue(const std::string& cellText, const ParameterValues& parameters,
+                                                  std::string& reason)
+{
+    Scratch scratch;
+    return valueOf(cellText, parameters, scratch, reason);
+}
+
 std::vector<CellProblem> applyFallbacks(const std::vector<std::vector<std::string>>& rows,
                                         const ParameterValues& parameters, PartMatrix& coefRe, PartMatrix& coefIm,
                                         PartVector& constRe, PartVector& constIm)
 {
+    return applyFallbacks([&rows](std::size_t row, std::size_t column) { return std::string_view(rows[row][column]); },
+                          parameters, coefRe, coefIm, constRe, constIm);
+}
+
+std::vector<CellProblem> applyFallbacks(const std::function<std::string_view(std::size_t, std::size_t)>& cellText,
+                                        const ParameterValues& parameters, PartMatrix& coefRe, PartMatrix& coefIm,
+                                        PartVector& constRe, PartVector& constIm)
+{
     std::vector<CellProblem> problems;
-    const std::size_t n = rows.size();
+    const std::size_t n = constRe.size();
     std::string reason;
+    Scratch scratch;
     const auto tryCell = [&](std::size_t row, std::size_t column, PartValue& re, PartValue& im) {
         if (reads(re, im))
             return;
-        if (const std::optional<std::complex<double>> value = fallbackValue(rows[row][column], parameters, reason)) {
+        if (const std::optional<std::complex<double>> value
+            = valueOf(cellText(row, column), parameters, scratch, reason)) {
             re = PartValue::fromNumber(value->real());
             im = PartValue::fromNumber(value->imag());
         } else if (!reason.empty()) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/formula/parameters.h"
@@ -27,6 +29,12 @@ struct CellProblem {
 // accepts are never touched. The tables must have the shapes solve() takes,
 // split from `rows`.
 std::vector<CellProblem> applyFallbacks(const std::vector<std::vector<std::string>>& rows,
+                                        const ParameterValues& parameters, PartMatrix& coefRe, PartMatrix& coefIm,
+                                        PartVector& constRe, PartVector& constIm);
+// The same, with each cell's text asked for only when the defined reading
+// refuses the cell: cellText(row, column), 0-based, column N the constant,
+// a text that must stay valid until the next call.
+std::vector<CellProblem> applyFallbacks(const std::function<std::string_view(std::size_t, std::size_t)>& cellText,
                                         const ParameterValues& parameters, PartMatrix& coefRe, PartMatrix& coefIm,
                                         PartVector& constRe, PartVector& constIm);
 

@@ -172,14 +172,20 @@ LiteralProblem scanLiteral(std::string_view s, std::size_t pos, bool unitAllowed
 // appending its postfix operations to the formula being built.
 class FormulaCompiler {
 public:
-    explicit FormulaCompiler(std::string_view text) : s_(text)
+    // Compiles into `into`, whose earlier program is dropped and whose room
+    // is used again.
+    FormulaCompiler(std::string_view text, CompiledFormula& into) : s_(text), f_(into)
     {
+        f_.program_.clear();
+        f_.constants_.clear();
+        f_.names_.clear();
+        f_.depth_ = 0;
         // Room for a typical cell's program at once, rather than growing.
         f_.program_.reserve(text.size() / 2 + 4);
         f_.constants_.reserve(text.size() / 4 + 2);
     }
 
-    std::variant<CompiledFormula, FormulaError> run()
+    std::optional<FormulaError> run()
     {
         skipBlanks();
         if (pos_ < s_.size() && s_[pos_] == '=') {
@@ -193,13 +199,13 @@ public:
         skipBlanks();
         if (pos_ != s_.size())
             return unexpected();
-        return std::move(f_);
+        return std::nullopt;
     }
 
 private:
     std::string_view s_;
     std::size_t pos_ = 0;
-    CompiledFormula f_;
+    CompiledFormula& f_;
     FormulaError error_;
     std::size_t depth_ = 0;
     std::size_t nesting_ = 0;
@@ -512,7 +518,15 @@ bool isFormula(std::string_view cellText)
 
 std::variant<CompiledFormula, FormulaError> compileFormula(std::string_view text)
 {
-    return FormulaCompiler(text).run();
+    CompiledFormula formula;
+    if (std::optional<FormulaError> error = FormulaCompiler(text, formula).run())
+        return *std::move(error);
+    return formula;
+}
+
+std::optional<FormulaError> compileFormula(std::string_view text, CompiledFormula& into)
+{
+    return FormulaCompiler(text, into).run();
 }
 
 std::variant<std::complex<double>, FormulaError> CompiledFormula::evaluate(

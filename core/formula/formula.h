@@ -70,6 +70,10 @@ private:
 // exp ln log10 abs arg (degrees) conj re im sin cos tan (radians). Any other
 // name is a parameter. No implicit multiplication. Never throws.
 std::variant<CompiledFormula, FormulaError> compileFormula(std::string_view text);
+// The same into `into`, which is replaced and whose storage is used again, so
+// that formulas compiled one after another need not allocate each time;
+// after an error `into` holds no usable program.
+std::optional<FormulaError> compileFormula(std::string_view text, CompiledFormula& into);
 
 // A plain engineering number that the defined reading refuses: a real or an
 // imaginary number, or re +- im, each with an optional E exponent and SI

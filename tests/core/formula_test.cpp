@@ -117,10 +117,21 @@ TEST(Formula, FormsAndErrors)
          "too deeply nested",
          201},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
+    // Each formula compiled afresh, and compiled into one program after
+    // the other, errors between them, whose room is used again.
+    CompiledFormula reused;
+    for (std::size_t k = 0; k < 2 * std::size(cases); ++k) {
+        const Case& c = cases[k % std::size(cases)];
+        const bool reuse = k >= std::size(cases);
+        SCOPED_TRACE(std::string(c.text) + (reuse ? ", compiled into the one before" : ""));
         std::variant<Complex, FormulaError> result = FormulaError{};
-        auto compiled = compileFormula(c.text);
+        std::variant<CompiledFormula, FormulaError> compiled = FormulaError{};
+        if (!reuse)
+            compiled = compileFormula(c.text);
+        else if (std::optional<FormulaError> error = compileFormula(c.text, reused))
+            compiled = *error;
+        else
+            compiled = reused;
         if (const auto* formula = std::get_if<CompiledFormula>(&compiled)) {
             std::vector<Complex> args;
             for (const std::string& name : formula->names())
@@ -151,6 +162,11 @@ TEST(Formula, NamesEachParameterOnceInOrderOfFirstUse)
     const auto compiled = compileFormula("=R + j*w*L - j/(w*C) + R");
     ASSERT_TRUE(std::holds_alternative<CompiledFormula>(compiled));
     EXPECT_EQ(std::get<CompiledFormula>(compiled).names(), (std::vector<std::string>{"R", "w", "L", "C"}));
+    // Compiled into a program that held other names: only its own.
+    CompiledFormula into;
+    ASSERT_FALSE(compileFormula("=x*y*z*R", into));
+    ASSERT_FALSE(compileFormula("=R + j*w*L - j/(w*C) + R", into));
+    EXPECT_EQ(into.names(), (std::vector<std::string>{"R", "w", "L", "C"}));
     EXPECT_TRUE(isFormula(" \t=1"));
     EXPECT_FALSE(isFormula("1=1"));
 }

@@ -11,12 +11,14 @@
 #include <QContextMenuEvent>
 #include <QFrame>
 #include <QMenu>
+#include <QPushButton>
 #include <QScrollBar>
 
 #include "core/core.h"
 #include "form1testcase.h"
 #include "platform/statusbar.h"
 #include "platform/twips.h"
+#include "windows/systemparameters.h"
 
 using namespace kalvor;
 
@@ -351,6 +353,60 @@ private slots:
         QCOMPARE(g1()->TextMatrix(1, 1), QString("t"));
         // Ctrl+Z on a table is not a typed key: the focus stays there.
         QCOMPARE(QApplication::focusWidget(), g1());
+    }
+
+    // Ctrl+Z on a table (or "Undo paste" on its menu) takes back pastes and
+    // parameter changes in the one order they were made; an undo in the
+    // Parameters window takes its change out of that order. Each step:
+    // "what is done -> cell (1, 1) | the parameter table" afterwards.
+    void undoTakesBackPastesAndParameterChangesInTurn_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::newRow("interleaved") << QStringList{"paste a -> a | ",    "set R=1 -> a | R=1", "paste b -> b | R=1",
+                                                    "set R=2 -> b | R=2", "Ctrl+Z -> b | R=1",  "Ctrl+Z -> a | R=1",
+                                                    "Ctrl+Z -> a | ",     "Ctrl+Z ->  | ",      "Ctrl+Z ->  | "};
+        QTest::newRow("undone in the Parameters window")
+            << QStringList{"paste a -> a | ", "set R=1 -> a | R=1", "paste b -> b | R=1", "window undo -> b | ",
+                           "Ctrl+Z -> a | ",  "Ctrl+Z ->  | ",      "Ctrl+Z ->  | "};
+        QTest::newRow("menu, with changes after an undo")
+            << QStringList{"set R=1 -> | R=1", "paste a -> a | R=1", "menu -> | R=1",   "set R=1,w=2 -> | R=1,w=2",
+                           "menu -> | R=1",    "paste b -> b | R=1", "Ctrl+Z -> | R=1", "Ctrl+Z -> | "};
+    }
+
+    void undoTakesBackPastesAndParameterChangesInTurn()
+    {
+        QFETCH(QStringList, steps);
+        QVERIFY(h->open(2));
+        SystemParameters& parameters = form()->systemParameters();
+        for (const QString& step : steps) {
+            const QString action = step.section(QStringLiteral(" -> "), 0, 0);
+            const QString after = step.section(QStringLiteral(" -> "), 1);
+            if (action.startsWith(QLatin1String("paste "))) {
+                setClipboard(action.mid(6));
+                Form1Harness::clickCell(g1(), 1, 1);
+                pasteBy(QStringLiteral("Ctrl+V on Grid1"));
+            } else if (action.startsWith(QLatin1String("set "))) {
+                std::vector<Parameter> table;
+                for (const QString& row : action.mid(4).split(QLatin1Char(',')))
+                    table.push_back({row.section(QLatin1Char('='), 0, 0).toStdString(),
+                                     row.section(QLatin1Char('='), 1).toStdString()});
+                parameters.set(table);
+            } else if (action == QLatin1String("Ctrl+Z")) {
+                g1()->setFocus();
+                QTest::keyClick(g1(), Qt::Key_Z, Qt::ControlModifier);
+            } else if (action == QLatin1String("menu")) {
+                QVERIFY2(chooseFromMenu(g1(), QStringLiteral("Undo paste")), qPrintable(step));
+            } else {
+                QCOMPARE(action, QStringLiteral("window undo"));
+                form()->parameters_Click();
+                form()->findChild<QPushButton*>(QStringLiteral("undo"))->click();
+            }
+            QStringList table;
+            for (const Parameter& p : parameters.parameters())
+                table << QString::fromStdString(p.name + "=" + p.formula);
+            QCOMPARE(g1()->TextMatrix(1, 1), after.section(QLatin1Char('|'), 0, 0).trimmed());
+            QCOMPARE(table.join(QLatin1Char(',')), after.section(QLatin1Char('|'), 1).trimmed());
+        }
     }
 
     // Columns that received text fit their longest text, capped as typing

@@ -323,6 +323,9 @@ private slots:
                                              << QStringList{" 2.0000 + 0.0000i"} << "Checked: all digits right";
         QTest::newRow("phasors left without Enter") << QStringList{} << QStringList{"5<90"} << QStringList{"10<90"}
                                                     << QStringList{" 2.0000 + 0.0000i"} << "Checked: all digits right";
+        QTest::newRow("formulas beside engineering numbers")
+            << QStringList{"R=1k"} << QStringList{"=R", "1k", "", "=2*R"} << QStringList{"3k", "=4*R"}
+            << QStringList{" 1.0000 + 0.0000i", " 2.0000 + 0.0000i"} << "Checked: all digits right";
         QTest::newRow("unknown name") << QStringList{"L=1"} << QStringList{"=Lx"} << QStringList{"1"} << QStringList{}
                                       << "EQ.1, X1: unknown name Lx";
         QTest::newRow("constant divides by zero")
