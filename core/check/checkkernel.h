@@ -16,7 +16,7 @@ namespace kalvor {
 // linear algebra library in a namespace of its own, and only plain pointers,
 // sizes and CheckFactorization cross between the variants, so no inline
 // function compiled for one instruction set can stand in for another's at
-// link time (tests/core/check/checkkernel_symbols.cmake verifies the objects).
+// link time (tests/core/checkkernel_symbols.sh verifies the objects).
 struct CheckKernel {
     // Factors the n x n column-major matrix `a` in place; `a` must outlive
     // the result, which the caller owns.
