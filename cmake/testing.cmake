@@ -16,8 +16,8 @@
 # kalvor_test_compile_settings(<target> [QT] [STRICT_FP] LIBRARIES <lib>...)
 #
 # What every test program gets, for a library of test code too: its own code
-# optimised at KALVOR_TEST_OPTIMIZATION in optimised builds (the code under
-# test keeps the build type's level), and with KALVOR_TEST_PCH the
+# optimised at -O1 in optimised builds, or at KALVOR_TEST_OPTIMIZATION where
+# set (the code under test keeps the build type's level), and with KALVOR_TEST_PCH the
 # precompiled headers of its kind (GoogleTest or Qt Test), compiled once and
 # shared by every program of that kind. Every GoogleTest program is built
 # with strict floating point (kalvor_strict_fp), the few that do no floating
@@ -31,7 +31,16 @@ set(KALVOR_TEST_SKIP "" CACHE STRING "Regular expression: the test programs this
 # A test program's own code is asserts over calls into the project's
 # libraries: at -O3 it compiles in half as long again as at -O1, and the
 # programs spend their time in the libraries, which keep the build's level.
-set(KALVOR_TEST_OPTIMIZATION -O1 CACHE STRING "Optimisation of the test programs' own code in optimised builds")
+# A build may set another level for every build type (the sanitizer step
+# takes -O0: half the compile time of -O1, where each program runs as one
+# process).
+set(KALVOR_TEST_OPTIMIZATION "" CACHE STRING
+    "Optimisation of the test programs' own code in every build type (empty: -O1 in optimised builds)")
+if(KALVOR_TEST_OPTIMIZATION)
+  set(_kalvor_test_optimization ${KALVOR_TEST_OPTIMIZATION})
+else()
+  set(_kalvor_test_optimization $<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:-O1>)
+endif()
 
 # The headers the test files of each kind start with: only the toolkit's,
 # GoogleTest's and the standard library's, so that a change of the project's
@@ -47,7 +56,7 @@ function(kalvor_test_compile_settings target)
     set(arg_STRICT_FP TRUE)
   endif()
   target_compile_options(${target} PRIVATE
-    $<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:${KALVOR_TEST_OPTIMIZATION}>)
+    ${_kalvor_test_optimization})
   if(arg_STRICT_FP)
     target_link_libraries(${target} PRIVATE kalvor_strict_fp)
   endif()
@@ -76,7 +85,7 @@ function(kalvor_test_compile_settings target)
     add_library(${holder} STATIC ${source})
     target_link_libraries(${holder} PRIVATE ${arg_LIBRARIES})
     target_compile_options(${holder} PRIVATE
-      $<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:${KALVOR_TEST_OPTIMIZATION}>)
+      ${_kalvor_test_optimization})
     if(arg_STRICT_FP)
       target_link_libraries(${holder} PRIVATE kalvor_strict_fp)
     endif()

@@ -5,14 +5,19 @@
 //                          shared with another file;
 //   KALVOR_CHECK_KERNEL  - the name of its function in core/check/checkkernel.h;
 //   KALVOR_CHECK_LANES   - the independent sums a row's residual keeps (even:
-//                          even lanes sum real parts, odd lanes imaginary).
+//                          even lanes sum real parts, odd lanes imaginary);
+//   KALVOR_CHECK_OWN_QR  - compile the pivoted QR here (always in the
+//                          portable variant; in the others unless the build
+//                          has them share the portable one).
 
 #include <cmath>
 #include <complex>
 #include <cstddef>
 
 #include <Eigen/LU>
+#if defined(KALVOR_CHECK_OWN_QR)
 #include <Eigen/QR>
+#endif
 
 #include "core/check/checkkernel.h"
 #include "core/check/doubledouble.h"
@@ -61,6 +66,7 @@ CheckFactorization* factor(std::complex<double>* a, std::size_t n)
     return new EigenFactorization(a, n);
 }
 
+#if defined(KALVOR_CHECK_OWN_QR)
 // A QR factorisation with column pivoting: slower than the LU, but free of
 // the LU's element growth (2^(n-1) on the matrix with 1 on the diagonal, -1
 // below it and 1 in the last column), which can keep a refinement on the LU
@@ -121,6 +127,7 @@ CheckFactorization* factorStable(std::complex<double>* a, std::size_t n)
 {
     return new EigenStableFactorization(a, n);
 }
+#endif
 
 // One term pair of a row's residual in lane sums s + c (Dot2 of Ogita, Rump
 // and Oishi: the products' and the sums' rounding errors are kept in c, so
@@ -183,7 +190,14 @@ void residual(const std::complex<double>* a, const std::complex<double>* b, cons
 
 CheckKernel KALVOR_CHECK_KERNEL()
 {
+#if defined(KALVOR_CHECK_OWN_QR)
     return CheckKernel{factor, factorStable, residual};
+#else
+    // A build that only runs the tests may leave out this variant's QR
+    // (it doubles the file's compile time): the deep refinement, which alone
+    // uses it, then runs on the portable one.
+    return CheckKernel{factor, checkKernelPortable().factorStable, residual};
+#endif
 }
 
 }  // namespace kalvor
