@@ -79,8 +79,9 @@ std::unique_ptr<Form1> formulaWindow(MessageRecorder& messages, bool formulas)
     std::uniform_int_distribution<int> digits(1000, 9999);
     for (int r = 1; r <= n; ++r) {
         for (int c = 1; c <= n + 1; ++c) {
-            std::string text
-                = "=a*0." + std::to_string(digits(random)) + "+j*b*0." + std::to_string(digits(random)) + "-c";
+            const std::string realDigits = std::to_string(digits(random));
+            const std::string imagDigits = std::to_string(digits(random));
+            std::string text = "=a*0." + realDigits + "+j*b*0." + imagDigits + "-c";
             if (r == c)
                 text += "+" + std::to_string(n) + "k";
             if (!formulas) {
