@@ -27,6 +27,19 @@ namespace {
 
 constexpr std::size_t CheckLanes = KALVOR_CHECK_LANES;
 
+// Whether the triangular factor `t` of an n x n matrix has a zero or a
+// non-finite number on its diagonal: nothing can be solved with it then.
+template <typename Triangle>
+bool unusableDiagonal(const Triangle& t, Eigen::Index n)
+{
+    for (Eigen::Index k = 0; k < n; ++k) {
+        const std::complex<double> d = t(k, k);
+        if ((d.real() == 0 && d.imag() == 0) || !std::isfinite(d.real()) || !std::isfinite(d.imag()))
+            return true;
+    }
+    return false;
+}
+
 class EigenFactorization final : public CheckFactorization {
 public:
     EigenFactorization(std::complex<double>* a, std::size_t n)
@@ -34,16 +47,7 @@ public:
     {
     }
 
-    bool singular() const override
-    {
-        const auto& lu = lu_.matrixLU();
-        for (Eigen::Index k = 0; k < n_; ++k) {
-            const std::complex<double> d = lu(k, k);
-            if ((d.real() == 0 && d.imag() == 0) || !std::isfinite(d.real()) || !std::isfinite(d.imag()))
-                return true;
-        }
-        return false;
-    }
+    bool singular() const override { return unusableDiagonal(lu_.matrixLU(), n_); }
 
     double reciprocalCondition() const override { return lu_.rcond(); }
 
@@ -80,15 +84,7 @@ public:
 
     bool singular() const override
     {
-        if (qr_.rank() < n_)
-            return true;
-        const auto& r = qr_.matrixR();
-        for (Eigen::Index k = 0; k < n_; ++k) {
-            const std::complex<double> d = r(k, k);
-            if ((d.real() == 0 && d.imag() == 0) || !std::isfinite(d.real()) || !std::isfinite(d.imag()))
-                return true;
-        }
-        return false;
+        return qr_.rank() < n_ || unusableDiagonal(qr_.matrixR(), n_);
     }
 
     // From the inverse itself, n^3 work: only for where the LU's estimate
